@@ -1,0 +1,8 @@
+#pragma once
+
+namespace tavlin {
+
+// The subcommands; argv[0] is the subcommand's own name. Each returns the exit status.
+int runConvertCommand(int argc, char** argv);
+
+} // namespace tavlin

@@ -1,0 +1,347 @@
+#include "platform/qt/QtCanvas.h"
+
+#include "platform/CodePage.h"
+
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QtMath>
+#include <algorithm>
+#include <climits>
+#include <list>
+#include <unordered_map>
+
+namespace tavlin {
+
+// One font as the canvas uses it: the resolved face, its metrics and the advance of every
+// character met so far. Entries live for the program's run; a bounded list keeps the most
+// recently used ones.
+class QtFontEntry {
+public:
+    explicit QtFontEntry(const FontDesc& desc) : desc_(desc) {
+        font_.setFamily(QString::fromStdString(desc.name));
+        font_.setPixelSize(std::max(desc.height, 1));
+        font_.setBold(desc.bold());
+        font_.setItalic(desc.italic());
+        font_.setKerning(false);
+        font_.setStyleStrategy(QFont::PreferDefault);
+        raw_ = QRawFont::fromFont(font_);
+        const QFontMetrics qm(font_);
+        metrics_.ascent = qCeil(raw_.ascent());
+        metrics_.descent = qCeil(raw_.descent());
+        metrics_.height = metrics_.ascent + metrics_.descent;
+        metrics_.internalLeading = std::max(metrics_.height - std::max(desc.height, 1), 0);
+        metrics_.externalLeading = std::max(qRound(raw_.leading()), 0);
+        metrics_.aveCharWidth = qRound(raw_.averageCharWidth());
+        metrics_.maxCharWidth = qRound(raw_.maxCharWidth());
+        metrics_.overhang = 0;
+        underlinePos_ = std::max(qm.underlinePos(), 1);
+        strikeOutPos_ = qm.strikeOutPos();
+        lineWidth_ = std::max(qm.lineWidth(), 1);
+        singleAdvance_.fill(-1);
+    }
+
+    const FontDesc& desc() const { return desc_; }
+    const FontMetrics& metrics() const { return metrics_; }
+    const QRawFont& raw() const { return raw_; }
+    int underlinePos() const { return underlinePos_; }
+    int strikeOutPos() const { return strikeOutPos_; }
+    int lineWidth() const { return lineWidth_; }
+
+    // Glyph and advance of one code point, cached.
+    struct Glyph {
+        quint32 index;
+        int advance;
+    };
+    Glyph glyph(char32_t cp) {
+        if (cp < 256 && singleAdvance_[cp] >= 0) {
+            return {singleGlyph_[cp], singleAdvance_[cp]};
+        }
+        auto it = others_.find(cp);
+        if (it != others_.end()) {
+            return it->second;
+        }
+        const Glyph g = lookUp(cp);
+        if (cp < 256) {
+            singleGlyph_[cp] = g.index;
+            singleAdvance_[cp] = g.advance;
+        } else {
+            others_.emplace(cp, g);
+        }
+        return g;
+    }
+
+private:
+    Glyph lookUp(char32_t cp) {
+        // Tabs and other control characters have no glyph; they measure as a space.
+        if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
+            cp = ' ';
+        }
+        if (cp == 0xA0) {
+            cp = ' ';
+        }
+        const QString s = QString::fromUcs4(&cp, 1);
+        QList<quint32> indexes = raw_.glyphIndexesForString(s);
+        if (indexes.isEmpty()) {
+            return {0, 0};
+        }
+        const QList<QPointF> advances = raw_.advancesForGlyphIndexes(indexes.mid(0, 1));
+        return {indexes[0], advances.isEmpty() ? 0 : qRound(advances[0].x())};
+    }
+
+    FontDesc desc_;
+    QFont font_;
+    QRawFont raw_;
+    FontMetrics metrics_;
+    int underlinePos_ = 1;
+    int strikeOutPos_ = 0;
+    int lineWidth_ = 1;
+    std::array<int, 256> singleAdvance_{};
+    std::array<quint32, 256> singleGlyph_{};
+    std::unordered_map<char32_t, Glyph> others_;
+};
+
+namespace {
+
+struct FontDescHash {
+    size_t operator()(const FontDesc& d) const {
+        return std::hash<std::string>()(d.name) ^ (size_t(d.height) << 8) ^ (size_t(d.style) << 24) ^
+               (size_t(d.charSet) << 28);
+    }
+};
+
+// All canvases share the font entries; a few hundred fonts cover any real document.
+QtFontEntry& fontEntryFor(const FontDesc& desc) {
+    static std::unordered_map<FontDesc, std::unique_ptr<QtFontEntry>, FontDescHash> entries;
+    auto it = entries.find(desc);
+    if (it == entries.end()) {
+        if (entries.size() > 1000) {
+            entries.clear();
+        }
+        it = entries.emplace(desc, std::make_unique<QtFontEntry>(desc)).first;
+    }
+    return *it->second;
+}
+
+// Bytes to glyphs with whole-pixel advances; a multi-byte character's advance goes to its first byte.
+template <typename Visit>
+void forEachGlyph(QtFontEntry& entry, std::string_view text, Visit visit) {
+    thread_local std::vector<DecodedChar> chars;
+    decodeText(text, entry.desc().charSet, chars);
+    for (const DecodedChar& d : chars) {
+        visit(d, entry.glyph(d.codePoint));
+    }
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QPainter& painter) : painter_(painter) {
+    const QRect window = painter_.window();
+    clip_ = Rect{INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4};
+    (void)window;
+}
+
+QtCanvas::~QtCanvas() = default;
+
+QtFontEntry& QtCanvas::entry() {
+    if (!entry_) {
+        entry_ = &fontEntryFor(font_);
+    }
+    return *entry_;
+}
+
+void QtCanvas::setFont(const FontDesc& font) {
+    if (!(font == font_) || !entry_) {
+        font_ = font;
+        entry_ = &fontEntryFor(font_);
+    }
+}
+
+FontMetrics QtCanvas::fontMetrics() { return entry().metrics(); }
+
+Size QtCanvas::textExtent(std::string_view text) {
+    int width = 0;
+    forEachGlyph(entry(), text, [&](const DecodedChar&, const QtFontEntry::Glyph& g) { width += g.advance; });
+    return {width, entry().metrics().height};
+}
+
+void QtCanvas::characterEnds(std::string_view text, std::vector<int>& ends) {
+    ends.assign(text.size(), 0);
+    int x = 0;
+    forEachGlyph(entry(), text, [&](const DecodedChar& d, const QtFontEntry::Glyph& g) {
+        x += g.advance;
+        for (uint32_t k = 0; k < d.length; ++k) {
+            ends[d.offset + k] = x;
+        }
+    });
+}
+
+QColor QtCanvas::toQColor(Color c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+
+void QtCanvas::textOut(int x, int baselineY, std::string_view text) {
+    QtFontEntry& e = entry();
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(qsizetype(text.size()));
+    positions.reserve(qsizetype(text.size()));
+    int advance = 0;
+    forEachGlyph(e, text, [&](const DecodedChar&, const QtFontEntry::Glyph& g) {
+        glyphs.push_back(g.index);
+        positions.push_back(QPointF(advance, 0));
+        advance += g.advance;
+    });
+    const FontMetrics& m = e.metrics();
+    if (bkMode_ == BkMode::Opaque && bkColor_ != clNone) {
+        fillRect(Rect{x, baselineY - m.ascent, x + advance, baselineY + m.descent}, bkColor_);
+    }
+    if (textColor_ == clNone) {
+        return;
+    }
+    const QColor color = toQColor(textColor_);
+    if (!glyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(e.raw());
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        painter_.setPen(color);
+        painter_.drawGlyphRun(QPointF(x, baselineY), run);
+    }
+    if (font_.underline()) {
+        painter_.fillRect(QRect(x, baselineY + e.underlinePos(), advance, e.lineWidth()), color);
+    }
+    if (font_.strikeOut()) {
+        painter_.fillRect(QRect(x, baselineY - e.strikeOutPos(), advance, e.lineWidth()), color);
+    }
+}
+
+void QtCanvas::fillRect(const Rect& r, Color color) {
+    if (color == clNone || r.isEmpty()) {
+        return;
+    }
+    painter_.fillRect(QRect(r.left, r.top, r.width(), r.height()), toQColor(color));
+}
+
+void QtCanvas::frameRect(const Rect& r, Color color, int width) {
+    if (r.isEmpty() || width <= 0) {
+        return;
+    }
+    const int w = std::min({width, r.width(), r.height()});
+    fillRect({r.left, r.top, r.right, r.top + w}, color);
+    fillRect({r.left, r.bottom - w, r.right, r.bottom}, color);
+    fillRect({r.left, r.top + w, r.left + w, r.bottom - w}, color);
+    fillRect({r.right - w, r.top + w, r.right, r.bottom - w}, color);
+}
+
+void QtCanvas::drawLine(int x1, int y1, int x2, int y2, Color color, int width, PenStyle style) {
+    if (color == clNone || style == PenStyle::None) {
+        return;
+    }
+    QPen pen(toQColor(color));
+    pen.setWidth(std::max(width, 1));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setStyle(style == PenStyle::Dash ? Qt::DashLine : style == PenStyle::Dot ? Qt::DotLine : Qt::SolidLine);
+    painter_.setPen(pen);
+    painter_.drawLine(x1, y1, x2, y2);
+}
+
+void QtCanvas::drawEllipse(const Rect& r, Color pen, Color fill) {
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setPen(pen == clNone ? QPen(Qt::NoPen) : QPen(toQColor(pen)));
+    painter_.setBrush(fill == clNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(fill)));
+    painter_.drawEllipse(QRect(r.left, r.top, r.width() - 1, r.height() - 1));
+    painter_.restore();
+}
+
+void QtCanvas::drawPolygon(const std::vector<Point>& points, Color pen, Color fill) {
+    QPolygon polygon;
+    for (const Point& p : points) {
+        polygon << QPoint(p.x, p.y);
+    }
+    painter_.save();
+    painter_.setPen(pen == clNone ? QPen(Qt::NoPen) : QPen(toQColor(pen)));
+    painter_.setBrush(fill == clNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(fill)));
+    painter_.drawPolygon(polygon);
+    painter_.restore();
+}
+
+void QtCanvas::invertRect(const Rect& r) {
+    if (r.isEmpty()) {
+        return;
+    }
+    painter_.save();
+    painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter_.fillRect(QRect(r.left, r.top, r.width(), r.height()), Qt::white);
+    painter_.restore();
+}
+
+QImage QtCanvas::toQImage(const Bitmap& bitmap) {
+    const bool transparent = bitmap.hasAlpha || bitmap.mask.has_value();
+    QImage image(bitmap.width(), bitmap.height(), transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+        const uint32_t* src = bitmap.row(y);
+        for (int x = 0; x < bitmap.width(); ++x) {
+            uint32_t p = bitmap.hasAlpha ? src[x] : (src[x] | 0xFF000000u);
+            if (bitmap.mask && bitmap.mask->isTransparent(x, y)) {
+                p = 0;
+            }
+            line[x] = p;
+        }
+    }
+    return image;
+}
+
+void QtCanvas::drawBitmap(const Bitmap& bitmap, const Rect& source, const Rect& dest) {
+    if (bitmap.isEmpty() || source.isEmpty() || dest.isEmpty()) {
+        return;
+    }
+    const QImage image = toQImage(bitmap);
+    painter_.drawImage(QRect(dest.left, dest.top, dest.width(), dest.height()), image,
+                       QRect(source.left, source.top, source.width(), source.height()));
+}
+
+void QtCanvas::intersectClip(const Rect& r) {
+    clip_ = clip_.intersected(r);
+    painter_.setClipRect(QRect(clip_.left, clip_.top, std::max(clip_.width(), 0), std::max(clip_.height(), 0)),
+                         Qt::ReplaceClip);
+}
+
+Rect QtCanvas::clipBox() const { return clip_; }
+
+void QtCanvas::save() {
+    painter_.save();
+    clipStack_.push_back(clip_);
+}
+
+void QtCanvas::restore() {
+    if (clipStack_.empty()) {
+        return;
+    }
+    painter_.restore();
+    clip_ = clipStack_.back();
+    clipStack_.pop_back();
+}
+
+ImageCanvas::ImageCanvas(int width, int height, Color background)
+    : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32) {
+    image_.fill(QtCanvas::toQColor(background));
+    painter_ = std::make_unique<QPainter>(&image_);
+    canvas_ = std::make_unique<QtCanvas>(*painter_);
+}
+
+ImageCanvas::~ImageCanvas() {
+    canvas_.reset();
+    if (painter_) {
+        painter_->end();
+    }
+}
+
+const QImage& ImageCanvas::image() {
+    if (painter_ && painter_->isActive()) {
+        painter_->end();
+    }
+    return image_;
+}
+
+} // namespace tavlin

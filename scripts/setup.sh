@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs every Debian package that building, testing and running Tavlin need,
+# but only when something is missing, so repeated runs cost nothing.
+set -e
+PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation fontconfig \
+libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libxml2-dev libgif-dev xvfb xauth"
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    SUDO=""
+    if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update
+    $SUDO apt-get install -y --no-install-recommends $missing
+fi
