@@ -17,6 +17,10 @@ function(tavlin_engine_layer name dir)
     set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()
 
+# Tests run without a display. The sanitizer options (leak suppressions for system
+# libraries, halting on the first fault) come from scripts/test.sh, which runs ctest.
+set(TAVLIN_TEST_ENV "QT_QPA_PLATFORM=offscreen" CACHE INTERNAL "")
+
 # A GoogleTest executable made of every .cpp in tests/<dir>, registered with CTest.
 function(tavlin_test_suite name dir)
     tavlin_glob(_src ${dir})
@@ -29,7 +33,7 @@ function(tavlin_test_suite name dir)
     target_compile_definitions(${name} PRIVATE TAVLIN_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
                                                TAVLIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+        PROPERTIES ENVIRONMENT "${TAVLIN_TEST_ENV}")
 endfunction()
 
 # A static library of one folder's sources (outside the engine), warnings as errors.

@@ -10,5 +10,9 @@ if [ ! -f build/test/build.ninja ]; then
     cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLIN_SANITIZE=ON
 fi
 cmake --build build/test -j"$JOBS"
-(cd build/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS")
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$(pwd)/tests/lsan.supp
+(cd build/test && ctest --output-on-failure -j"$JOBS" --timeout 600)
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

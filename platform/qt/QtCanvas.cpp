@@ -135,11 +135,9 @@ void forEachGlyph(QtFontEntry& entry, std::string_view text, Visit visit) {
 
 } // namespace
 
-QtCanvas::QtCanvas(QPainter& painter) : painter_(painter) {
-    const QRect window = painter_.window();
-    clip_ = Rect{INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4};
-    (void)window;
-}
+// Without a clip of its own the canvas draws everywhere the painter does.
+QtCanvas::QtCanvas(QPainter& painter)
+    : painter_(painter), clip_{INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4} {}
 
 QtCanvas::~QtCanvas() = default;
 
@@ -332,7 +330,7 @@ ImageCanvas::ImageCanvas(int width, int height, Color background)
 
 ImageCanvas::~ImageCanvas() {
     canvas_.reset();
-    if (painter_) {
+    if (painter_ && painter_->isActive()) {
         painter_->end();
     }
 }
