@@ -10,7 +10,7 @@ ONLY=${2:-}
 if [ ! -f build/fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLIN_FUZZ=ON
 fi
-cmake --build build/fuzz -j"${JOBS:-2}"
+cmake --build build/fuzz -j"${JOBS:-2}" ${ONLY:+--target "$ONLY"}
 for exe in build/fuzz/fuzz/fuzz_*; do
     [ -x "$exe" ] || continue
     name=$(basename "$exe")
