@@ -1,0 +1,75 @@
+#pragma once
+#include "reader/HtmlSymbol.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavlin {
+
+class TProperties;
+
+// One attribute of the tag just read.
+struct TAttribute {
+    HtmlSymbol Symbol = symUnknownAttr;
+    std::string Text;     // the value as read
+    int32_t NumValue = 0; // the value as a rounded number; 0 when it is none
+};
+
+// The attributes of the tag just read; cleared at the start of every tag.
+class TAttributeList {
+public:
+    TAttributeList();
+    ~TAttributeList();
+    TAttributeList(const TAttributeList& other);
+    TAttributeList& operator=(const TAttributeList& other);
+
+    void Add(TAttribute attribute);
+    void Clear();
+
+    // The first attribute with the symbol, or null.
+    const TAttribute* FindAttribute(HtmlSymbol symbol) const;
+    // Convenience: true and the value when the attribute is present.
+    bool Find(HtmlSymbol symbol, std::string& text) const;
+    // Lower-cased values of CLASS and ID, empty when absent.
+    std::string ClassValue() const;
+    const std::string& IdValue() const;
+    // The declarations of a STYLE attribute, parsed anew on each call into properties the list
+    // owns (replacing the previous ones); null without a STYLE attribute.
+    TProperties* StyleProperties();
+
+    int Count() const { return int(items_.size()); }
+    const TAttribute& operator[](int i) const { return items_[size_t(i)]; }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+private:
+    std::vector<TAttribute> items_;
+    mutable std::string idValue_;
+    mutable bool idCached_ = false;
+    std::unique_ptr<TProperties> styleProps_;
+};
+
+// The link being read: address, frame name and a number that tells one link from another (all
+// runs of one link share it).
+class TUrlTarget {
+public:
+    // Sets address and target and gives the link the next link number.
+    void Assign(std::string_view url, std::string_view target);
+    void Copy(const TUrlTarget& other) { *this = other; }
+    void Clear() {
+        Url.clear();
+        Target.clear();
+    }
+
+    std::string Url;
+    std::string Target;
+    int32_t LinkId = 0;
+
+    // The link counter shared by every reader in the program.
+    static int32_t NextLinkId;
+};
+
+} // namespace tavlin

@@ -1,0 +1,90 @@
+#pragma once
+#include "platform/Geometry.h"
+#include "reader/Properties.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavlin {
+
+// The viewer's defaults the built-in style sheet is made from.
+struct TStyleDefaults {
+    std::string DefFontName = "Times New Roman";
+    std::string DefPreFontName = "Courier New";
+    int MarginWidth = 10;
+    int MarginHeight = 5;
+    uint8_t CharSet = 1;
+    bool NoLinkUnderline = false; // htNoLinkUnderline
+    Color DefOverLinkColor = rgb(0, 0, 255);
+    Color DefVisitedLinkColor = rgb(128, 0, 128);
+    Color DefHotSpotColor = rgb(0, 0, 255);
+    Color DefFontColor = 0;
+    double DefFontSize = 12;
+};
+
+// A style sheet: selector keys kept sorted without regard to case (duplicates allowed), each
+// with the declared values. Owns its entries.
+class TStyleList {
+public:
+    TStyleList();
+    ~TStyleList();
+    TStyleList(const TStyleList&) = delete;
+    TStyleList& operator=(const TStyleList&) = delete;
+
+    void Clear();
+    void LoadDefaults(const TStyleDefaults& defaults);
+    void AddModifyProp(std::string_view selector, std::string_view property, std::string_view value);
+    TProperties& AddObject(std::string_view key, std::unique_ptr<TProperties> props);
+    TProperties& AddCopy(std::string_view key, const TProperties& props);
+    void SetLinkColor(std::string_view state, Color color);
+
+    // The first entry with exactly this key, or null.
+    TProperties* Find(std::string_view key) const;
+    // Index of the first key not below `key`.
+    int LowerBound(std::string_view key) const;
+    int Count() const { return int(entries_.size()); }
+    const std::string& KeyAt(int i) const { return entries_[size_t(i)].key; }
+    const TProperties& PropsAt(int i) const { return *entries_[size_t(i)].props; }
+    // The "default" entry, or null before LoadDefaults.
+    const TProperties* DefaultProp() const { return defaultProp_; }
+    double DefFontSize() const { return defFontSize_; }
+
+    // The key of a written selector: simple selectors as they are, contextual ones as
+    // "subject N<seq>ancestor ... " (takes a sequence number).
+    std::string SelectorKey(std::string_view selector);
+
+    // Set when a rule for :hover is read; the document switches hover tracking on.
+    bool UsesHover = false;
+
+private:
+    struct Entry {
+        std::string key;
+        std::unique_ptr<TProperties> props;
+    };
+    void AddDefaultEntry(std::string_view key, const std::vector<std::pair<int, PropValue>>& values);
+
+    std::vector<Entry> entries_;
+    TProperties* defaultProp_ = nullptr;
+    int seq_ = 10;
+    double defFontSize_ = 12;
+};
+
+// Reads style-sheet text from a character source. `getChar` gives the next byte; 26 marks the
+// end. Returns the character reading stopped at ('<' or 26), upper-cased.
+char ParseStyleSheet(TStyleList& styles, char firstChar, const std::function<char()>& getChar,
+                     std::string_view base);
+// The same over a whole text (a fetched LINK file): LF skipped, tabs as spaces.
+void ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view base);
+// Reads the declarations of a STYLE attribute into props.
+void ParseInlineStyle(std::string_view text, TProperties& props);
+
+// Resolves the address inside url(...) against a base (a URL with "://" or a directory).
+std::string ResolveUrlValue(std::string_view urlValue, std::string_view base);
+// Percent decoding and file:// removal; on this platform the result is a local path.
+std::string HTMLToDos(std::string_view url);
+
+} // namespace tavlin
