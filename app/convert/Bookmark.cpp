@@ -1,0 +1,175 @@
+#include "app/convert/Bookmark.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+namespace tavlin {
+
+TBookmark::TBookmark(TBookmark* parent, std::string url, std::string title, std::string description,
+                     int32_t date)
+    : Parent(parent), URL(std::move(url)), Title(std::move(title)), Description(std::move(description)),
+      AddDate(date) {
+    if (parent) {
+        parent->Children.emplace_back(this);
+    }
+}
+
+TBookmark::~TBookmark() {
+    // Take the subtree apart level by level, so that freeing never recurses.
+    std::vector<std::unique_ptr<TBookmark>> pending = std::move(Children);
+    while (!pending.empty()) {
+        std::unique_ptr<TBookmark> node = std::move(pending.back());
+        pending.pop_back();
+        for (std::unique_ptr<TBookmark>& child : node->Children) {
+            pending.push_back(std::move(child));
+        }
+        node->Children.clear();
+    }
+}
+
+ConvertError::ConvertError(ConvertStatus status, const std::string& path)
+    : std::runtime_error(std::string(describe(status)) + ": " + path), status_(status), path_(path) {}
+
+const char* describe(ConvertStatus status) {
+    switch (status) {
+    case ConvertStatus::Written:
+        return "the listing was written";
+    case ConvertStatus::SourceNotFound:
+        return "the source cannot be found or read";
+    case ConvertStatus::NoRoot:
+        return "the source holds nothing to list (no title line, or no such folder)";
+    case ConvertStatus::OutputIsSource:
+        return "the output file is the source itself";
+    case ConvertStatus::OutputNotWritten:
+        return "the listing file cannot be written";
+    }
+    return "unknown conversion status";
+}
+
+std::string upperExtension(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) {
+        return {};
+    }
+    std::string ext(name.substr(dot));
+    for (char& c : ext) {
+        if (c >= 'a' && c <= 'z') {
+            c = char(c - 'a' + 'A');
+        }
+    }
+    return ext;
+}
+
+bool isBookmarkFilePath(std::string_view source) {
+    const std::string ext = upperExtension(source);
+    return ext == ".HTM" || ext == ".HTML";
+}
+
+namespace {
+
+unsigned char asciiUpper(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 'a' && b <= 'z' ? static_cast<unsigned char>(b - 'a' + 'A') : b;
+}
+
+int compareUpperTitles(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = asciiUpper(a[i]);
+        const unsigned char y = asciiUpper(b[i]);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Folders that hold entries come first; 0 when both are leaves or both are not.
+int compareLeaves(const TBookmark& a, const TBookmark& b) {
+    const bool aLeaf = a.Children.empty();
+    const bool bLeaf = b.Children.empty();
+    if (aLeaf && !bLeaf) {
+        return 1;
+    }
+    if (bLeaf && !aLeaf) {
+        return -1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int CompareByTitle(const TBookmark& a, const TBookmark& b) {
+    if (const int leaves = compareLeaves(a, b)) {
+        return leaves;
+    }
+    return compareUpperTitles(a.Title, b.Title);
+}
+
+int CompareByDate(const TBookmark& a, const TBookmark& b) {
+    if (const int leaves = compareLeaves(a, b)) {
+        return leaves;
+    }
+    if (a.AddDate != b.AddDate) {
+        return a.AddDate > b.AddDate ? 1 : -1;
+    }
+    return compareUpperTitles(a.Title, b.Title);
+}
+
+void QuickSort(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompare compare) {
+    if (list.empty()) {
+        return;
+    }
+    // The left parts wait on a stack of our own instead of the call stack. The parts are
+    // disjoint, so the order in which they are sorted does not change the result.
+    std::vector<std::pair<ptrdiff_t, ptrdiff_t>> parts{{0, ptrdiff_t(list.size()) - 1}};
+    while (!parts.empty()) {
+        auto [l, r] = parts.back();
+        parts.pop_back();
+        ptrdiff_t i = 0;
+        do {
+            i = l;
+            ptrdiff_t j = r;
+            const TBookmark* pivot = list[size_t((l + r) / 2)].get();
+            do {
+                while (compare(*list[size_t(i)], *pivot) < 0) {
+                    ++i;
+                }
+                while (compare(*list[size_t(j)], *pivot) > 0) {
+                    --j;
+                }
+                if (i <= j) {
+                    std::swap(list[size_t(i)], list[size_t(j)]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            if (l < j) {
+                parts.emplace_back(l, j);
+            }
+            l = i;
+        } while (i < r);
+    }
+}
+
+void SortTree(TBookmark* node, TBookmarkCompare compare) {
+    if (!node) {
+        return;
+    }
+    std::vector<TBookmark*> pending{node};
+    while (!pending.empty()) {
+        TBookmark* folder = pending.back();
+        pending.pop_back();
+        QuickSort(folder->Children, compare);
+        for (const std::unique_ptr<TBookmark>& child : folder->Children) {
+            if (!child->Children.empty()) {
+                pending.push_back(child.get());
+            }
+        }
+    }
+}
+
+} // namespace tavlin
