@@ -1,0 +1,34 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace tavlin {
+
+// A picture that cannot be read or converted. The message is shown to nobody: the image layer
+// catches it and shows its error picture instead.
+class EImageError : public std::runtime_error {
+public:
+    explicit EImageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// No picture may be larger than this: bigger ones are refused before anything is allocated.
+inline constexpr long long kMaxPicturePixels = 64LL * 1000 * 1000;
+
+// Nor may a few bytes of input make a large picture: no format packs more than a few thousand
+// pixels into one byte of data, so a picture larger than this allowance is refused too, and the
+// work done for any input stays proportional to its size.
+inline constexpr long long kFreePixels = 4LL * 1024 * 1024;
+inline constexpr long long kPixelsPerInputByte = 32768;
+
+inline long long pictureBudget(size_t inputBytes) {
+    const long long allowance = kFreePixels + kPixelsPerInputByte * (long long)(inputBytes);
+    return allowance < kMaxPicturePixels ? allowance : kMaxPicturePixels;
+}
+
+// True when a picture of this size must not be made from that much input.
+inline bool pictureTooLarge(long long width, long long height, size_t inputBytes) {
+    return width <= 0 || height <= 0 || width > kMaxPicturePixels || height > kMaxPicturePixels ||
+           width * height > pictureBudget(inputBytes);
+}
+
+} // namespace tavlin
