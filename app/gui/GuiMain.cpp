@@ -1,21 +1,47 @@
 #include "app/gui/GuiMain.h"
 
+#include "app/gui/MainWindow.h"
+#include "app/gui/SelFav.h"
 #include "platform/qt/QtSystemInfo.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QTimer>
+#include <cstdlib>
 
 namespace tavlin {
 
-// The main window arrives with its own change; until then the program opens an empty window.
+namespace {
+
+// TAVLIN_SCREENSHOT=file.png: the program fills its window as at a first activation, saves a
+// picture of it and ends. Used to make the README's screenshot without a window manager.
+void scheduleScreenshot(TFM_Tavlin& window, const QString& file) {
+    QTimer::singleShot(700, &window, [&window, file] {
+        window.FormActivate();
+        window.grab().save(file);
+        QApplication::quit();
+    });
+}
+
+} // namespace
+
 int runGui(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName("Tavlin");
+    QApplication::setApplicationDisplayName("Tavlin");
     QtSystemInfo system;
     setSystemInfo(&system);
-    QMainWindow window;
-    window.setWindowTitle("Tavlin");
-    window.show();
-    const int status = app.exec();
+    int status = 0;
+    {
+        TFM_Tavlin window;
+        // The page-margins dialog is made fresh by "Page Setup" each time it runs. The favorites
+        // chooser is made now, as the program has always done, though no command opens it.
+        TFM_SelFav selFav(&window);
+        window.show();
+        if (const char* shot = std::getenv("TAVLIN_SCREENSHOT"); shot && *shot) {
+            scheduleScreenshot(window, QString::fromLocal8Bit(shot));
+        }
+        status = app.exec();
+    }
     setSystemInfo(nullptr);
     return status;
 }
