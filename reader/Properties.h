@@ -163,7 +163,6 @@ bool ColorFromString(std::string_view text, bool strict, Color& result);
 class TProperties {
 public:
     TProperties();
-    explicit TProperties(TPropStack* stack);
     ~TProperties();
     TProperties(const TProperties&) = delete;
     TProperties& operator=(const TProperties&) = delete;
@@ -222,15 +221,22 @@ public:
     std::unique_ptr<TFontInfoArray> LinkFontInfo;
     // The viewer's default font size in points, the base of the size keywords.
     double DefFontSize = 12;
-    TPropStack* PropStack = nullptr; // the stack holding this entry, or null
+    // The entry below this one on the property stack (or the element a temporary link-state
+    // entry stands on); null for the root and for style-sheet entries.
+    const TProperties* Parent = nullptr;
 
 private:
     void UpdateLinkFonts(int index, const PropValue& value);
     void BuildLinkFonts(const TStyleList& styles);
+    void ApplyContextualRules(const TStyleList& styles, std::string_view tag, std::string_view cls,
+                              std::string_view pseudo);
     void ResolveFontSize(double parentPoints);
     void InheritValues(const TProperties& parent, bool onlyNotOwn);
 
     mutable std::unique_ptr<ThtFontInfo> cachedFont_;
+    std::string faceFallback_ = "Times New Roman"; // the parent's face, when no listed face is installed
+    bool ownCharSet_ = false;                      // CharSet was set on this element
+    const TStyleList* combinedWith_ = nullptr;     // the style sheet of the last Combine
 };
 
 // The property stack mirroring the open elements; entry 0 is the root.
@@ -261,7 +267,6 @@ public:
     const TProperties& operator[](int i) const { return *items_[size_t(i)]; }
 
 private:
-    friend class TProperties;
     std::vector<std::unique_ptr<TProperties>> items_;
     const TStyleList* styles_ = nullptr;
 };

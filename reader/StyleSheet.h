@@ -63,8 +63,11 @@ public:
 private:
     struct Entry {
         std::string key;
+        std::string sortKey; // the key with its sequence number widened
         std::unique_ptr<TProperties> props;
     };
+    // The entry with exactly this key, made when missing.
+    TProperties& EntryFor(std::string_view key);
     void AddDefaultEntry(std::string_view key, const std::vector<std::pair<int, PropValue>>& values);
 
     std::vector<Entry> entries_;
