@@ -103,7 +103,8 @@ std::string parseArguments(int argc, char** argv, ConvertOptions& options) {
 }
 
 // Why no listing was written, in the user's terms.
-std::string failureMessage(ConvertStatus status, const ConvertOptions& options, const std::string& failedPath) {
+std::string failureMessage(ConvertStatus status, const ConvertOptions& options,
+                           const std::string& failedPath) {
     switch (status) {
     case ConvertStatus::Written:
         break;
@@ -156,8 +157,8 @@ int runConvertCommand(int argc, char** argv) {
     const std::string closeTags = std::string(options.bold ? "</B>" : "") + (options.italic ? "</I>" : "");
 
     TBookmarkConverter converter;
-    const ConvertStatus status =
-        converter.Convert(options.source, options.output, options.sortMode, options.title, openTags, closeTags);
+    const ConvertStatus status = converter.Convert(options.source, options.output, options.sortMode,
+                                                   options.title, openTags, closeTags);
     if (status != ConvertStatus::Written) {
         std::fprintf(stderr, "tavlin convert: %s\n",
                      failureMessage(status, options, converter.failedPath()).c_str());

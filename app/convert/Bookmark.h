@@ -45,7 +45,8 @@ enum class ConvertStatus {
 
 // Turns one source into one listing file. SortMode: 0 none, 1 by title, 2 by date.
 ConvertStatus Convert(const std::string& source, const std::string& output, uint8_t sortMode,
-                      const std::string& listingTitle, const std::string& openTags, const std::string& closeTags);
+                      const std::string& listingTitle, const std::string& openTags,
+                      const std::string& closeTags);
 
 // The text of a status, for messages.
 const char* describe(ConvertStatus status);

@@ -23,9 +23,9 @@ bool outputChangesSource(const std::string& source, const std::string& output, b
 
 } // namespace
 
-ConvertStatus TBookmarkConverter::Convert(const std::string& source, const std::string& output, uint8_t sortMode,
-                                          const std::string& listingTitle, const std::string& openTags,
-                                          const std::string& closeTags) {
+ConvertStatus TBookmarkConverter::Convert(const std::string& source, const std::string& output,
+                                          uint8_t sortMode, const std::string& listingTitle,
+                                          const std::string& openTags, const std::string& closeTags) {
     Root.reset();
     CurrentFolder = LatestNode = nullptr;
     detached_.reset();
@@ -37,7 +37,8 @@ ConvertStatus TBookmarkConverter::Convert(const std::string& source, const std::
     }
     try {
         const std::string probe = bookmarkFile ? path : path + kPathSeparator;
-        if ((fileExists(probe) || directoryExists(probe)) && outputChangesSource(probe, output, !bookmarkFile)) {
+        if ((fileExists(probe) || directoryExists(probe)) &&
+            outputChangesSource(probe, output, !bookmarkFile)) {
             throw ConvertError(ConvertStatus::OutputIsSource, output);
         }
         if (bookmarkFile) {
@@ -64,7 +65,8 @@ ConvertStatus TBookmarkConverter::Convert(const std::string& source, const std::
 }
 
 ConvertStatus Convert(const std::string& source, const std::string& output, uint8_t sortMode,
-                      const std::string& listingTitle, const std::string& openTags, const std::string& closeTags) {
+                      const std::string& listingTitle, const std::string& openTags,
+                      const std::string& closeTags) {
     TBookmarkConverter converter;
     return converter.Convert(source, output, sortMode, listingTitle, openTags, closeTags);
 }

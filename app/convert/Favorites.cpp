@@ -85,8 +85,8 @@ void TBookmarkConverter::ReadFavorites(TBookmark* parent, const std::string& pat
             std::string url = readShortcutUrl(item.path);
             // A shortcut given as the source itself makes no root and is dropped.
             if (item.parent) {
-                auto* node = new TBookmark(item.parent, std::move(url), std::string(lastComponent(item.path)),
-                                           {}, 0);
+                auto* node =
+                    new TBookmark(item.parent, std::move(url), std::string(lastComponent(item.path)), {}, 0);
                 node->AddDate = item.date; // DOS date-times past 2043 stay positive
             }
             continue;
@@ -107,8 +107,9 @@ void TBookmarkConverter::ReadFavorites(TBookmark* parent, const std::string& pat
             folder = new TBookmark(item.parent, {}, std::string(lastComponent(item.path)), {}, 0);
             folder->AddDate = item.date;
         } else {
-            auto top = std::make_unique<TBookmark>(nullptr, std::string(), std::string(lastComponent(item.path)),
-                                                   std::string(), int32_t(item.date));
+            auto top =
+                std::make_unique<TBookmark>(nullptr, std::string(), std::string(lastComponent(item.path)),
+                                            std::string(), int32_t(item.date));
             folder = top.get();
             if (!Root) {
                 Root = std::move(top);

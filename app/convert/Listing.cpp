@@ -76,8 +76,8 @@ void writeEntry(ListingSink& out, const TBookmark& node, size_t level, const Tag
     } else {
         static constexpr std::string_view kSpaces = "      ";
         const std::string_view indent = kSpaces.substr(0, std::min<size_t>(level, kSpaces.size()));
-        out.line({"<DT>", node.Title, "-<a href=\"", node.URL, "\">", tags.open, indent, node.URL, tags.close, "</a>",
-                  headClose});
+        out.line({"<DT>", node.Title, "-<a href=\"", node.URL, "\">", tags.open, indent, node.URL, tags.close,
+                  "</a>", headClose});
     }
     if (!node.Description.empty()) {
         out.line({"<DD>", node.Description});
@@ -122,7 +122,8 @@ void writeTree(ListingSink& out, const TBookmark& root, const Tags& tags) {
     }
 }
 
-void writeListing(ListingSink& out, const TBookmark* root, const std::string& listingTitle, const Tags& tags) {
+void writeListing(ListingSink& out, const TBookmark* root, const std::string& listingTitle,
+                  const Tags& tags) {
     out.line({"<html><body>"});
     out.line({"<center><h2>", listingTitle, "</h2></center>"});
     if (root) {
@@ -141,7 +142,8 @@ public:
         const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 100);
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            path_ = dir + "." + name + ".tavl-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+            path_ =
+                dir + "." + name + ".tavl-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
             fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && errno != EEXIST) {
                 break;

@@ -42,7 +42,9 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::fclose(f);
 }
 
-inline std::string readBytes(const std::string& path) { return readWholeFile(path).value_or("<missing>"); }
+inline std::string readBytes(const std::string& path) {
+    return readWholeFile(path).value_or("<missing>");
+}
 
 // Lines joined with the listing's CR LF, each one ended.
 inline std::string crlfLines(const std::vector<std::string>& lines) {
@@ -69,9 +71,9 @@ inline std::string snapshot(const std::string& path) {
 }
 
 // Runs Convert and checks that the source came through unchanged.
-inline ConvertStatus convertChecked(const std::string& source, const std::string& output, uint8_t sortMode = 0,
-                                    const std::string& title = "My Links", const std::string& openTags = "",
-                                    const std::string& closeTags = "") {
+inline ConvertStatus convertChecked(const std::string& source, const std::string& output,
+                                    uint8_t sortMode = 0, const std::string& title = "My Links",
+                                    const std::string& openTags = "", const std::string& closeTags = "") {
     const std::string before = fs::exists(source) ? snapshot(source) : "";
     const ConvertStatus status = Convert(source, output, sortMode, title, openTags, closeTags);
     EXPECT_EQ(fs::exists(source) ? snapshot(source) : "", before) << "the source changed: " << source;

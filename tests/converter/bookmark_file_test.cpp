@@ -85,9 +85,10 @@ TEST(BookmarkFile, EveryLineEndReadsTheSame) {
         EXPECT_EQ(listingOf(joined(kExampleFile, eol)), kExampleListing) << "line end " << int(eol[0]);
     }
     // Mixed in one file, LF CR read as two ends, and the last line without an end.
-    const std::string mixed = "<TITLE>Bookmarks</TITLE>\n<DL><p>\r<DT><H3 ADD_DATE=\"900000000\">News</H3>\n\r"
-                              "<DL><p>\r\n<DT><A HREF=\"news.htm\" ADD_DATE=\"900000100\">Daily</A>\n"
-                              "<DD>Morning paper\r\n\r\n</DL><p>\n</DL><p>";
+    const std::string mixed =
+        "<TITLE>Bookmarks</TITLE>\n<DL><p>\r<DT><H3 ADD_DATE=\"900000000\">News</H3>\n\r"
+        "<DL><p>\r\n<DT><A HREF=\"news.htm\" ADD_DATE=\"900000100\">Daily</A>\n"
+        "<DD>Morning paper\r\n\r\n</DL><p>\n</DL><p>";
     for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(1) << 20}) {
         EXPECT_EQ(listingOf(mixed, 0, chunk), kExampleListing) << "chunk " << chunk;
     }
@@ -102,15 +103,15 @@ TEST(BookmarkFile, CtrlZEndsTheFile) {
 }
 
 TEST(BookmarkFile, DescriptionsCountOnlyAtTheFirstColumn) {
-    const std::string text = "<TITLE>T</TITLE>\n<DL><p>\n<DD>before any entry? no: the root is latest\n"
-                             "<DT><A HREF=\"a\">A</A>\n    <DD>indented\n<DD>first\n<DD>  second, untrimmed \n"
-                             "<DT><A HREF=\"b\">B</A>\n<dd>lower case\n</DL>\n";
-    EXPECT_EQ(listingOf(text), crlfLines({"<html><body>", "<center><h2>My Links</h2></center>",
-                                          "<BR><B><font size=+1>T</font></b>",
-                                          "<DD>before any entry? no: the root is latest", "<BR>", "<DL>",
-                                          "<DT>A-<a href=\"a\"><B> a</B></a>", "<DD>  second, untrimmed ",
-                                          "<DT>B-<a href=\"b\"><B> b</B></a>", "</DL>", "<BR><BR>",
-                                          "</body></html>"}));
+    const std::string text =
+        "<TITLE>T</TITLE>\n<DL><p>\n<DD>before any entry? no: the root is latest\n"
+        "<DT><A HREF=\"a\">A</A>\n    <DD>indented\n<DD>first\n<DD>  second, untrimmed \n"
+        "<DT><A HREF=\"b\">B</A>\n<dd>lower case\n</DL>\n";
+    EXPECT_EQ(listingOf(text),
+              crlfLines({"<html><body>", "<center><h2>My Links</h2></center>",
+                         "<BR><B><font size=+1>T</font></b>", "<DD>before any entry? no: the root is latest",
+                         "<BR>", "<DL>", "<DT>A-<a href=\"a\"><B> a</B></a>", "<DD>  second, untrimmed ",
+                         "<DT>B-<a href=\"b\"><B> b</B></a>", "</DL>", "<BR><BR>", "</body></html>"}));
     // With no node read yet, a description line is dropped.
     TBookmarkConverter converter;
     converter.ReadBookmarkText("<DD>nobody\n<TITLE>T</TITLE>\n");
@@ -133,10 +134,11 @@ TEST(BookmarkFile, TagTestsAreCaseSensitive) {
 
 TEST(BookmarkFile, EntriesOutsideTheTitledTreeAreNotWritten) {
     // Before the title, after the root's list has closed, and under a second title line.
-    const std::string text = "<DT><A HREF=\"early\">Early</A>\n<DL>\n<DT><A HREF=\"child\">Child of early</A>\n"
-                             "<TITLE>Old</TITLE>\n<DL>\n<DT><A HREF=\"old\">Old entry</A>\n</DL>\n"
-                             "<TITLE>T</TITLE>\n<DL>\n<DT><A HREF=\"kept\">Kept</A>\n</DL>\n"
-                             "<DT><A HREF=\"late\">Late</A>\n";
+    const std::string text =
+        "<DT><A HREF=\"early\">Early</A>\n<DL>\n<DT><A HREF=\"child\">Child of early</A>\n"
+        "<TITLE>Old</TITLE>\n<DL>\n<DT><A HREF=\"old\">Old entry</A>\n</DL>\n"
+        "<TITLE>T</TITLE>\n<DL>\n<DT><A HREF=\"kept\">Kept</A>\n</DL>\n"
+        "<DT><A HREF=\"late\">Late</A>\n";
     EXPECT_EQ(listingOf(text), listingWithRootChildren({"<DT>Kept-<a href=\"kept\"><B> kept</B></a>"}));
 }
 
@@ -165,19 +167,19 @@ TEST(BookmarkFile, EntryFieldsAndTheirOddCases) {
 TEST(BookmarkFile, AListAfterAnEntryMakesItAParent) {
     const std::string text = "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"p\">Parent</A>\n<DL><p>\n"
                              "<DT><A HREF=\"c\">Child</A>\n</DL><p>\n</DL><p>\n";
-    EXPECT_EQ(listingOf(text), listingWithRootChildren({"<DT>Parent-<a href=\"p\"><B> p</B></a></font></b>",
-                                                        "<BR>", "<DL>", "<DT>Child-<a href=\"c\"><B>  c</B></a>",
-                                                        "</DL>", "<BR><BR>"}));
+    EXPECT_EQ(listingOf(text),
+              listingWithRootChildren({"<DT>Parent-<a href=\"p\"><B> p</B></a></font></b>", "<BR>", "<DL>",
+                                       "<DT>Child-<a href=\"c\"><B>  c</B></a>", "</DL>", "<BR><BR>"}));
 }
 
 TEST(BookmarkFile, BlankTitlesAreSkippedButTheirChildrenAreWritten) {
     const std::string text = "<TITLE> </TITLE>\n<DL><p>\n<DT><H3></H3>\n<DL><p>\n<DT><A HREF=\"a\">A</A>\n"
                              "<DT><A HREF=\"tab\">\tTab</A>\n<DT><A HREF=\"sp\"> Space first</A>\n</DL><p>\n"
                              "<DT><A HREF=\"b\"> </A>\n<DD>lost with its entry\n</DL><p>\n";
-    EXPECT_EQ(listingOf(text),
-              crlfLines({"<html><body>", "<center><h2>My Links</h2></center>", "<BR>", "<DL>", "<BR>", "<DL>",
-                         "<DT>A-<a href=\"a\"><B>  a</B></a>", "<DT> Space first-<a href=\"sp\"><B>  sp</B></a>",
-                         "</DL>", "<BR><BR>", "</DL>", "<BR><BR>", "</body></html>"}));
+    EXPECT_EQ(listingOf(text), crlfLines({"<html><body>", "<center><h2>My Links</h2></center>", "<BR>",
+                                          "<DL>", "<BR>", "<DL>", "<DT>A-<a href=\"a\"><B>  a</B></a>",
+                                          "<DT> Space first-<a href=\"sp\"><B>  sp</B></a>", "</DL>",
+                                          "<BR><BR>", "</DL>", "<BR><BR>", "</body></html>"}));
 }
 
 TEST(BookmarkFile, HeadingsAndIndentFollowTheLevel) {
@@ -191,8 +193,8 @@ TEST(BookmarkFile, HeadingsAndIndentFollowTheLevel) {
     EXPECT_NE(listing.find("\r\n<H3>F2</H3>\r\n"), std::string::npos);
     EXPECT_NE(listing.find("\r\n<H3>F8</H3>\r\n"), std::string::npos);
     EXPECT_NE(listing.find("<DT>E-<a href=\"u\"><B>  u</B></a>"), std::string::npos);
-    EXPECT_NE(listing.find("<DT>E-<a href=\"u\"><B>     u</B></a>"), std::string::npos);       // level 5
-    EXPECT_EQ(listing.find("<DT>E-<a href=\"u\"><B>       u</B></a>"), std::string::npos);     // never 7
+    EXPECT_NE(listing.find("<DT>E-<a href=\"u\"><B>     u</B></a>"), std::string::npos);   // level 5
+    EXPECT_EQ(listing.find("<DT>E-<a href=\"u\"><B>       u</B></a>"), std::string::npos); // never 7
     size_t sixes = 0;
     for (size_t at = 0; (at = listing.find("<B>      u</B>", at)) != std::string::npos; ++at) {
         ++sixes;
@@ -249,8 +251,8 @@ TEST(BookmarkFile, LongLinesAndGarbageAreHarmless) {
     // A title line longer than many read chunks.
     const std::string longTitle(3'000'000, 'x');
     TBookmarkConverter converter;
-    converter.ReadBookmarkText("<TITLE>" + longTitle + "</TITLE>\n<DL>\n<DT><A HREF=\"u\">" + longTitle + "</A>",
-                               4096);
+    converter.ReadBookmarkText(
+        "<TITLE>" + longTitle + "</TITLE>\n<DL>\n<DT><A HREF=\"u\">" + longTitle + "</A>", 4096);
     ASSERT_NE(converter.Root, nullptr);
     EXPECT_EQ(converter.Root->Title, longTitle);
     ASSERT_EQ(converter.Root->Children.size(), 1u);
@@ -259,7 +261,8 @@ TEST(BookmarkFile, LongLinesAndGarbageAreHarmless) {
     // Binary noise with the reader's tags sprinkled in: nothing to assert but survival.
     std::string noise;
     uint32_t state = 12345;
-    const char* tags[] = {"<DL>", "</DL>", "<DT>", "<DD>", "<TITLE>", "</TITLE>", "<A HREF=\"", "ADD_DATE=\"", ">"};
+    const char* tags[] = {"<DL>",     "</DL>",      "<DT>",        "<DD>", "<TITLE>",
+                          "</TITLE>", "<A HREF=\"", "ADD_DATE=\"", ">"};
     for (int i = 0; i < 200000; ++i) {
         state = state * 1103515245u + 12345u;
         noise += (state >> 24) < 40 ? std::string(tags[(state >> 8) % 9]) : std::string(1, char(state >> 16));
@@ -271,11 +274,13 @@ TEST(BookmarkFile, LongLinesAndGarbageAreHarmless) {
 
 TEST(BookmarkFile, UnreadableSourcesReportWhy) {
     TempDir dir;
-    EXPECT_EQ(test::convertChecked(dir.file("missing.html"), dir.file("tavl.htm")), ConvertStatus::SourceNotFound);
+    EXPECT_EQ(test::convertChecked(dir.file("missing.html"), dir.file("tavl.htm")),
+              ConvertStatus::SourceNotFound);
     test::writeBytes(dir.file("empty.htm"), "");
     EXPECT_EQ(test::convertChecked(dir.file("empty.htm"), dir.file("tavl.htm")), ConvertStatus::NoRoot);
     std::filesystem::create_directory(dir.file("folder.html"));
-    EXPECT_EQ(test::convertChecked(dir.file("folder.html"), dir.file("tavl.htm")), ConvertStatus::SourceNotFound);
+    EXPECT_EQ(test::convertChecked(dir.file("folder.html"), dir.file("tavl.htm")),
+              ConvertStatus::SourceNotFound);
     EXPECT_FALSE(std::filesystem::exists(dir.file("tavl.htm")));
 }
 

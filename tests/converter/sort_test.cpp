@@ -32,17 +32,27 @@ std::vector<std::string> titles(const TBookmark& folder) {
 }
 
 TEST(Sorting, TitlesIgnoreAsciiCaseAndFoldersComeFirst) {
-    auto root = folderOf({{"beta", 0}, {"+Zoo folder", 0}, {"Alpha", 0}, {"+apple folder", 0}, {"\xC3\xA9t\xC3\xA9", 0},
-                          {"Be", 0}, {"empty folder", 0}, {"_under", 0}});
+    auto root = folderOf({{"beta", 0},
+                          {"+Zoo folder", 0},
+                          {"Alpha", 0},
+                          {"+apple folder", 0},
+                          {"\xC3\xA9t\xC3\xA9", 0},
+                          {"Be", 0},
+                          {"empty folder", 0},
+                          {"_under", 0}});
     SortTree(root.get(), CompareByTitle);
     // Folders with entries first; empty folders and entries after, by upper-cased bytes:
     // "_" (0x5F) sorts after the letters, a prefix before the longer title, bytes above 0x7F last.
     EXPECT_EQ(titles(*root), (std::vector<std::string>{"apple folder", "Zoo folder", "Alpha", "Be", "beta",
-                                                        "empty folder", "_under", "\xC3\xA9t\xC3\xA9"}));
+                                                       "empty folder", "_under", "\xC3\xA9t\xC3\xA9"}));
 }
 
 TEST(Sorting, DatesOldestFirstThenTitles) {
-    auto root = folderOf({{"new", 300}, {"+folder late", 900}, {"old", -5}, {"Mid b", 100}, {"mid A", 100},
+    auto root = folderOf({{"new", 300},
+                          {"+folder late", 900},
+                          {"old", -5},
+                          {"Mid b", 100},
+                          {"mid A", 100},
                           {"+folder early", 1}});
     SortTree(root.get(), CompareByDate);
     EXPECT_EQ(titles(*root),
