@@ -5,7 +5,9 @@
 
 namespace tavlin {
 
-TokenObj::TokenObj() { EnsureCapacity(kInitialCapacity); }
+TokenObj::TokenObj()
+    : chars_(std::make_unique<char[]>(kInitialCapacity)), positions_(std::make_unique<int32_t[]>(kInitialCapacity)),
+      capacity_(kInitialCapacity) {}
 
 TokenObj::TokenObj(const TokenObj& other) : TokenObj() { AppendToken(other); }
 

@@ -19,6 +19,7 @@ struct Command {
 // Every subcommand, in the order `tavlin --help` lists them.
 constexpr Command kCommands[] = {
     {"convert", "convert a bookmark file or Favorites folder into a listing", runConvertCommand},
+    {"dump", "print what the reader makes of a file", runDumpCommand},
 };
 
 int printUsage(std::FILE* out) {

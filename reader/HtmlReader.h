@@ -1,0 +1,107 @@
+#pragma once
+#include "reader/Attributes.h"
+#include "reader/HtmlSymbol.h"
+#include "reader/IDNames.h"
+#include "reader/TokenObj.h"
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavlin {
+
+// The reader's one exception: the source ended inside a comment or declaration.
+class EParseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr char kEndOfSource = 26; // Ctrl-Z: the source yields it at its end
+
+// Answers an include directive <!--#command NAME="value" ...-->: the command name as written
+// and the parameters as NAME="value" lines. The text returned is read in place of the directive.
+using IncludeHandler = std::function<std::string(std::string_view command, std::vector<std::string> params)>;
+
+// The tokenizer: turns the bytes of an HTML source into symbols, attributes and text tokens
+// with the source position of every character. One object holds one parse's state; the source
+// is read byte by byte from memory, and text tokens reuse one buffer.
+class THtmlReader {
+public:
+    THtmlReader();
+
+    // Source set-up. Each resets the state (SourcePos -1, flags off) and reads the first
+    // character, so NextToken can follow at once.
+    void LoadFromBuffer(std::string_view bytes); // copied
+    void LoadFromStrings(const std::vector<std::string>& lines); // joined with CR LF after each
+    // Reads the file whole; false when it cannot be read (the source is then empty).
+    bool LoadFromFile(const std::string& path);
+    // Reads from bytes the caller keeps alive for the whole parse (no copy).
+    void UseSource(std::string_view bytes);
+
+    // Character level.
+    char ReadRawChar();
+    char PeekRawChar();
+    void NextCh();
+    void Advance();
+    void SkipBlanks();
+
+    // Token level.
+    void NextToken();
+    void ReadTag();
+    bool ReadAttribute(TAttribute& attribute);
+    void ReadQuotedValue(TAttribute& attribute);
+    void ReadNumberValue(TAttribute& attribute);
+    void ReadBareValue(TAttribute& attribute);
+    void ReadEntity();
+    bool ReadText();
+    void ReadScriptToken();
+    void ReadTextAreaToken();
+
+    // State, read by the builder after each token.
+    char CurCh = ' ';
+    char CurUpCh = ' ';
+    HtmlSymbol CurSym = symEof;
+    int32_t SourcePos = -1;
+    int32_t TagStartPos = 0;
+    int HeadingLevel = 0;
+    bool InComment = false;
+    bool PlainTextMode = false;
+    bool PreMode = false;
+    bool NoBreakMode = false;
+    TAttributeList Attributes; // of the last tag
+    TokenObj Token;            // characters of the last text token
+
+    // Set by the builder: the character set character references above 255 are encoded in,
+    // where ID names are registered, and who answers include directives.
+    uint8_t CharSet = 1;
+    TIDNameList* IDNames = nullptr;
+    IncludeHandler OnInclude;
+
+private:
+    enum class LineEnd : uint8_t { None, CR, LF };
+
+    void Reset();
+    void SkipCommentBody();
+    void ProcessIncludeDirective();
+    void EmitEntityChar(char ch, int32_t pos);
+    void EntityFallback();
+    void ReadEntityNumber(int32_t ampPos);
+    void ReadEntityName(int32_t ampPos);
+    void ReadScriptProbe();
+
+    std::string owned_;          // the source when the reader holds a copy
+    const char* data_ = nullptr; // the main source
+    size_t size_ = 0;
+    size_t pos_ = 0;
+    std::string included_; // text of an include directive being read
+    size_t includedPos_ = 0;
+    bool inIncluded_ = false;
+    LineEnd lineEnd_ = LineEnd::None;
+    TokenObj entityRaw_; // what ReadEntity consumed, for the fallback
+    std::string attrName_; // upper-case name of the last attribute read
+};
+
+} // namespace tavlin
