@@ -149,8 +149,10 @@ TFastColorLookup::TFastColorLookup(const Palette& palette) : TColorLookup(palett
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
         int16_t& cell = table_[size_t((e.b >> 3) * 1024 + (e.g >> 3) * 32 + (e.r >> 3))];
-        if (cell < 0) {
+        if (cell == kUnknown) {
             cell = int16_t(i);
+        } else if (cell >= 0 && palette_[size_t(cell)] != palette_[i]) {
+            cell = kShared;
         }
     }
 }

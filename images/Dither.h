@@ -69,6 +69,8 @@ protected:
 
 // The lookup with an inverse table of 32x32x32 cells (5 bits per channel), each holding the
 // index found for the first colour looked up in it, so repeated colours cost one table read.
+// A cell that holds two or more palette colours is searched every time instead, so that every
+// palette colour maps to itself and a picture of palette colours is reproduced exactly.
 class TFastColorLookup final : public TColorLookup {
 public:
     explicit TFastColorLookup(const Palette& palette);
@@ -76,14 +78,19 @@ public:
         const int cell = (blue >> 3) * 1024 + (green >> 3) * 32 + (red >> 3);
         int index = table_[size_t(cell)];
         if (index < 0) {
+            const bool shared = index == kShared;
             index = nearest(red, green, blue);
-            table_[size_t(cell)] = int16_t(index);
+            if (!shared) {
+                table_[size_t(cell)] = int16_t(index);
+            }
         }
         colour = palette_[size_t(index)];
         return index;
     }
 
 private:
+    static constexpr int16_t kUnknown = -1;
+    static constexpr int16_t kShared = -2;
     std::vector<int16_t> table_;
 };
 
