@@ -206,27 +206,30 @@ QWidget* TFM_Tavlin::buildTopPanel() {
     modes->addWidget(RD_NS);
     modes->addWidget(RD_MSIE);
     modes->addStretch();
+    modes->addWidget(LB_Progress);
 
-    auto* actions = new QVBoxLayout;
-    actions->addStretch();
-    actions->addWidget(BT_Convert);
-    actions->addWidget(BT_Restore);
+    auto* fields = new QGridLayout;
+    fields->setVerticalSpacing(3);
+    fields->addLayout(modes, 0, 0, 1, 3);
+    fields->addWidget(ED_HTMLFile, 1, 0);
+    fields->addWidget(BT_SetApp, 1, 1);
+    fields->addWidget(SpeedButton1, 1, 2);
+    fields->addWidget(outputLabel, 2, 0, 1, 3);
+    fields->addWidget(ED_TempFile, 3, 0);
+    fields->addWidget(BT_TmpBrowse, 3, 1);
+    fields->addWidget(buildFormatGroup(), 4, 0, 1, 3);
+    fields->setColumnStretch(0, 1);
 
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(8, 6, 8, 4);
-    grid->setVerticalSpacing(3);
-    grid->addLayout(modes, 0, 0, 1, 3);
-    grid->addWidget(ED_HTMLFile, 1, 0);
-    grid->addWidget(BT_SetApp, 1, 1);
-    grid->addWidget(SpeedButton1, 1, 2);
-    grid->addWidget(outputLabel, 2, 0, 1, 3);
-    grid->addWidget(ED_TempFile, 3, 0);
-    grid->addWidget(BT_TmpBrowse, 3, 1);
-    grid->addWidget(Image1, 0, 3, 4, 1);
-    grid->addWidget(buildFormatGroup(), 4, 0, 1, 3);
-    grid->addLayout(actions, 4, 3);
-    grid->addWidget(LB_Progress, 5, 0, 1, 4);
-    grid->setColumnStretch(0, 1);
+    auto* side = new QVBoxLayout;
+    side->addWidget(Image1);
+    side->addStretch();
+    side->addWidget(BT_Convert);
+    side->addWidget(BT_Restore);
+
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->addLayout(fields, 1);
+    row->addLayout(side);
     return panel;
 }
 
