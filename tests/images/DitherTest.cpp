@@ -1,3 +1,4 @@
+#include "BitmapPrint.h"
 #include "images/BmpReader.h"
 #include "images/Display.h"
 #include "images/Dither.h"
