@@ -1,0 +1,84 @@
+#include "document/FontObj.h"
+
+#include <algorithm>
+
+namespace tavlin {
+
+TMyFont TMyFont::FromSpec(const FontSpec& spec, int pointSize) {
+    TMyFont font;
+    font.Desc = spec.desc;
+    font.Desc.height = std::clamp(font.Desc.height, kMinHeight, kMaxHeight);
+    font.FontColor = spec.color;
+    font.BgColor = spec.bgColor;
+    font.PointSize = pointSize;
+    return font;
+}
+
+TMyFont TMyFont::FromInfo(const ThtFontInfo& info) { return FromSpec(fontSpecOf(info), info.Size); }
+
+TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
+    : Section(section), Pos(pos), TheFont(std::make_unique<TMyFont>(font)) {
+    TheFont->Desc.height = std::clamp(TheFont->Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
+}
+
+TFontObj::TFontObj(TSection* section, const TFontObj& source)
+    : Section(section), Pos(source.Pos), TheFont(std::make_unique<TMyFont>(*source.TheFont)),
+      ScriptShift(source.ScriptShift), LinkTarget(source.LinkTarget) {
+    if (source.LinkStates) {
+        // A copy starts as an unvisited link without the mouse over it.
+        LinkStates = std::make_unique<TFontInfoArray>(*source.LinkStates);
+        ApplyLinkState();
+    }
+}
+
+void TFontObj::ReplaceFont(const TMyFont& font) {
+    *TheFont = font;
+    TheFont->Desc.height = std::clamp(TheFont->Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
+    metricsValid_ = false;
+}
+
+void TFontObj::SetVisited(bool visited) {
+    if (visited != Visited) {
+        Visited = visited;
+        ApplyLinkState();
+    }
+}
+
+void TFontObj::SetHover(bool hover) {
+    if (hover != Hover) {
+        Hover = hover;
+        ApplyLinkState();
+    }
+}
+
+void TFontObj::ApplyLinkState() {
+    if (!LinkStates) {
+        return;
+    }
+    ReplaceFont(TMyFont::FromInfo(LinkStates->Ar[size_t(int(Visited) + 2 * int(Hover))]));
+}
+
+void TFontObj::EnsureMetrics(Canvas& canvas) {
+    if (metricsValid_) {
+        return;
+    }
+    canvas.setFont(TheFont->Desc);
+    const FontMetrics m = canvas.fontMetrics();
+    CharHeight = m.height;
+    FontHeight = m.height + m.externalLeading;
+    MaxCharWidth = m.maxCharWidth;
+    Overhang = m.overhang;
+    Descent = m.descent;
+    metricsValid_ = true;
+}
+
+int TFontList::IndexAt(int p) const {
+    // The first run always starts at 0, so the answer is at least 0.
+    auto it = std::upper_bound(items_.begin(), items_.end(), p,
+                               [](int pos, const std::unique_ptr<TFontObj>& run) { return pos < run->Pos; });
+    return std::max(int(it - items_.begin()) - 1, 0);
+}
+
+int TFontList::GetFontCountAt(int p, int length) const { return EndOf(IndexAt(p), length) - p; }
+
+} // namespace tavlin

@@ -1,0 +1,85 @@
+#pragma once
+#include "platform/Canvas.h"
+#include "reader/Attributes.h"
+#include "reader/Properties.h"
+
+#include <memory>
+#include <vector>
+
+namespace tavlin {
+
+class TSection;
+
+// A font as a text run uses it: what the canvas selects, the text colour, the background
+// colour (clNone: drawn transparently) and the size in points it was asked for.
+struct TMyFont {
+    FontDesc Desc;
+    Color FontColor = 0;
+    Color BgColor = clNone;
+    int PointSize = 12;
+
+    // Pixel sizes beyond these draw nothing useful and make the toolkit's fonts fail.
+    static constexpr int kMinHeight = 1;
+    static constexpr int kMaxHeight = 4000;
+
+    static TMyFont FromSpec(const FontSpec& spec, int pointSize);
+    static TMyFont FromInfo(const ThtFontInfo& info);
+    void Assign(const TMyFont& other) { *this = other; }
+};
+
+// One font run of a section: from Pos up to the next run's Pos.
+class TFontObj {
+public:
+    TFontObj(TSection* section, int pos, const TMyFont& font);
+    TFontObj(TSection* section, const TFontObj& source); // copy for another section
+
+    TSection* Section;
+    int Pos;
+    std::unique_ptr<TMyFont> TheFont;
+    std::unique_ptr<TFontInfoArray> LinkStates; // runs inside a link only
+    bool Visited = false;
+    bool Hover = false;
+    int FontHeight = 0; // character height plus external leading
+    int CharHeight = 0;
+    int MaxCharWidth = 0;
+    int Overhang = 0;
+    int Descent = 0;
+    int ScriptShift = 0; // 0 normal, 1 subscript, 2 superscript
+    TUrlTarget LinkTarget;  // Url empty for plain text
+    bool Listed = false;    // in the document's LinkFonts
+
+    bool HasLink() const { return !LinkTarget.Url.empty(); }
+    void ReplaceFont(const TMyFont& font);
+    void SetVisited(bool visited);
+    void SetHover(bool hover);
+    // Metrics are read lazily on the canvas that lays out or paints, whenever the font changed.
+    void EnsureMetrics(Canvas& canvas);
+    void Select(Canvas& canvas) const { canvas.setFont(TheFont->Desc); }
+
+private:
+    void ApplyLinkState();
+    bool metricsValid_ = false;
+};
+
+// The runs of a section, ordered by Pos; never empty once the section is made.
+class TFontList {
+public:
+    int Count() const { return int(items_.size()); }
+    TFontObj& operator[](int i) const { return *items_[size_t(i)]; }
+    TFontObj& Last() const { return *items_.back(); }
+    void Add(std::unique_ptr<TFontObj> run) { items_.push_back(std::move(run)); }
+    // Index of the run at offset p: the last run whose Pos <= p.
+    int IndexAt(int p) const;
+    TFontObj& GetFontObjAt(int p) const { return *items_[size_t(IndexAt(p))]; }
+    // Characters from p to the next run (or to `length`, the end of the section, after the last).
+    int GetFontCountAt(int p, int length) const;
+    // Where the run at index i ends.
+    int EndOf(int i, int length) const { return i + 1 < Count() ? items_[size_t(i) + 1]->Pos : length; }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+
+private:
+    std::vector<std::unique_ptr<TFontObj>> items_;
+};
+
+} // namespace tavlin

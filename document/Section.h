@@ -1,0 +1,188 @@
+#pragma once
+#include "document/FloatingObj.h"
+#include "document/FontObj.h"
+#include "document/SectionBase.h"
+#include "reader/TokenObj.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavlin {
+
+class TCellBasic;
+class TProperties;
+class TAttributeList;
+
+// Placeholder characters of section text.
+namespace ph {
+inline constexpr char FormControl = 2;
+inline constexpr char Image = 4;
+inline constexpr char NoBrSpace = 5; // from the reader inside NOBR; never stored
+inline constexpr char NoBrControl = 6;
+inline constexpr char NoBrImage = 7;
+inline constexpr char LineBreak = 8;
+inline constexpr unsigned char NoBreakSpace = 160;
+} // namespace ph
+
+// One laid-out line of a section. A line with CharCount 0 is an empty band that skips past floats
+// or clears them. LineY and BoxBottomMax are kept so lines can be found by binary search.
+struct LineRec {
+    int Start = 0;
+    int SpaceBefore = 0;
+    int SpaceAfter = 0;
+    int TextHeight = 0;
+    int BoxHeight = 0;
+    int CharCount = 0;
+    int Descent = 0;
+    int IndentX = 0;
+    int PaintX = 0;
+    int AvailWidth = 0;
+    int PaintY = 0;       // document y of the top of the line's text, when last painted
+    int LineY = 0;        // document y of the line's top
+    int BoxBottomMax = 0; // the lowest LineY + BoxHeight of this line and those above it
+
+    int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
+    int End() const { return Start + CharCount; }
+};
+
+// A run of the source map: from offset Pos on, characters come from consecutive source offsets
+// starting at Index.
+struct IndexObj {
+    int Pos = 0;
+    int Index = 0;
+};
+
+// One paragraph of inline content: text with objects standing in it as placeholder characters,
+// font runs, and the lines it was last laid out in.
+class TSection : public TSectionBase {
+public:
+    // A section the document builder opens: font, link, line height, alignment and clearing from
+    // the properties and attributes in force.
+    TSection(TSectionList* document, TCellBasic* owner, const TUrlTarget* link, const TProperties& props,
+             const TAttributeList* attributes);
+    // A section with a given first font (and link, with its four link fonts when there is one).
+    TSection(TSectionList* document, const TMyFont& font, const TUrlTarget* link = nullptr,
+             const TFontInfoArray* linkStates = nullptr);
+    TSection(TSectionList* document, const TSection& source); // copy for another document
+    ~TSection() override;
+
+    std::string SectionText;
+    std::vector<int32_t> SourcePositions; // until the section is finished
+    std::vector<IndexObj> PositionRuns;
+    TFontList FontRuns;
+    std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
+    std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
+    std::vector<LineRec> Lines;
+    int Justify = 1;   // 1 left, 2 centre, 3 right
+    int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    int LineHeight = 0;
+    bool AnchorTarget = false;
+    int CachedMinWidth = 0;
+    int CachedMaxWidth = 0;
+    TCellBasic* OwnerCell = nullptr;
+
+    int Len() const { return int(SectionText.size()); }
+    virtual bool IsPreformatted() const { return false; }
+    bool IsTextSection() const override { return true; }
+
+    // Where a line's parts lie in view coordinates while it is painted.
+    struct LineGeometry {
+        int top = 0;     // top of the line
+        int textTop = 0; // top of the line's text
+        int baseline = 0;
+        int textHeight = 0;
+    };
+
+    // Building.
+    void ChangeFont(const TProperties& props, int scriptShift);
+    void SetLink(bool start, const TProperties& props, const TUrlTarget* link);
+    // The same with the font given: a new run at the end, keeping the link in force.
+    TFontObj& ChangeFont(const TMyFont& font, int scriptShift = 0);
+    // A new run that starts (or, with an empty or no link, ends) a link.
+    TFontObj& SetLink(const TMyFont& font, const TUrlTarget* link, const TFontInfoArray* linkStates);
+    // Slot 15 and 16: text arrives here; noBreak is the reader's NOBR state.
+    virtual void AppendChar(char code, int32_t sourcePos, bool noBreak);
+    virtual void AppendText(const TokenObj& token, bool noBreak);
+    // An image or panel at the end (owned), a form control at the end (not owned).
+    TFloatingObj& AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak);
+    void AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak);
+    // Compacts the source map into PositionRuns.
+    void Finish();
+    bool FinishAndKeep() override;
+
+    // Measuring.
+    int TextWidth(Canvas& canvas, int start, int count, bool stripTrailing) const;
+    int FitCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
+                 int& floatHeight, int y, int maxCount);
+
+    // The operations of the content list.
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    void CopySelection() override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                IndentManager& floats, int& maxWidth, int& counter) override;
+    int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+    bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) override;
+    bool ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) override;
+    int PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) override;
+    int SearchText(int from, std::string_view text, bool matchCase) override;
+    int DocToSourcePos(int position) const override;
+    int SourceToDocPos(int sourcePos, bool backwards) const override;
+    bool PositionToXY(Canvas* canvas, int position, int& x, int& y) override;
+    bool CharAt(int position, char& ch, TSectionBase*& section) override;
+    void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) override;
+
+    // True when the byte at i stands for a no-break space (not part of a UTF-8 character).
+    bool IsNoBreakSpaceAt(int i) const;
+    // The length in bytes of the character starting at i under its run's character set.
+    int CharLengthAt(int i) const;
+
+protected:
+    virtual bool TakesMoreText() const { return true; }
+    void AppendChars(std::string_view chars, const int32_t* positions, bool noBreak);
+    void AppendRaw(std::string_view chars, const int32_t* positions);
+    // Line layout.
+    int ClearDistance(const IndentManager& floats, int y) const;
+    void AddEmptyLine(int& y, int height);
+    int LineCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
+                  int& floatHeight, int y, int& maxWidth, bool& skipDown);
+    void FinishLine(Canvas& canvas, IndentManager& floats, int start, int count, int x, int& y,
+                    std::vector<TFloatingObj*>& pending, int floatHeight, int& paintBottom);
+    void IndexLines();
+    // Painting.
+    void DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, int x, const Rect& clip);
+    // Draws bytes a..b of one run at px; returns the x after them (beyond clip.right when cut).
+    int DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selected, bool caretHere, int px,
+                 const LineGeometry& g, IndentManager& floats, const Rect& clip);
+    // Character boundaries: p itself when a character starts there, else the start of the
+    // character holding p, or the end of it.
+    int CharStartAtOrBefore(int p) const;
+    int CharStartAtOrAfter(int p) const;
+    // Hit tests: the offset of the character under dx pixels from the line's PaintX (within
+    // the line, or its end), and whether dx lies past that character's middle.
+    int OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const;
+    int LineAtY(int y) const;
+    int LineOfOffset(int offset) const;
+
+    int paintX_ = 0; // the x the section was last painted at
+};
+
+// Preformatted text: one source line, never wrapped, clipped when painted.
+class TPreFormated : public TSection {
+public:
+    using TSection::TSection;
+    TPreFormated(TSectionList* document, const TPreFormated& source);
+    static constexpr int kMaxChars = 20000;
+
+    bool IsPreformatted() const override { return true; }
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                IndentManager& floats, int& maxWidth, int& counter) override;
+    void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) override;
+
+protected:
+    bool TakesMoreText() const override { return Len() <= kMaxChars; }
+};
+
+} // namespace tavlin

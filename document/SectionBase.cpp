@@ -1,0 +1,387 @@
+#include "document/SectionBase.h"
+
+#include "document/SectionList.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace tavlin {
+
+// ---- TSectionBase ----
+
+TSectionBase::TSectionBase(TSectionList* document) : Document(document) {}
+
+TSectionBase::TSectionBase(TSectionList* document, const TSectionBase& source)
+    : Document(document), FlowHeight(source.FlowHeight), Layer(source.Layer) {}
+
+TSectionBase::~TSectionBase() {
+    if (Document) {
+        Document->SectionFreed(this);
+    }
+}
+
+std::unique_ptr<TSectionBase> TSectionBase::CloneFor(TSectionList& document) const {
+    return std::make_unique<TSectionBase>(&document, *this);
+}
+
+void TSectionBase::SetExtent(int y, int height) {
+    ArrangeY = y;
+    ContentY = y;
+    PaintTop = y;
+    FlowBottom = y + FlowHeight;
+    PaintBottom = y + std::max(height, FlowHeight);
+    PaintHeight = std::max(height, FlowHeight);
+}
+
+int TSectionBase::Arrange(Canvas&, int, int y, int, int, int, int, IndentManager& floats, int& maxWidth,
+                          int& counter) {
+    FirstPos = counter;
+    PosCount = 0;
+    SetExtent(y, FlowHeight);
+    maxWidth = floats.Width;
+    return FlowHeight;
+}
+
+int TSectionBase::Paint(Canvas&, const Rect&, IndentManager&, int, int, int) { return ArrangeY + FlowHeight; }
+
+void TSectionBase::EnlistPositions() {
+    if (Document && Document->PositionList) {
+        Document->PositionList->push_back(this);
+    }
+}
+
+// ---- TCellBasic ----
+
+TCellBasic::TCellBasic(TSectionList* document, std::string ownerTag)
+    : Document(document), OwnerTag(std::move(ownerTag)) {}
+
+TCellBasic::TCellBasic(TSectionList* document, const TCellBasic& source)
+    : Document(document), OwnerTag(source.OwnerTag) {
+    sections_.reserve(source.sections_.size());
+    for (const auto& section : source.sections_) {
+        if (auto copy = section->CloneFor(*document)) {
+            sections_.push_back(std::move(copy));
+        }
+    }
+}
+
+TCellBasic::~TCellBasic() = default;
+
+void TCellBasic::AppendSection(std::unique_ptr<TSectionBase> section) {
+    if (!section || !section->FinishAndKeep()) {
+        return;
+    }
+    section->Document = Document;
+    sections_.push_back(std::move(section));
+}
+
+void TCellBasic::ClearSections() {
+    sections_.clear();
+    bottomPrefixMax_.clear();
+    topSuffixMin_.clear();
+    alwaysPainted_.clear();
+}
+
+int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                                IndentManager& floats, int& maxWidth, int& counter, bool blockVariant) {
+    StartY = y;
+    FirstPos = counter;
+    int height = 0;
+    maxWidth = 0;
+    if (blockVariant) {
+        ContentBottom = 0;
+        PaintTop = 990000;
+        PaintBottom = 0;
+    }
+    size_t i = 0;
+    while (i < sections_.size()) {
+        TSectionBase& section = *sections_[i];
+        const int counterBefore = counter;
+        const BandOwner ownerBefore = floats.CurrentOwner;
+        try {
+            int sectionMax = 0;
+            height += section.Arrange(canvas, x, y + height, xRef, yRef, width, availHeight, floats, sectionMax,
+                                      counter);
+            maxWidth = std::max(maxWidth, sectionMax);
+            if (blockVariant) {
+                if (!section.IsAbsolute()) {
+                    ContentBottom = std::max(ContentBottom, section.FlowBottom);
+                }
+                PaintTop = std::min(PaintTop, section.PaintTop);
+                PaintBottom = std::max(PaintBottom, section.PaintBottom);
+            }
+            ++i;
+        } catch (const EProcessError& error) {
+            // The section goes; whatever it left in the floats goes with it.
+            counter = counterBefore;
+            floats.CurrentOwner = ownerBefore;
+            floats.RemoveOwned(&section);
+            const std::string message = error.what();
+            if (Document) {
+                Document->CollectFreed();
+            }
+            sections_.erase(sections_.begin() + std::ptrdiff_t(i));
+            if (Document) {
+                Document->PurgeFreedSections();
+                Document->ReportProcessError(message);
+            }
+        }
+    }
+    PosCount = counter - FirstPos;
+    RebuildBandIndex();
+    return height;
+}
+
+int TCellBasic::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
+    IndentManager scratch;
+    IndentManager& floats = Floats ? *Floats : scratch;
+    return ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, floats, scrollWidth, counter, false);
+}
+
+int TCellBasic::ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                             IndentManager& floats, int& maxWidth, int& counter) {
+    Floats = &floats;
+    return ArrangeSections(canvas, x, y, xRef, yRef, width, availHeight, floats, maxWidth, counter, true);
+}
+
+void TCellBasic::RebuildBandIndex() {
+    const size_t n = sections_.size();
+    bottomPrefixMax_.resize(n);
+    topSuffixMin_.resize(n);
+    alwaysPainted_.clear();
+    int bottom = INT_MIN;
+    for (size_t i = 0; i < n; ++i) {
+        bottom = std::max(bottom, sections_[i]->PaintBottom);
+        bottomPrefixMax_[i] = bottom;
+        if (sections_[i]->PaintsOutsideExtent()) {
+            alwaysPainted_.push_back(int(i));
+        }
+    }
+    int top = INT_MAX;
+    for (size_t i = n; i-- > 0;) {
+        top = std::min(top, sections_[i]->PaintTop);
+        topSuffixMin_[i] = top;
+    }
+}
+
+void TCellBasic::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
+    minWidth = 0;
+    maxWidth = 0;
+    for (const auto& section : sections_) {
+        int sectionMin = 0;
+        int sectionMax = 0;
+        section->MeasureWidths(canvas, sectionMin, sectionMax);
+        minWidth = std::max(minWidth, sectionMin);
+        maxWidth = std::max(maxWidth, sectionMax);
+    }
+}
+
+int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef,
+                              int yRef) {
+    if (sections_.empty()) {
+        return StartY;
+    }
+    const size_t n = sections_.size();
+    const bool indexed = bottomPrefixMax_.size() == n;
+    const int yOffset = Document ? Document->YOffset : 0;
+    const int top = clip.top + yOffset;
+    const int bottom = clip.bottom + yOffset;
+    // Zero-height sections on the band's edges (page breaks) are painted too.
+    const auto paint = [&](size_t i) { sections_[i]->Paint(canvas, clip, floats, x, xRef, yRef); };
+    if (!indexed) {
+        for (size_t i = 0; i < n; ++i) {
+            paint(i);
+        }
+    } else {
+        const size_t first = size_t(std::lower_bound(bottomPrefixMax_.begin(), bottomPrefixMax_.end(), top) -
+                                    bottomPrefixMax_.begin());
+        size_t last = first;
+        while (last < n && topSuffixMin_[last] <= bottom) {
+            ++last;
+        }
+        auto always = alwaysPainted_.begin();
+        for (; always != alwaysPainted_.end() && size_t(*always) < first; ++always) {
+            paint(size_t(*always));
+        }
+        for (size_t i = first; i < last; ++i) {
+            paint(i);
+        }
+        for (; always != alwaysPainted_.end(); ++always) {
+            if (size_t(*always) >= last) {
+                paint(size_t(*always));
+            }
+        }
+    }
+    const TSectionBase& last = *sections_.back();
+    return last.ArrangeY + last.FlowHeight;
+}
+
+template <typename Fn>
+bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
+    const size_t n = sections_.size();
+    const auto hits = [&](size_t i) {
+        const TSectionBase& s = *sections_[i];
+        return s.PaintTop <= y && y < s.PaintBottom && fn(*sections_[i]);
+    };
+    if (bottomPrefixMax_.size() != n) {
+        for (size_t i = 0; i < n; ++i) {
+            if (hits(i)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    size_t i = size_t(std::upper_bound(bottomPrefixMax_.begin(), bottomPrefixMax_.end(), y) -
+                      bottomPrefixMax_.begin());
+    for (; i < n && topSuffixMin_[i] <= y; ++i) {
+        if (hits(i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TCellBasic::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
+    return ForSectionsAtY(y, [&](TSectionBase& s) { return s.LinkAt(canvas, x, y, answer); });
+}
+
+bool TCellBasic::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
+    return ForSectionsAtY(y, [&](TSectionBase& s) { return s.ObjectAt(x, y, object, objX, objY); });
+}
+
+int TCellBasic::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
+    int result = -1;
+    ForSectionsAtY(y, [&](TSectionBase& s) {
+        result = s.PositionAt(canvas, x, y, hit);
+        return result >= 0;
+    });
+    return result;
+}
+
+int TCellBasic::FirstSectionReaching(int position) const {
+    const auto it = std::partition_point(sections_.begin(), sections_.end(), [position](const auto& s) {
+        return s->FirstPos + s->PosCount < position;
+    });
+    return int(it - sections_.begin());
+}
+
+int TCellBasic::SearchText(int from, std::string_view text, bool matchCase) {
+    for (size_t i = size_t(FirstSectionReaching(from)); i < sections_.size(); ++i) {
+        const int found = sections_[i]->SearchText(from, text, matchCase);
+        if (found >= 0) {
+            return found;
+        }
+    }
+    return -1;
+}
+
+int TCellBasic::DocToSourcePos(int position) const {
+    for (size_t i = size_t(FirstSectionReaching(position));
+         i < sections_.size() && sections_[i]->FirstPos <= position; ++i) {
+        const int found = sections_[i]->DocToSourcePos(position);
+        if (found >= 0) {
+            return found;
+        }
+    }
+    return -1;
+}
+
+int TCellBasic::SourceToDocPos(int sourcePos, bool backwards) const {
+    const size_t n = sections_.size();
+    for (size_t k = 0; k < n; ++k) {
+        const int found = sections_[backwards ? n - 1 - k : k]->SourceToDocPos(sourcePos, backwards);
+        if (found >= 0) {
+            return found;
+        }
+    }
+    return -1;
+}
+
+bool TCellBasic::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
+    for (size_t i = size_t(FirstSectionReaching(position));
+         i < sections_.size() && sections_[i]->FirstPos <= position; ++i) {
+        if (sections_[i]->PositionToXY(canvas, position, x, y)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TCellBasic::CharAt(int position, char& ch, TSectionBase*& section) {
+    for (size_t i = size_t(FirstSectionReaching(position));
+         i < sections_.size() && sections_[i]->FirstPos <= position; ++i) {
+        if (sections_[i]->CharAt(position, ch, section)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TCellBasic::CopySelection() {
+    if (!Document) {
+        return;
+    }
+    const int selStart = Document->SelStart;
+    const int selEnd = Document->SelEnd;
+    for (size_t i = size_t(FirstSectionReaching(selStart)); i < sections_.size(); ++i) {
+        TSectionBase& s = *sections_[i];
+        if (s.FirstPos >= selEnd) {
+            break;
+        }
+        const bool overlaps = s.FirstPos + s.PosCount > selStart || (s.PosCount == 0 && s.FirstPos >= selStart);
+        if (overlaps) {
+            s.CopySelection();
+        }
+    }
+}
+
+void TCellBasic::EnlistPositions() {
+    for (const auto& section : sections_) {
+        section->EnlistPositions();
+    }
+}
+
+void TCellBasic::TrimLastBottomMargin() {
+    for (size_t i = sections_.size(); i-- > 0;) {
+        if (!sections_[i]->IsAbsolute()) {
+            sections_[i]->TrimDefaultBottomMargin();
+            return;
+        }
+    }
+}
+
+// ---- TCell ----
+
+TCell::TCell(TSectionList* document, std::string ownerTag) : TCellBasic(document, std::move(ownerTag)) {
+    Floats = &OwnFloats;
+}
+
+TCell::TCell(TSectionList* document, const TCell& source) : TCellBasic(document, source) { Floats = &OwnFloats; }
+
+int TCell::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
+    Floats = &OwnFloats;
+    const BandOwner ownerBefore = OwnFloats.CurrentOwner;
+    OwnFloats.Reset(width);
+    OwnFloats.CurrentOwner = this;
+    OwnFloats.AddLeft(y, IndentManager::OpenBottom, 0, this);
+    OwnFloats.AddRight(y, IndentManager::OpenBottom, width, this);
+    const int height =
+        ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, OwnFloats, scrollWidth, counter, false);
+    OwnFloats.RemoveOwned(this);
+    OwnFloats.CurrentOwner = ownerBefore;
+    return std::max(height, OwnFloats.FloatBottom() - y);
+}
+
+int TCell::Paint(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef, int yRef) {
+    OwnFloats.LeftEdge = x;
+    OwnFloats.RightEdge = x + OwnFloats.Width;
+    OwnFloats.ClipWidth = clipWidth;
+    PaintedY = y;
+    const BandOwner ownerBefore = OwnFloats.CurrentOwner;
+    OwnFloats.CurrentOwner = this;
+    const int result = PaintSections(canvas, clip, OwnFloats, x, xRef, yRef);
+    OwnFloats.CurrentOwner = ownerBefore;
+    return result;
+}
+
+} // namespace tavlin

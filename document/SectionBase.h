@@ -1,0 +1,203 @@
+#pragma once
+#include "document/IndentManager.h"
+#include "platform/Canvas.h"
+#include "reader/Attributes.h"
+#include "reader/IDNames.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavlin {
+
+class TSectionList;
+class TFloatingObj;
+
+// A section that cannot be laid out; its content list reports the message and drops it.
+class EProcessError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a hit test for links finds: a link (a copy the caller keeps) or a form control.
+struct TLinkAnswer {
+    TUrlTarget Target;
+    bool HasTarget = false;
+    TFloatingObj* FormControl = nullptr;
+};
+
+// What a position hit test tells besides the position.
+struct TPositionHit {
+    bool InText = false;
+    int LineHeight = 0; // the text height of the line
+    int LineTop = 0;    // document y of the top of the line's text
+    int X = 0;          // document x of the position
+};
+
+// The base of everything in a content list: text sections, blocks, rules, page breaks, tables.
+// The virtual operations follow in their slot order; the defaults suit a section of fixed
+// height that holds no text.
+class TSectionBase : public TIDObject {
+public:
+    explicit TSectionBase(TSectionList* document);
+    TSectionBase(TSectionList* document, const TSectionBase& source); // copy for another document
+    ~TSectionBase() override;
+    TSectionBase(const TSectionBase&) = delete;
+    TSectionBase& operator=(const TSectionBase&) = delete;
+
+    TSectionList* Document;
+    int FlowHeight = 0;
+    int PaintHeight = 0;
+    int FirstPos = 0;
+    int PosCount = 0;
+    int Layer = 0;
+    int ContentY = 0;
+    int FlowBottom = 0;
+    int ContentX = 0;
+    int PaintTop = 0;
+    int PaintBottom = 0;
+    int ArrangeY = 0;
+    bool InIDs = false; // bound to a name in the document's IDs
+
+    int AnchorY() const { return YPosition(); }
+
+    // 0: the y the view scrolls to for a name bound to this section.
+    int YPosition() const override { return ContentY; }
+    // 1: a copy of the section for another document.
+    virtual std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const;
+    // 2: writes the selected part of the text to the document's ClipBuf.
+    virtual void CopySelection() {}
+    // 3: lays the section out at y; returns FlowHeight.
+    virtual int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                        IndentManager& floats, int& maxWidth, int& counter);
+    // 4: paints what lies in the clip rectangle (view coordinates); returns the y below the section.
+    virtual int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
+    // 5: the link or form control under a document point.
+    virtual bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) { return false; }
+    // 6: the image or panel under a document point, and the point relative to it.
+    virtual bool ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) { return false; }
+    // 7: the document position under a document point, or -1.
+    virtual int PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) { return -1; }
+    // 8: the first match at or after `from`, or -1.
+    virtual int SearchText(int from, std::string_view text, bool matchCase) { return -1; }
+    // 9, 10: document positions and source offsets, both ways; -1 when none.
+    virtual int DocToSourcePos(int position) const { return -1; }
+    virtual int SourceToDocPos(int sourcePos, bool backwards) const { return -1; }
+    // 11: x and the y of the line top of a position; the canvas may be null (x is then the line's).
+    virtual bool PositionToXY(Canvas* canvas, int position, int& x, int& y) { return false; }
+    // 12: the character at a position and the section that holds it.
+    virtual bool CharAt(int position, char& ch, TSectionBase*& section) { return false; }
+    // 13: the widest unbreakable piece and the width without any wrapping.
+    virtual void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
+        minWidth = 0;
+        maxWidth = 0;
+    }
+    // 14: adds itself (or a block its content) to the document's PositionList.
+    virtual void EnlistPositions();
+
+    // Hooks for the block kinds. An absolutely positioned block takes no room in the flow and
+    // is painted wherever its position says, so band culling must not skip it.
+    virtual bool IsAbsolute() const { return false; }
+    virtual bool PaintsOutsideExtent() const { return IsAbsolute(); }
+    // Drops a bottom margin that is the default paragraph margin (blocks; list items inside).
+    virtual void TrimDefaultBottomMargin() {}
+    virtual bool IsTextSection() const { return false; }
+    // Called when a content list takes the section: false when it should be freed instead.
+    virtual bool FinishAndKeep() { return true; }
+
+protected:
+    // Geometry after an arrangement that took `height` at y.
+    void SetExtent(int y, int height);
+};
+
+// A content list: sections laid out one below the other, and the queries over them. Hit tests
+// and painting look only at the sections whose painted extent can touch the band asked for.
+class TCellBasic {
+public:
+    TCellBasic(TSectionList* document, std::string ownerTag);
+    TCellBasic(TSectionList* document, const TCellBasic& source); // deep copy for another document
+    virtual ~TCellBasic();
+    TCellBasic(const TCellBasic&) = delete;
+    TCellBasic& operator=(const TCellBasic&) = delete;
+
+    TSectionList* Document;
+    int StartY = 0; // the y it was arranged at
+    IndentManager* Floats = nullptr;
+    int FirstPos = 0;
+    int PosCount = 0;
+    int ContentBottom = 0;
+    int PaintTop = 990000;
+    int PaintBottom = 0;
+    std::string OwnerTag;
+
+    int Count() const { return int(sections_.size()); }
+    TSectionBase& operator[](int i) const { return *sections_[size_t(i)]; }
+    bool IsEmpty() const { return sections_.empty(); }
+    TSectionBase* Last() const { return sections_.empty() ? nullptr : sections_.back().get(); }
+
+    // Appends a section (text sections are finished first; empty ones are freed instead).
+    void AppendSection(std::unique_ptr<TSectionBase> section);
+    // Frees every section.
+    void ClearSections();
+
+    virtual int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter);
+    // The block variant: keeps ContentBottom, PaintTop and PaintBottom; returns the sum of heights.
+    int ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                     IndentManager& floats, int& maxWidth, int& counter);
+    virtual void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth);
+    // Paints the sections in the band of the clip rectangle with the given floats.
+    int PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
+    virtual bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer);
+
+    bool ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY);
+    int PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit);
+    int SearchText(int from, std::string_view text, bool matchCase);
+    int DocToSourcePos(int position) const;
+    int SourceToDocPos(int sourcePos, bool backwards) const;
+    bool PositionToXY(Canvas* canvas, int position, int& x, int& y);
+    bool CharAt(int position, char& ch, TSectionBase*& section);
+    void CopySelection();
+    void EnlistPositions();
+    void TrimLastBottomMargin();
+
+protected:
+    // Runs fn over the sections whose painted extent contains y, in order, until it answers.
+    template <typename Fn>
+    bool ForSectionsAtY(int y, Fn fn) const;
+    // Index of the first section whose positions reach `position` (FirstPos + PosCount >= it).
+    int FirstSectionReaching(int position) const;
+    // Arranges the sections, dropping those that raise EProcessError.
+    int ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                        IndentManager& floats, int& maxWidth, int& counter, bool blockVariant);
+    void RebuildBandIndex();
+
+    std::vector<std::unique_ptr<TSectionBase>> sections_;
+    // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
+    // so the sections that can touch a band are found by binary search.
+    std::vector<int> bottomPrefixMax_;
+    std::vector<int> topSuffixMin_;
+    std::vector<int> alwaysPainted_; // indexes of sections painted outside their extent
+};
+
+// A content list with floats of its own: the document and table cells.
+class TCell : public TCellBasic {
+public:
+    TCell(TSectionList* document, std::string ownerTag);
+    TCell(TSectionList* document, const TCell& source);
+
+    IndentManager OwnFloats;
+    int PaintedY = 0; // the y it was last painted at
+
+    int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) override;
+    virtual int Paint(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef, int yRef);
+};
+
+// The content list of a block: it lays out with the floats of the list that holds the block.
+class TBlockCell : public TCellBasic {
+public:
+    using TCellBasic::TCellBasic;
+};
+
+} // namespace tavlin

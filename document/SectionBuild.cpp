@@ -1,0 +1,362 @@
+// Building a text section: its first font, appending text with the white-space rules, objects,
+// font and link runs, the source map, and copies for another document.
+#include "document/Section.h"
+#include "document/SectionList.h"
+#include "platform/CodePage.h"
+#include "reader/Properties.h"
+#include "reader/TextUtil.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavlin {
+
+namespace {
+
+TMyFont FontOfProps(const TProperties& props) {
+    return TMyFont::FromSpec(props.GetFont(), int(std::lround(props.GetFontSize())));
+}
+
+// The link fonts of a run inside a link, with the run switched to entry 0.
+void GiveLinkStates(TFontObj& run, const TFontInfoArray* linkStates) {
+    if (!linkStates) {
+        return;
+    }
+    run.LinkStates = std::make_unique<TFontInfoArray>(*linkStates);
+    run.Visited = false;
+    run.Hover = false;
+    run.ReplaceFont(TMyFont::FromInfo(linkStates->Ar[0]));
+}
+
+const TFontInfoArray* LinkStatesOf(const TProperties& props) {
+    return props.HasLinkFonts && props.LinkFontInfo ? props.LinkFontInfo.get() : nullptr;
+}
+
+int ClearFromAttribute(const TAttributeList* attributes, int current) {
+    const TAttribute* clear = attributes ? attributes->FindAttribute(attrCLEAR) : nullptr;
+    if (!clear) {
+        return current;
+    }
+    const std::string value = toLowerAscii(clear->Text);
+    return value == "left" ? 1 : value == "right" ? 2 : 3;
+}
+
+int ClearFromProps(const TProperties& props, int current) {
+    ClearType clear;
+    if (!props.GetClear(clear)) {
+        return current;
+    }
+    switch (clear) {
+    case ClearType::Left:
+        return 1;
+    case ClearType::Right:
+        return 2;
+    case ClearType::Both:
+        return 3;
+    case ClearType::None:
+        return 0;
+    }
+    return current;
+}
+
+} // namespace
+
+TSection::TSection(TSectionList* document, const TMyFont& font, const TUrlTarget* link,
+                   const TFontInfoArray* linkStates)
+    : TSectionBase(document) {
+    auto run = std::make_unique<TFontObj>(this, 0, font);
+    if (link && !link->Url.empty()) {
+        run->LinkTarget = *link;
+        GiveLinkStates(*run, linkStates);
+    }
+    FontRuns.Add(std::move(run));
+    if (FontRuns.Last().HasLink() && Document) {
+        Document->ListLinkFont(FontRuns.Last());
+    }
+}
+
+TSection::TSection(TSectionList* document, TCellBasic* owner, const TUrlTarget* link, const TProperties& props,
+                   const TAttributeList* attributes)
+    : TSection(document, FontOfProps(props), link, LinkStatesOf(props)) {
+    OwnerCell = owner;
+    LineHeight = props.GetLineHeight(FontRuns[0].TheFont->Desc.height);
+    const std::string align = toLowerAscii(props.GetTextAlign());
+    Justify = align == "right" ? 3 : align == "center" ? 2 : 1;
+    ClearSide = ClearFromProps(props, ClearFromAttribute(attributes, 0));
+    if (attributes && Document && !attributes->IdValue().empty()) {
+        Document->AddIDObject(attributes->IdValue(), this);
+    }
+}
+
+TSection::TSection(TSectionList* document, const TSection& source) : TSectionBase(document, source) {
+    SectionText = source.SectionText;
+    Justify = source.Justify;
+    ClearSide = source.ClearSide;
+    LineHeight = source.LineHeight;
+    AnchorTarget = source.AnchorTarget;
+    OwnerCell = nullptr;
+    for (const auto& run : source.FontRuns) {
+        FontRuns.Add(std::make_unique<TFontObj>(this, *run));
+    }
+    for (const auto& image : source.Images) {
+        if (auto copy = image->CloneFor(*document)) {
+            Images.push_back(std::move(copy));
+        }
+    }
+    Controls = source.Controls;
+}
+
+TSection::~TSection() {
+    if (!Document) {
+        return;
+    }
+    for (const auto& run : FontRuns) {
+        if (run->Listed) {
+            Document->LinkFontFreed(run.get());
+        }
+    }
+}
+
+std::unique_ptr<TSectionBase> TSection::CloneFor(TSectionList& document) const {
+    return std::make_unique<TSection>(&document, *this);
+}
+
+TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
+    TFontObj& last = FontRuns.Last();
+    if (last.Pos == Len()) {
+        last.ReplaceFont(font);
+        last.ScriptShift = scriptShift;
+        return last;
+    }
+    auto run = std::make_unique<TFontObj>(this, Len(), font);
+    run->ScriptShift = scriptShift;
+    run->LinkTarget = last.LinkTarget;
+    FontRuns.Add(std::move(run));
+    return FontRuns.Last();
+}
+
+void TSection::ChangeFont(const TProperties& props, int scriptShift) {
+    TFontObj& run = ChangeFont(FontOfProps(props), scriptShift);
+    if (run.HasLink()) {
+        GiveLinkStates(run, LinkStatesOf(props));
+        if (Document) {
+            Document->ListLinkFont(run);
+        }
+    }
+}
+
+TFontObj& TSection::SetLink(const TMyFont& font, const TUrlTarget* link, const TFontInfoArray* linkStates) {
+    const int shift = FontRuns.Last().ScriptShift;
+    TFontObj& run = ChangeFont(font, shift);
+    const bool starts = link && !link->Url.empty();
+    if (starts) {
+        run.LinkTarget = *link;
+        GiveLinkStates(run, linkStates);
+        if (Document) {
+            Document->ListLinkFont(run);
+        }
+    } else {
+        run.LinkTarget = TUrlTarget();
+        run.LinkStates.reset();
+        if (run.Listed && Document) {
+            Document->UnlistLinkFont(run);
+        }
+    }
+    return run;
+}
+
+void TSection::SetLink(bool start, const TProperties& props, const TUrlTarget* link) {
+    SetLink(FontOfProps(props), start ? link : nullptr, LinkStatesOf(props));
+}
+
+bool TSection::IsNoBreakSpaceAt(int i) const {
+    if (i < 0 || i >= Len() || static_cast<unsigned char>(SectionText[size_t(i)]) != ph::NoBreakSpace) {
+        return false;
+    }
+    if (FontRuns.GetFontObjAt(i).TheFont->Desc.charSet != DEFAULT_CHARSET) {
+        return true;
+    }
+    // In UTF-8 text the byte may continue a character that started up to three bytes before.
+    for (int back = 1; back <= 3 && back <= i; ++back) {
+        if (utf8SequenceLength(SectionText, size_t(i - back)) > size_t(back)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int TSection::CharLengthAt(int i) const {
+    if (i < 0 || i >= Len()) {
+        return 1;
+    }
+    const uint8_t charSet = FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
+    return int(std::max<size_t>(1, characterLength(SectionText, size_t(i), charSet)));
+}
+
+void TSection::AppendRaw(std::string_view chars, const int32_t* positions) {
+    if (chars.empty()) {
+        return;
+    }
+    SectionText.append(chars);
+    if (PositionRuns.empty() && SourcePositions.capacity() < SectionText.size()) {
+        SourcePositions.reserve(SectionText.size() + 500);
+    }
+    for (size_t i = 0; i < chars.size(); ++i) {
+        const int32_t pos = positions[i];
+        if (PositionRuns.empty()) {
+            SourcePositions.push_back(pos);
+            continue;
+        }
+        // Finished already: extend the runs directly.
+        const IndexObj& last = PositionRuns.back();
+        const int offset = int(SectionText.size() - chars.size() + i);
+        if (last.Index + (offset - last.Pos) != pos) {
+            PositionRuns.push_back({offset, pos});
+        }
+    }
+    CachedMinWidth = 0;
+    CachedMaxWidth = 0;
+}
+
+namespace {
+
+bool IsCollapsible(char c) { return c == ph::NoBrSpace; }
+
+// The NOBR rules on a token: collapsible spaces next to spaces or each other go, the rest
+// become no-break spaces.
+void SettleNoBreakSpaces(std::string& chars, std::vector<int32_t>& positions) {
+    std::string out;
+    std::vector<int32_t> outPositions;
+    out.reserve(chars.size());
+    outPositions.reserve(chars.size());
+    for (size_t i = 0; i < chars.size(); ++i) {
+        const char c = chars[i];
+        if (IsCollapsible(c)) {
+            const bool afterSpace = !out.empty() && (out.back() == ' ' || IsCollapsible(out.back()));
+            const bool beforeSpace = i + 1 < chars.size() && chars[i + 1] == ' ';
+            if (afterSpace || beforeSpace) {
+                continue;
+            }
+        }
+        out.push_back(c);
+        outPositions.push_back(positions[i]);
+    }
+    for (char& c : out) {
+        if (IsCollapsible(c)) {
+            c = static_cast<char>(ph::NoBreakSpace);
+        }
+    }
+    chars = std::move(out);
+    positions = std::move(outPositions);
+}
+
+} // namespace
+
+void TSection::AppendChars(std::string_view text, const int32_t* sourcePositions, bool noBreak) {
+    if (text.empty()) {
+        return;
+    }
+    if (IsPreformatted()) {
+        if (TakesMoreText()) {
+            AppendRaw(text, sourcePositions);
+        }
+        return;
+    }
+    const char lastChar = SectionText.empty() ? 0 : SectionText.back();
+    const bool endsWithSpace = lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
+    // A line break after a trailing space replaces the space.
+    if (text[0] == ph::LineBreak && endsWithSpace) {
+        SectionText.back() = ph::LineBreak;
+        if (PositionRuns.empty() && !SourcePositions.empty()) {
+            SourcePositions.back() = sourcePositions[0];
+        }
+        CachedMinWidth = 0;
+        return;
+    }
+    std::string chars(text);
+    std::vector<int32_t> positions(sourcePositions, sourcePositions + text.size());
+    const auto dropFirst = [&] {
+        chars.erase(chars.begin());
+        positions.erase(positions.begin());
+    };
+    if (noBreak) {
+        const bool afterBreakable = SectionText.empty() || lastChar == ph::NoBrSpace || lastChar == ph::LineBreak ||
+                                    lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
+        if (afterBreakable && chars[0] == ph::NoBrSpace) {
+            dropFirst();
+        }
+        SettleNoBreakSpaces(chars, positions);
+    } else {
+        // Outside NOBR a collapsible space is an ordinary one.
+        std::replace(chars.begin(), chars.end(), ph::NoBrSpace, ' ');
+        if (!chars.empty() && chars[0] == ' ' &&
+            (SectionText.empty() || lastChar == ph::LineBreak || lastChar == ' ')) {
+            dropFirst();
+        }
+    }
+    // Spaces right after floating objects at the very start are dropped too.
+    if (!chars.empty() && !SectionText.empty() && int(Images.size()) == Len() &&
+        std::all_of(Images.begin(), Images.end(), [](const auto& obj) { return obj->Floats(); }) &&
+        (chars[0] == ' ' || static_cast<unsigned char>(chars[0]) == ph::NoBreakSpace)) {
+        dropFirst();
+    }
+    AppendRaw(chars, positions.data());
+}
+
+void TSection::AppendText(const TokenObj& token, bool noBreak) {
+    AppendChars(token.View(), token.Positions(), noBreak);
+}
+
+void TSection::AppendChar(char code, int32_t sourcePos, bool noBreak) {
+    AppendChars(std::string_view(&code, 1), &sourcePos, noBreak);
+}
+
+TFloatingObj& TSection::AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak) {
+    object->Pos = Len();
+    const char code = noBreak && !object->Floats() ? ph::NoBrImage : ph::Image;
+    Images.push_back(std::move(object));
+    AppendRaw(std::string_view(&code, 1), &sourcePos);
+    return *Images.back();
+}
+
+void TSection::AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak) {
+    control->Pos = Len();
+    Controls.push_back(control);
+    const char code = noBreak ? ph::NoBrControl : ph::FormControl;
+    AppendRaw(std::string_view(&code, 1), &sourcePos);
+}
+
+void TSection::Finish() {
+    if (!PositionRuns.empty() || SourcePositions.empty()) {
+        return;
+    }
+    for (size_t i = 0; i < SourcePositions.size(); ++i) {
+        if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1) {
+            PositionRuns.push_back({int(i), SourcePositions[i]});
+        }
+    }
+    std::vector<int32_t>().swap(SourcePositions);
+}
+
+bool TSection::FinishAndKeep() {
+    Finish();
+    if (IsPreformatted() || Len() > 0 || AnchorTarget || ClearSide != 0 || InIDs) {
+        return true;
+    }
+    if (Document) {
+        for (const auto& run : FontRuns) {
+            if (run->Listed) {
+                Document->UnlistLinkFont(*run);
+            }
+        }
+    }
+    return false;
+}
+
+TPreFormated::TPreFormated(TSectionList* document, const TPreFormated& source) : TSection(document, source) {}
+
+std::unique_ptr<TSectionBase> TPreFormated::CloneFor(TSectionList& document) const {
+    return std::make_unique<TPreFormated>(&document, *this);
+}
+
+} // namespace tavlin

@@ -1,0 +1,504 @@
+// Measuring text sections and breaking them into lines around floats.
+#include "document/Section.h"
+#include "document/SectionList.h"
+#include "document/SectionPieces.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tavlin {
+
+namespace {
+
+bool IsObjectOrBreak(char c) {
+    return c == ph::FormControl || c == ph::Image || c == ph::NoBrControl || c == ph::NoBrImage ||
+           c == ph::LineBreak;
+}
+
+// Space, image or form control: where a line may end.
+bool IsBreakOpportunity(char c) { return c == ' ' || c == ph::Image || c == ph::FormControl; }
+
+uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
+
+// Width of text measured in windows, so a huge run never needs one huge measurement.
+int MeasureText(Canvas& canvas, std::string_view text, uint8_t charSet) {
+    constexpr size_t kWindow = 1 << 15;
+    if (text.size() <= kWindow) {
+        return canvas.textWidth(text);
+    }
+    int width = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t stop = std::min(text.size(), pos + kWindow);
+        if (stop < text.size()) {
+            stop = CharacterBoundaryBefore(text, pos, stop, charSet);
+        }
+        width += canvas.textWidth(text.substr(pos, stop - pos));
+        pos = stop;
+    }
+    return width;
+}
+
+// The longest prefix of text whose width less the overhang fits in `room`, and its width.
+// Measures growing windows from the front, so the cost follows what fits, not the text's length.
+int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, int overhang, int& width) {
+    std::vector<int> ends;
+    size_t pos = 0;
+    size_t window = 256;
+    int base = 0;
+    while (pos < text.size()) {
+        size_t stop = std::min(text.size(), pos + window);
+        if (stop < text.size()) {
+            stop = CharacterBoundaryBefore(text, pos, stop, charSet);
+        }
+        canvas.characterEnds(text.substr(pos, stop - pos), ends);
+        for (size_t i = 0; i < ends.size(); ++i) {
+            if (base + ends[i] - overhang > room) {
+                // Continuation bytes repeat their character's end, so i starts a character.
+                width = i > 0 ? base + ends[i - 1] : base;
+                return int(pos + i);
+            }
+        }
+        base += ends.empty() ? 0 : ends.back();
+        pos = stop;
+        window = std::min<size_t>(window * 2, 1 << 15);
+    }
+    width = base;
+    return int(text.size());
+}
+
+} // namespace
+
+int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing) const {
+    start = std::max(start, 0);
+    int end = std::min(Len(), start + std::max(count, 0));
+    if (stripTrailing) {
+        while (end > start + 1 && (SectionText[size_t(end - 1)] == ' ' || SectionText[size_t(end - 1)] == ph::LineBreak)) {
+            --end;
+        }
+    }
+    int width = 0;
+    PieceWalker walker(*this, start, end);
+    PieceWalker::Piece piece;
+    while (walker.Next(piece)) {
+        if (piece.kind == PieceWalker::Text) {
+            TFontObj& run = FontRuns[piece.run];
+            run.EnsureMetrics(canvas);
+            run.Select(canvas);
+            const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
+            width += MeasureText(canvas, text, CharSetOf(run)) - run.Overhang;
+        } else if (piece.kind == PieceWalker::Control || !piece.object->Floats()) {
+            width += piece.object->FullWidth();
+        }
+    }
+    return width;
+}
+
+int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
+                       int& floatHeight, int y, int maxCount) {
+    floatHeight = 0;
+    maxCount = std::min(maxCount, Len() - start);
+    if (maxCount <= 0) {
+        return 0;
+    }
+    const char* text = SectionText.data();
+    const void* lineBreak = std::memchr(text + start, ph::LineBreak, size_t(maxCount));
+    const bool hasBreak = lineBreak != nullptr;
+    if (hasBreak) {
+        const int at = int(static_cast<const char*>(lineBreak) - text);
+        if (at == start) {
+            return 1;
+        }
+        maxCount = at - start;
+    }
+    const int avail = floats.RightSideAt(y) - floats.LeftIndentAt(y);
+    if (start == 0 && Images.empty() && Controls.empty()) {
+        // Every run's widest character, not only the first run's: a later, larger font must
+        // not slip through.
+        int widest = 0;
+        for (const auto& run : FontRuns) {
+            run->EnsureMetrics(canvas);
+            widest = std::max(widest, run->MaxCharWidth);
+        }
+        if (int64_t(avail) >= int64_t(maxCount) * widest) {
+            return maxCount + (hasBreak ? 1 : 0);
+        }
+    }
+    int used = 0;
+    bool atLineStart = true;
+    bool stopped = false;
+    int p = start;
+    PieceWalker walker(*this, start, start + maxCount);
+    PieceWalker::Piece piece;
+    while (!stopped && walker.Next(piece)) {
+        TFloatingObj* obj = piece.object;
+        if (piece.kind == PieceWalker::Text) {
+            TFontObj& run = FontRuns[piece.run];
+            run.EnsureMetrics(canvas);
+            run.Select(canvas);
+            int width = 0;
+            const std::string_view stretch(text + piece.start, size_t(piece.Count()));
+            const int fit = FitPrefix(canvas, stretch, CharSetOf(run), avail - used, run.Overhang, width);
+            p = piece.start + fit;
+            if (fit < piece.Count()) {
+                stopped = true;
+            } else {
+                used += width - run.Overhang;
+                atLineStart = false;
+            }
+        } else if (piece.kind == PieceWalker::Control || !obj->Floats()) {
+            if (used + obj->FullWidth() > avail) {
+                stopped = true;
+            } else {
+                used += obj->FullWidth();
+                atLineStart = false;
+                p = piece.end;
+            }
+        } else if (atLineStart) {
+            obj->PlacedY = y;
+            const bool fits = used + obj->FullWidth() <= avail;
+            // A float too wide for any line is placed alone where no other float ends lower.
+            if (fits || (p == start && floats.NextWiderY(y) == y)) {
+                floats.PlaceFloatImage(y, *obj);
+                used += obj->FullWidth();
+                floatHeight = std::max(floatHeight, obj->FullHeight());
+                p = piece.end;
+            }
+            stopped = !fits;
+        } else {
+            obj->PlacedY = y;
+            pending.push_back(obj);
+            p = piece.end;
+        }
+    }
+    return p - start + (!stopped && hasBreak && p == start + maxCount ? 1 : 0);
+}
+
+int TSection::ClearDistance(const IndentManager& floats, int y) const {
+    int left = 0;
+    int right = 0;
+    floats.ClearBottoms(left, right);
+    const int bottom = ClearSide == 1 ? left : ClearSide == 2 ? right : ClearSide == 3 ? std::max(left, right) : 0;
+    return std::max(bottom - y, 0);
+}
+
+void TSection::AddEmptyLine(int& y, int height) {
+    LineRec line;
+    line.Start = Lines.empty() ? 0 : Lines.back().End();
+    line.SpaceBefore = height;
+    line.BoxHeight = height;
+    line.LineY = y;
+    Lines.push_back(line);
+    FlowHeight += height;
+    y += height;
+}
+
+int TSection::LineCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
+                        int& floatHeight, int y, int& maxWidth, bool& skipDown) {
+    const int rest = Len() - start;
+    const int fitted = FitCount(canvas, floats, start, pending, floatHeight, y, rest);
+    if (fitted == 0 && floats.NextWiderY(y) > y) {
+        skipDown = true;
+        return 0;
+    }
+    const int n = std::max(fitted, CharLengthAt(start));
+    if (n >= rest) {
+        return rest;
+    }
+    const char* text = SectionText.data();
+    const int last = start + n - 1;
+    const char c = text[last];
+    if (c == ph::LineBreak || c == ' ') {
+        int end = start + n;
+        while (end < Len() && text[end] == ' ') {
+            ++end;
+        }
+        return end - start;
+    }
+    const char next = text[start + n];
+    if ((next == ph::Image || next == ph::FormControl) && !IsNoBreakSpaceAt(last)) {
+        return n;
+    }
+    for (int k = last; k > start; --k) {
+        if (IsBreakOpportunity(text[k])) {
+            return k - start + 1;
+        }
+    }
+    const char first = text[start];
+    if (IsBreakOpportunity(first) || first == ph::NoBrImage) {
+        return 1;
+    }
+    // One word longer than the line: below a float when one ends lower, else it overflows.
+    if (floats.NextWiderY(y) > y) {
+        pending.clear();
+        skipDown = true;
+        return 0;
+    }
+    int end = start + n;
+    while (end < Len() && !IsBreakOpportunity(text[end]) && text[end] != ph::LineBreak) {
+        ++end;
+    }
+    while (end < Len() && text[end] == ' ') {
+        ++end;
+    }
+    if (end < Len() && text[end] == ph::LineBreak) {
+        ++end;
+    }
+    maxWidth = std::max(maxWidth, TextWidth(canvas, start, end - start, true));
+    return end - start;
+}
+
+void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int count, int x, int& y,
+                          std::vector<TFloatingObj*>& pending, int floatHeight, int& paintBottom) {
+    LineRec line;
+    line.Start = start;
+    line.CharCount = count;
+    line.LineY = y;
+    const int end = start + count;
+    const char* text = SectionText.data();
+    const bool loneBreak = count == 1 && text[start] == ph::LineBreak;
+    const bool objectsOnly = !loneBreak && std::all_of(text + start, text + end, IsObjectOrBreak);
+    const auto takeRunMetrics = [&](int from, int to) {
+        // The first run starts at or before `from`, so every run taken starts before `to`.
+        for (int r = FontRuns.IndexAt(from); r < FontRuns.Count() && FontRuns[r].Pos < to; ++r) {
+            TFontObj& run = FontRuns[r];
+            run.EnsureMetrics(canvas);
+            line.TextHeight = std::max(line.TextHeight, run.FontHeight);
+            line.Descent = std::max(line.Descent, run.Descent);
+        }
+    };
+    if (!objectsOnly) {
+        takeRunMetrics(start, end);
+    }
+    if (LineHeight > line.TextHeight) {
+        const int d = LineHeight - line.TextHeight;
+        line.SpaceBefore = d / 2;
+        line.SpaceAfter = d - d / 2;
+    }
+    const auto inLine = [&](const TFloatingObj* obj) { return obj->Pos >= start && obj->Pos < end && !obj->Floats(); };
+    if (objectsOnly && std::any_of(Images.begin(), Images.end(), [&](const auto& obj) {
+            return inLine(obj.get()) && obj->ObjAlign == AMiddle;
+        })) {
+        TFontObj& run = FontRuns.GetFontObjAt(start);
+        run.EnsureMetrics(canvas);
+        line.TextHeight = run.FontHeight;
+        line.Descent = run.Descent;
+    }
+    const auto raise = [&](const TFloatingObj& obj, bool isControl) {
+        const int h = obj.FullHeight();
+        const int over = h - line.TextHeight;
+        switch (obj.ObjAlign) {
+        case ATop:
+            line.SpaceAfter = std::max(line.SpaceAfter, over);
+            break;
+        case AMiddle:
+            line.SpaceAfter = std::max(line.SpaceAfter, over / 2);
+            line.SpaceBefore = std::max(line.SpaceBefore, over - over / 2);
+            break;
+        case ABaseline:
+            line.SpaceBefore = std::max(line.SpaceBefore, over + line.Descent);
+            break;
+        default: // bottom: images on the baseline, controls on the line's bottom
+            line.SpaceBefore = std::max(line.SpaceBefore, isControl ? over : over + line.Descent);
+            break;
+        }
+    };
+    for (const auto& image : Images) {
+        if (inLine(image.get())) {
+            raise(*image, false);
+        }
+    }
+    for (const TFloatingObj* control : Controls) {
+        if (control->Pos >= start && control->Pos < end) {
+            raise(*control, true);
+        }
+    }
+    const int left = floats.LeftIndentAt(y);
+    const int right = floats.RightSideAt(y);
+    const int textWidth = Justify == 1 ? 0 : TextWidth(canvas, start, count, true);
+    line.IndentX = Justify == 2 ? (left + right - textWidth) / 2 - x : Justify == 3 ? right - x - textWidth : left - x;
+    line.AvailWidth = right - left;
+    line.PaintX = x + line.IndentX;
+    line.PaintY = y + line.SpaceBefore;
+    const int full = line.FullHeight();
+    FlowHeight += full;
+    y += full;
+    line.BoxHeight = std::max(full, floatHeight);
+    for (TFloatingObj* obj : pending) {
+        if (obj->Pos < end) {
+            floats.PlaceFloatImage(y, *obj);
+            line.BoxHeight = std::max(line.BoxHeight, full + obj->FullHeight());
+            paintBottom = std::max(paintBottom, y + obj->FullHeight());
+        }
+    }
+    Lines.push_back(line);
+}
+
+void TSection::IndexLines() {
+    int bottom = ArrangeY;
+    for (LineRec& line : Lines) {
+        bottom = std::max(bottom, line.LineY + line.BoxHeight);
+        line.BoxBottomMax = bottom;
+    }
+}
+
+int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, IndentManager& floats,
+                      int& maxWidth, int& counter) {
+    const int startY = y;
+    ArrangeY = y;
+    FirstPos = counter;
+    PosCount = Len();
+    FlowHeight = 0;
+    Lines.clear();
+    if (Len() == 0) {
+        FlowHeight = IsPreformatted() ? std::max(FontRuns[0].TheFont->PointSize, 0) : ClearDistance(floats, y);
+        SetExtent(y, FlowHeight);
+        maxWidth = 0;
+        return FlowHeight;
+    }
+    const int lineWidth = std::min(floats.RightSideAt(y) - floats.LeftIndentAt(y), width);
+    maxWidth = std::max(lineWidth, 0);
+    for (const auto& image : Images) {
+        image->SetSizeFor(canvas, lineWidth);
+        maxWidth = std::max(maxWidth, image->FullWidth());
+    }
+    for (const TFloatingObj* control : Controls) {
+        maxWidth = std::max(maxWidth, control->FullWidth());
+    }
+    if (ClearSide != 0) {
+        const int distance = ClearDistance(floats, y);
+        if (distance > 0) {
+            AddEmptyLine(y, distance);
+        }
+    }
+    int paintBottom = y;
+    int start = 0;
+    std::vector<TFloatingObj*> pending;
+    while (start < Len()) {
+        pending.clear();
+        int floatHeight = 0;
+        int count = Len() - start;
+        if (!IsPreformatted()) {
+            bool skipDown = false;
+            count = LineCount(canvas, floats, start, pending, floatHeight, y, maxWidth, skipDown);
+            paintBottom = std::max(paintBottom, y + floatHeight);
+            if (skipDown) {
+                AddEmptyLine(y, floats.NextWiderY(y) - y);
+                Lines.back().Start = start;
+                continue;
+            }
+        }
+        FinishLine(canvas, floats, start, count, x, y, pending, floatHeight, paintBottom);
+        start += count;
+    }
+    counter += Len();
+    if (Document && Document->FirstBaselineSlot && *Document->FirstBaselineSlot == 0) {
+        for (const LineRec& line : Lines) {
+            if (line.CharCount > 0) {
+                *Document->FirstBaselineSlot = line.LineY + line.SpaceBefore + line.TextHeight - line.Descent;
+                break;
+            }
+        }
+    }
+    IndexLines();
+    SetExtent(startY, std::max(FlowHeight, paintBottom - startY));
+    return FlowHeight;
+}
+
+void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
+    if (CachedMinWidth > 0 && Images.empty()) {
+        minWidth = CachedMinWidth;
+        maxWidth = CachedMaxWidth;
+        return;
+    }
+    int floatSum = 0;
+    int widestObject = 0;
+    for (const auto& image : Images) {
+        image->SetSizeFor(canvas, 0);
+        if (image->Floats()) {
+            floatSum += image->FullWidth();
+        } else {
+            widestObject = std::max(widestObject, image->FullWidth());
+        }
+    }
+    int widestStretch = 0;
+    int widestWord = 0;
+    int stretch = 0;  // since the last line break
+    int trimmed = 0;  // the same without trailing spaces
+    int word = 0;
+    const auto endWord = [&] {
+        widestWord = std::max(widestWord, word);
+        word = 0;
+    };
+    PieceWalker walker(*this, 0, Len());
+    PieceWalker::Piece piece;
+    while (walker.Next(piece)) {
+        if (piece.kind != PieceWalker::Text) {
+            endWord();
+            if (piece.kind == PieceWalker::Control || !piece.object->Floats()) {
+                stretch += piece.object->FullWidth();
+                trimmed = stretch;
+                widestObject = std::max(widestObject, piece.object->FullWidth());
+            }
+            continue;
+        }
+        TFontObj& run = FontRuns[piece.run];
+        run.EnsureMetrics(canvas);
+        run.Select(canvas);
+        const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
+        int previousEnd = 0;
+        ForEachCharEnd(canvas, text, CharSetOf(run), [&](size_t i, int charEnd) {
+            const int advance = charEnd - previousEnd;
+            previousEnd = charEnd;
+            const char c = text[i];
+            if (c == ph::LineBreak) {
+                endWord();
+                widestStretch = std::max(widestStretch, trimmed);
+                stretch = trimmed = 0;
+            } else if (c == ' ' || c == ph::Image) {
+                endWord();
+                stretch += advance;
+            } else {
+                word += advance;
+                stretch += advance;
+                trimmed = stretch;
+            }
+            return true;
+        });
+        stretch -= run.Overhang;
+        trimmed = std::min(trimmed, stretch);
+    }
+    endWord();
+    widestStretch = std::max(widestStretch, trimmed);
+    maxWidth = floatSum + widestStretch;
+    minWidth = std::max({floatSum, widestObject, widestWord});
+    CachedMinWidth = minWidth;
+    CachedMaxWidth = maxWidth;
+}
+
+int TPreFormated::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                          IndentManager& floats, int& maxWidth, int& counter) {
+    const int savedWidth = floats.Width;
+    floats.Width = 32000;
+    int height = 0;
+    try {
+        height = TSection::Arrange(canvas, x, y, xRef, yRef, width, availHeight, floats, maxWidth, counter);
+    } catch (...) {
+        floats.Width = savedWidth;
+        throw;
+    }
+    floats.Width = savedWidth;
+    int minWidth = 0;
+    MeasureWidths(canvas, minWidth, maxWidth);
+    return height;
+}
+
+void TPreFormated::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
+    if (CachedMaxWidth <= 0 || !Images.empty()) {
+        CachedMaxWidth = TextWidth(canvas, 0, Len(), false);
+    }
+    maxWidth = CachedMaxWidth;
+    minWidth = std::min(2000, maxWidth);
+}
+
+} // namespace tavlin

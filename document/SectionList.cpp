@@ -1,0 +1,410 @@
+#include "document/SectionList.h"
+
+#include "document/FloatingObj.h"
+#include "document/FontObj.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace tavlin {
+
+TSectionList::TSectionList(void* viewer, void* paintPanel)
+    : TCell(this, "default"), Viewer(viewer), PaintPanel(paintPanel),
+      FormControls(std::make_unique<std::vector<TFloatingObj*>>()),
+      LinkFonts(std::make_unique<std::vector<TFontObj*>>()), Styles(std::make_unique<TStyleList>()),
+      IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {}
+
+TSectionList::TSectionList(PrintCopyTag, const TSectionList& source)
+    : TCell(this, source), ShowImages(source.ShowImages), Printing(source.Printing), YOffset(source.YOffset),
+      SelStart(source.SelStart), SelEnd(source.SelEnd), PreFontName(source.PreFontName),
+      LinkVisitedColor(source.LinkVisitedColor), LinkActiveColor(source.LinkActiveColor),
+      HotSpotColor(source.HotSpotColor), PrintBackgrounds(source.PrintBackgrounds), Viewer(source.Viewer),
+      PaintPanel(source.PaintPanel), Background(source.Background), DefFontSize(source.DefFontSize),
+      LinkUnderline(source.LinkUnderline), CharSet(source.CharSet), OnProcessError(source.OnProcessError) {}
+
+TSectionList::~TSectionList() { Clear(); }
+
+std::unique_ptr<TSectionList> TSectionList::CloneFor() const {
+    return std::unique_ptr<TSectionList>(new TSectionList(PrintCopyTag{}, *this));
+}
+
+void TSectionList::Clear() {
+    clearing_ = true;
+    if (IDs) {
+        IDs->Clear();
+    }
+    if (PositionList) {
+        PositionList->clear();
+    }
+    BackgroundBitmap.reset();
+    BackgroundTried = false;
+    if (FormControls) {
+        FormControls->clear();
+    }
+    AnimatedImages.clear();
+    MissingImages.clear();
+    if (LinkFonts) {
+        LinkFonts->clear();
+    }
+    Panels.clear();
+    AnimationTimer.reset();
+    SelStart = 0;
+    SelEnd = 0;
+    HoverLink = nullptr;
+    HoverImage = nullptr;
+    if (Styles) {
+        Styles->Clear();
+    }
+    DrawList.clear();
+    ClearSections();
+    freedSections_.clear();
+    freedFonts_.clear();
+    collecting_ = false;
+    clearing_ = false;
+}
+
+void TSectionList::SetDefaults(const std::string& fontName, const std::string& preFontName, int marginWidth,
+                               int marginHeight, uint8_t charSet, bool linkUnderline, bool hoverEnabled,
+                               Color background, Color hoverColor, Color visitedColor, Color hotSpotColor,
+                               Color fontColor, double fontSize) {
+    if (Styles) {
+        TStyleDefaults defaults;
+        defaults.DefFontName = fontName;
+        defaults.DefPreFontName = preFontName;
+        defaults.MarginWidth = marginWidth;
+        defaults.MarginHeight = marginHeight;
+        defaults.CharSet = charSet;
+        defaults.NoLinkUnderline = !linkUnderline;
+        defaults.DefOverLinkColor = hoverColor;
+        defaults.DefVisitedLinkColor = visitedColor;
+        defaults.DefHotSpotColor = hotSpotColor;
+        defaults.DefFontColor = fontColor;
+        defaults.DefFontSize = fontSize;
+        Styles->LoadDefaults(defaults);
+    }
+    DefFontSize = fontSize;
+    PreFontName = preFontName.substr(0, 32);
+    LinkActiveColor = hoverColor;
+    LinkVisitedColor = visitedColor;
+    HotSpotColor = hotSpotColor;
+    HoverEnabled = hoverEnabled;
+    LinkUnderline = linkUnderline;
+    CharSet = charSet;
+    SetBackground(background);
+}
+
+void TSectionList::SetBackground(Color color) {
+    Background = color;
+    if (OnBackgroundChange) {
+        OnBackgroundChange();
+    }
+}
+
+void TSectionList::SetBackgroundName(const std::string& name) {
+    BackgroundName = name;
+    BackgroundBitmap.reset();
+    BackgroundTried = false;
+}
+
+int TSectionList::Layout(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
+    if (AnimationTimer) {
+        AnimationTimer->stop();
+    }
+    if (FormControls) {
+        for (TFloatingObj* control : *FormControls) {
+            control->PrepareForLayout(canvas);
+        }
+    }
+    const int height = TCell::Arrange(canvas, y, width, availHeight, scrollWidth, counter);
+    for (TAnimatable* image : AnimatedImages) {
+        image->Rewind();
+        image->StopAnimation();
+        if (!Printing) {
+            image->StartAnimation();
+        }
+    }
+    if (!Printing) {
+        if (!AnimationTimer) {
+            AnimationTimer = MakeTimer ? MakeTimer() : std::make_unique<ManualTimer>();
+            AnimationTimer->setInterval(kAnimationInterval);
+            AnimationTimer->setCallback([this] { StepAnimations(); });
+        }
+        if (AnimatedImages.empty()) {
+            AnimationTimer->stop();
+        } else {
+            AnimationTimer->start();
+        }
+    }
+    HideControls();
+    if (!Printing && PositionList && PositionList->empty()) {
+        EnlistPositions();
+    }
+    return height;
+}
+
+int TSectionList::PaintDocument(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef,
+                                int yRef) {
+    PageBottom = YOffset + clip.bottom;
+    if (AnimationTimer) {
+        AnimationTimer->stop();
+    }
+    for (TAnimatable* image : AnimatedImages) {
+        image->ShownInPaint = false;
+    }
+    DrawList.clear();
+    const int result = TCell::Paint(canvas, clip, clipWidth, x, y, xRef, yRef);
+    // Floating images go over everything the sections drew.
+    for (const TDrawItem& item : DrawList) {
+        item.Object->Draw(canvas, item.X, item.Y);
+    }
+    DrawList.clear();
+    if (YOffsetChanged) {
+        HideControls();
+        for (TFloatingObj* panel : Panels) {
+            if (!panel->ShowIt) {
+                panel->HideWindow();
+            }
+        }
+        YOffsetChanged = false;
+    }
+    if (AnimationTimer && !AnimatedImages.empty() && !Printing) {
+        AnimationTimer->start();
+    }
+    return result;
+}
+
+void TSectionList::HideControls() {
+    if (Printing || !FormControls || FormControls->empty()) {
+        return;
+    }
+    const bool focused = std::any_of(FormControls->begin(), FormControls->end(),
+                                     [](const TFloatingObj* control) { return control->HasFocus(); });
+    for (TFloatingObj* control : *FormControls) {
+        if (!control->ShowIt) {
+            if (focused) {
+                control->ParkWindow();
+            } else {
+                control->HideWindow();
+            }
+        }
+    }
+}
+
+void TSectionList::StepAnimations() {
+    if (Printing) {
+        return;
+    }
+    bool changed = false;
+    for (TAnimatable* image : AnimatedImages) {
+        if (image->ShownInPaint && image->StepAnimation()) {
+            changed = true;
+        }
+    }
+    if (AnimationTimer) {
+        AnimationTimer->setInterval(kAnimationInterval);
+    }
+    if (changed && OnRepaint) {
+        OnRepaint();
+    }
+}
+
+void TSectionList::SetLinkHover(TFontObj* run, bool hover) {
+    if (!run) {
+        return;
+    }
+    run->SetHover(hover);
+    if (!LinkFonts) {
+        return;
+    }
+    std::vector<TFontObj*>& fonts = *LinkFonts;
+    const auto it = std::find(fonts.begin(), fonts.end(), run);
+    if (it == fonts.end()) {
+        return;
+    }
+    const int32_t id = run->LinkTarget.LinkId;
+    for (auto after = it + 1; after != fonts.end() && (*after)->LinkTarget.LinkId == id; ++after) {
+        (*after)->SetHover(hover);
+    }
+    for (auto before = it; before != fonts.begin() && (*(before - 1))->LinkTarget.LinkId == id; --before) {
+        (*(before - 1))->SetHover(hover);
+    }
+}
+
+bool TSectionList::LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
+    TFontObj* oldLink = HoverLink;
+    TFloatingObj* oldImage = HoverImage;
+    HoverLink = nullptr;
+    HoverImage = nullptr;
+    const bool found = TCellBasic::LinkAt(canvas, x, y, answer);
+    bool repaint = false;
+    const bool sameLink = oldLink && HoverLink && oldLink->LinkTarget.LinkId == HoverLink->LinkTarget.LinkId;
+    if (HoverEnabled && HoverLink != oldLink && !sameLink) {
+        SetLinkHover(oldLink, false);
+        SetLinkHover(HoverLink, true);
+        repaint = true;
+    }
+    if (HoverImage != oldImage) {
+        if (oldImage) {
+            oldImage->SetHover(false);
+        }
+        if (HoverImage) {
+            HoverImage->SetHover(true);
+        }
+        repaint = true;
+    }
+    if (repaint && OnRepaint) {
+        OnRepaint();
+    }
+    return found;
+}
+
+void TSectionList::ClearHover() {
+    if (!HoverLink && !HoverImage) {
+        return;
+    }
+    SetLinkHover(HoverLink, false);
+    if (HoverImage) {
+        HoverImage->SetHover(false);
+    }
+    HoverLink = nullptr;
+    HoverImage = nullptr;
+    if (OnRepaint) {
+        OnRepaint();
+    }
+}
+
+void TSectionList::SetYOffset(int y) {
+    if (y == YOffset) {
+        return;
+    }
+    YOffset = y;
+    YOffsetChanged = true;
+    if (FormControls) {
+        for (TFloatingObj* control : *FormControls) {
+            control->ShowIt = false;
+        }
+    }
+    for (TFloatingObj* panel : Panels) {
+        panel->ShowIt = false;
+    }
+}
+
+void TSectionList::CopyToClipboard() {
+    if (SelStart >= SelEnd) {
+        return;
+    }
+    ClipBuffer buffer(OnClipboardText);
+    ClipBuf = &buffer;
+    TCellBasic::CopySelection();
+    ClipBuf = nullptr;
+    buffer.CopyToClipboard();
+}
+
+TSectionBase* TSectionList::SectionAtY(int y, int& anchorY, int& index) const {
+    if (!PositionList) {
+        return nullptr;
+    }
+    for (size_t i = PositionList->size(); i-- > 0;) {
+        TSectionBase* section = (*PositionList)[i];
+        const int at = section->AnchorY();
+        if (at <= y) {
+            anchorY = at;
+            index = int(i);
+            return section;
+        }
+    }
+    return nullptr;
+}
+
+int TSectionList::SourcePosToY(int32_t sourcePos) const {
+    auto& self = const_cast<TSectionList&>(*this);
+    const int position = self.SourceToDocPos(sourcePos, false);
+    int x = 0;
+    int y = 0;
+    if (position < 0 || !self.PositionToXY(nullptr, position, x, y)) {
+        return -1;
+    }
+    return y;
+}
+
+void TSectionList::AddIDObject(const std::string& name, TSectionBase* section) {
+    if (IDs && section) {
+        IDs->AddObject(name, section);
+        section->InIDs = true;
+    }
+}
+
+void TSectionList::ListLinkFont(TFontObj& run) {
+    if (LinkFonts && !run.Listed) {
+        LinkFonts->push_back(&run);
+        run.Listed = true;
+    }
+}
+
+void TSectionList::UnlistLinkFont(TFontObj& run) {
+    if (HoverLink == &run) {
+        HoverLink = nullptr;
+    }
+    run.Listed = false;
+    if (!LinkFonts) {
+        return;
+    }
+    // Runs leave soon after they joined, so the search starts at the end.
+    std::vector<TFontObj*>& fonts = *LinkFonts;
+    for (size_t i = fonts.size(); i-- > 0;) {
+        if (fonts[i] == &run) {
+            fonts.erase(fonts.begin() + std::ptrdiff_t(i));
+            return;
+        }
+    }
+}
+
+void TSectionList::SectionFreed(TSectionBase* section) {
+    if (clearing_) {
+        return;
+    }
+    if (section->InIDs && IDs) {
+        IDs->RemoveObject(section);
+    }
+    if (collecting_) {
+        freedSections_.push_back(section);
+    }
+}
+
+void TSectionList::LinkFontFreed(TFontObj* run) {
+    if (clearing_ || !LinkFonts) {
+        return;
+    }
+    if (HoverLink == run) {
+        HoverLink = nullptr;
+    }
+    if (collecting_) {
+        freedFonts_.push_back(run);
+    } else {
+        UnlistLinkFont(*run);
+    }
+}
+
+void TSectionList::PurgeFreedSections() {
+    if (!freedFonts_.empty() && LinkFonts) {
+        const std::unordered_set<const void*> dead(freedFonts_.begin(), freedFonts_.end());
+        std::erase_if(*LinkFonts, [&](const TFontObj* run) { return dead.count(run) > 0; });
+    }
+    if (!freedSections_.empty() && PositionList) {
+        const std::unordered_set<const void*> dead(freedSections_.begin(), freedSections_.end());
+        std::erase_if(*PositionList, [&](const TSectionBase* section) { return dead.count(section) > 0; });
+    }
+    // Images go with their sections; the next mouse move finds the one under it again.
+    HoverImage = nullptr;
+    freedFonts_.clear();
+    freedSections_.clear();
+    collecting_ = false;
+}
+
+void TSectionList::ReportProcessError(const std::string& message) {
+    if (OnProcessError) {
+        OnProcessError(message);
+    }
+}
+
+} // namespace tavlin

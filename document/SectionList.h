@@ -1,0 +1,141 @@
+#pragma once
+#include "document/SectionBase.h"
+#include "document/TextSinks.h"
+#include "platform/Bitmap.h"
+#include "platform/Timer.h"
+#include "reader/IDNames.h"
+#include "reader/StyleSheet.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavlin {
+
+class TFontObj;
+class TFloatingObj;
+
+// What the document needs of an animated picture; the animated images implement it.
+class TAnimatable {
+public:
+    virtual ~TAnimatable() = default;
+    virtual void Rewind() = 0;
+    virtual void StopAnimation() = 0;
+    virtual void StartAnimation() = 0;
+    // Moves to the next frame when it is due; true when the picture changed.
+    virtual bool StepAnimation() = 0;
+    bool ShownInPaint = false; // painted in the last paint of the document
+};
+
+// A floating image drawn after all sections of a paint.
+struct TDrawItem {
+    TFloatingObj* Object = nullptr;
+    int X = 0; // view coordinates
+    int Y = 0;
+};
+
+// The document: the root content list and the state the viewer, selection, find and printing
+// work with.
+class TSectionList : public TCell, public TSourcePositionLocator {
+public:
+    // An empty document for a viewer and the window it paints in (opaque to the engine).
+    explicit TSectionList(void* viewer = nullptr, void* paintPanel = nullptr);
+    ~TSectionList() override;
+
+    // The print copy: shares the image cache, copies the settings and every section.
+    std::unique_ptr<TSectionList> CloneFor() const;
+
+    bool ShowImages = true;
+    bool Printing = false;
+    int YOffset = 0;
+    bool YOffsetChanged = false;
+    int SelStart = 0;
+    int SelEnd = 0;
+    std::string PreFontName = "Courier New";
+    Color LinkVisitedColor = rgb(128, 0, 128);
+    Color LinkActiveColor = rgb(0, 0, 255);
+    Color HotSpotColor = rgb(0, 0, 255);
+    bool PrintBackgrounds = false;
+    void* Viewer = nullptr;
+    void* PaintPanel = nullptr;
+    Color Background = rgb(0xC0, 0xC0, 0xC0);
+    std::function<void()> OnBackgroundChange;
+    std::function<void(TFloatingObj*)> OnControlEnter;
+    std::string BackgroundName;
+    std::shared_ptr<Bitmap> BackgroundBitmap;
+    bool BackgroundTried = false;
+    std::vector<TAnimatable*> AnimatedImages;
+    TTextSink* ClipBuf = nullptr;
+    int PageBottom = 0;
+    std::unique_ptr<Timer> AnimationTimer;
+    std::unique_ptr<std::vector<TFloatingObj*>> FormControls; // absent in the print copy
+    std::vector<TFloatingObj*> Panels;
+    std::vector<std::pair<std::string, const void*>> MissingImages;
+    std::unique_ptr<std::vector<TFontObj*>> LinkFonts; // absent in the print copy
+    TFontObj* HoverLink = nullptr;
+    TFloatingObj* HoverImage = nullptr;
+    bool HoverEnabled = false;
+    bool ShowCaret = false;
+    std::unique_ptr<TStyleList> Styles; // absent in the print copy
+    std::vector<TDrawItem> DrawList;
+    int* FirstBaselineSlot = nullptr;
+    std::unique_ptr<TIDNameList> IDs;                       // absent in the print copy
+    std::unique_ptr<std::vector<TSectionBase*>> PositionList; // absent in the print copy
+    // The base font size handed to the reader by SetDefaults, in points.
+    double DefFontSize = 12;
+    bool LinkUnderline = true;
+    uint8_t CharSet = 1;
+
+    // Hooks for the viewer.
+    std::function<void(const std::string&)> OnProcessError; // shown in an error box
+    std::function<void(std::string_view)> OnClipboardText;   // plain text for the clipboard
+    std::function<void()> OnRepaint;                         // the paint panel must repaint
+    TimerFactory MakeTimer;                                  // the animation timer's maker
+    static constexpr int kAnimationInterval = 50;
+
+    void Clear();
+    void SetDefaults(const std::string& fontName, const std::string& preFontName, int marginWidth,
+                     int marginHeight, uint8_t charSet, bool linkUnderline, bool hoverEnabled, Color background,
+                     Color hoverColor, Color visitedColor, Color hotSpotColor, Color fontColor, double fontSize);
+    void SetBackground(Color color);
+    void SetBackgroundName(const std::string& name);
+    int Layout(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter);
+    int PaintDocument(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef, int yRef);
+    // The link under a document point; tracks the link run and the image under the mouse.
+    bool LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer);
+    void ClearHover();
+    void SetYOffset(int y);
+    void CopyToClipboard();
+    // The last section of PositionList whose anchor lies at or above y; null when none.
+    TSectionBase* SectionAtY(int y, int& anchorY, int& index) const;
+    void StepAnimations();
+
+    // Where a source position ended up (for names bound to source positions).
+    int SourcePosToY(int32_t sourcePos) const override;
+
+    // Bookkeeping of the lists that point into the sections.
+    void AddIDObject(const std::string& name, TSectionBase* section);
+    void ListLinkFont(TFontObj& run);
+    void UnlistLinkFont(TFontObj& run);
+    void SectionFreed(TSectionBase* section);
+    void LinkFontFreed(TFontObj* run);
+    void CollectFreed() { collecting_ = true; }
+    void PurgeFreedSections();
+    void ReportProcessError(const std::string& message);
+    // Applies the hover font to a link run and the runs of the same link next to it.
+    void SetLinkHover(TFontObj* run, bool hover);
+
+private:
+    struct PrintCopyTag {};
+    TSectionList(PrintCopyTag, const TSectionList& source);
+    void HideControls();
+
+    bool clearing_ = false;
+    bool collecting_ = false;
+    std::vector<const void*> freedSections_;
+    std::vector<const void*> freedFonts_;
+};
+
+} // namespace tavlin
