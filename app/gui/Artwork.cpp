@@ -32,4 +32,10 @@ QIcon tavlinIcon() {
     return icon;
 }
 
+QFont designFont(int pointSize) {
+    static const bool substituted = (QFont::insertSubstitution("MS Sans Serif", "Liberation Sans"), true);
+    (void)substituted;
+    return QFont("MS Sans Serif", pointSize);
+}
+
 } // namespace tavlin

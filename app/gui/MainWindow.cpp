@@ -88,9 +88,7 @@ TFM_Tavlin::TFM_Tavlin(QWidget* parent) : QMainWindow(parent), OpenFolder(this) 
     setObjectName("FM_Tavlin");
     setWindowTitle("Tavlin");
     setWindowIcon(tavlinIcon());
-    // The window's design face; Liberation Sans has the metrics closest to it here.
-    QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
-    setFont(QFont("MS Sans Serif", 8));
+    setFont(designFont());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

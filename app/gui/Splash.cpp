@@ -13,11 +13,11 @@ namespace tavlin {
 
 namespace {
 
-constexpr const char* kDescription = "Tavlin lists the entries of your bookmark file and of your\n"
-                                     "Favorites folders: each entry with its description and\n"
-                                     "its actual web address, grouped by folder, ready to\n"
-                                     "print, save or paste into a text editor. It can also\n"
-                                     "serve as a quick viewer for HTML files.";
+constexpr const char* kDescription = "Tavlin lists the entries of your bookmark file\n"
+                                     "and of your Favorites folders: each one with its\n"
+                                     "description and its actual web address, grouped\n"
+                                     "by folder, to print, save or paste as plain text.\n"
+                                     "It also serves as a quick viewer for HTML files.";
 
 QFrame* bevelledPanel(QWidget* parent) {
     auto* outer = new QFrame(parent);
@@ -36,6 +36,7 @@ TFM_Splash::TFM_Splash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
     setObjectName("TFM_Splash");
     setWindowTitle("Tavlin");
     setFixedSize(366, 360);
+    setFont(designFont());
 
     QFrame* panel = bevelledPanel(this);
     auto* inner = new QFrame(panel);
@@ -49,7 +50,9 @@ TFM_Splash::TFM_Splash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
 
     auto* product = new QLabel("Tavlin", inner);
     product->setObjectName("LB_Product");
-    product->setFont(QFont("MS Sans Serif", 14, QFont::Bold));
+    QFont title = designFont(14);
+    title.setBold(true);
+    product->setFont(title);
     product->setAlignment(Qt::AlignCenter);
 
     LB_Version = new QLabel("ver 5.00", inner);
@@ -62,6 +65,9 @@ TFM_Splash::TFM_Splash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
     M_Description->setObjectName("M_Description");
     M_Description->setReadOnly(true);
     M_Description->setFrameStyle(QFrame::NoFrame);
+    M_Description->setLineWrapMode(QPlainTextEdit::NoWrap);
+    M_Description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    M_Description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     M_Description->setPlainText(kDescription);
     M_Description->setPalette(panel->palette());
     M_Description->viewport()->setAutoFillBackground(false);
