@@ -220,7 +220,8 @@ Declarations expandShorthand(std::string_view name, const std::string& value, st
 // (/* ... */) are removed. A '<' or the end marker inside a comment ends it and stands.
 class StyleReader {
 public:
-    StyleReader(char firstChar, const std::function<char()>& getChar) : getChar_(getChar) {
+    StyleReader(char firstChar, const std::function<char()>& getChar, const std::function<char()>& peekChar)
+        : getChar_(getChar), peekChar_(peekChar) {
         pushBack_ = firstChar;
         hasPushBack_ = true;
     }
@@ -245,11 +246,12 @@ public:
             }
         }
     }
-    // Peeks at the character after the current one.
-    char Peek() {
-        const char c = Raw();
-        Push(c);
-        return c;
+    // True when the character after the current '<' is '!' (or when no one can tell).
+    bool OpensDeclaration() const {
+        if (hasPushBack_) {
+            return pushBack_ == '!';
+        }
+        return !peekChar_ || peekChar_() == '!';
     }
     bool AtEnd() const { return ch == '<' || ch == kEndMarker; }
 
@@ -288,6 +290,7 @@ private:
     }
 
     const std::function<char()>& getChar_;
+    const std::function<char()>& peekChar_;
     char pushBack_ = ' ';
     bool hasPushBack_ = false;
 };
@@ -413,12 +416,12 @@ void readDeclarationBlock(TStyleList& styles, StyleReader& r, const std::vector<
 } // namespace
 
 char ParseStyleSheet(TStyleList& styles, char firstChar, const std::function<char()>& getChar,
-                     std::string_view base) {
-    StyleReader r(firstChar, getChar);
+                     std::string_view base, const std::function<char()>& peekChar) {
+    StyleReader r(firstChar, getChar, peekChar);
     r.Next();
     // Passes the '>' of the STYLE tag and an opening "<!--"; a '<' that opens anything else
     // (the closing tag of an empty STYLE element) ends the sheet.
-    while (r.ch == ' ' || r.ch == '!' || r.ch == '-' || r.ch == '>' || (r.ch == '<' && r.Peek() == '!')) {
+    while (r.ch == ' ' || r.ch == '!' || r.ch == '-' || r.ch == '>' || (r.ch == '<' && r.OpensDeclaration())) {
         r.Next();
     }
     while (!r.AtEnd()) {
@@ -449,7 +452,15 @@ void ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_
         }
         return kEndMarker;
     };
-    ParseStyleSheet(styles, getChar(), getChar, base);
+    const std::function<char()> peekChar = [&text, &i]() -> char {
+        for (size_t k = i; k < text.size(); ++k) {
+            if (text[k] != '\n') {
+                return text[k] == '\t' ? ' ' : text[k];
+            }
+        }
+        return kEndMarker;
+    };
+    ParseStyleSheet(styles, getChar(), getChar, base, peekChar);
 }
 
 void ParseInlineStyle(std::string_view text, TProperties& props) {

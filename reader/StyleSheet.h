@@ -77,9 +77,11 @@ private:
 };
 
 // Reads style-sheet text from a character source. `getChar` gives the next byte; 26 marks the
-// end. Returns the character reading stopped at ('<' or 26), upper-cased.
+// end. Returns the character reading stopped at ('<' or 26), upper-cased; it is the last one
+// taken from `getChar`. `peekChar`, when given, tells the byte after the current one without
+// taking it, so that a '<' opening anything but "<!--" ends the sheet at once.
 char ParseStyleSheet(TStyleList& styles, char firstChar, const std::function<char()>& getChar,
-                     std::string_view base);
+                     std::string_view base, const std::function<char()>& peekChar = nullptr);
 // The same over a whole text (a fetched LINK file): LF skipped, tabs as spaces.
 void ParseStyleSheetText(TStyleList& styles, std::string_view text, std::string_view base);
 // Reads the declarations of a STYLE attribute into props.
