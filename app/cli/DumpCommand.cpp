@@ -1,6 +1,7 @@
 // `tavlin dump --MODE FILE`: prints what the reader makes of a file. Each mode is one row of
 // the table below; a mode gets the file's bytes and the arguments after the file name.
 #include "app/cli/Commands.h"
+#include "app/cli/DumpImage.h"
 
 #include "platform/Files.h"
 #include "reader/HtmlReader.h"
@@ -32,6 +33,7 @@ int dumpTokens(const std::string&, const std::string& bytes, int, char**) {
 
 constexpr DumpMode kModes[] = {
     {"--tokens", "the token stream: position, symbol, heading level, attributes, text", dumpTokens},
+    {"--image", "a picture: type, size, frames; [--frame N] [-o OUT.png] writes the composite", dumpImage},
 };
 
 int printDumpUsage(std::FILE* out) {
