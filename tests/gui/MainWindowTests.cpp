@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -377,6 +378,12 @@ TEST_F(MainWindowTest, HelpPageReplacesTheShownFile) {
 
 TEST_F(MainWindowTest, BoldAndItalicButtonsAndMenuEntriesStayInStep) {
     start();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(window->BT_Bold->isChecked()) << "Ctrl+B";
+    QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_FALSE(window->BT_Bold->isChecked());
     EXPECT_EQ(window->URLinBOLD1->shortcut(), QKeySequence("Ctrl+B"));
     EXPECT_EQ(window->URLinITALIC1->shortcut(), QKeySequence("Ctrl+I"));
     const auto inStep = [](QAction* entry, QToolButton* button, bool on) {
@@ -417,6 +424,19 @@ TEST_F(MainWindowTest, CopyAndFindCommands) {
     window->FindDialog1->BT_FindNext->click(); // the viewer selects what it finds; nothing is reported
     EXPECT_EQ(script.messages.size(), 1u);
     window->FindDialog1->close();
+}
+
+TEST_F(MainWindowTest, PrintOffersPageNumbersFromOne) {
+    start();
+    script.responders.push_back([](QDialog& dialog) {
+        auto& print = dynamic_cast<QPrintDialog&>(dialog);
+        EXPECT_TRUE(print.testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_EQ(print.minPage(), 1);
+        return int(QDialog::Rejected);
+    });
+    window->BT_Print->click();
+    EXPECT_EQ(script.dialogs.size(), 1u);
+    EXPECT_TRUE(script.messages.empty());
 }
 
 TEST_F(MainWindowTest, ViewerIsSetUpForListings) {
