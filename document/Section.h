@@ -137,6 +137,10 @@ public:
     bool IsNoBreakSpaceAt(int i) const;
     // The length in bytes of the character starting at i under its run's character set.
     int CharLengthAt(int i) const;
+    // Character boundaries: p itself when a character starts there, else the start of the
+    // character holding p, or the end of it.
+    int CharStartAtOrBefore(int p) const;
+    int CharStartAtOrAfter(int p) const;
 
 protected:
     virtual bool TakesMoreText() const { return true; }
@@ -155,10 +159,6 @@ protected:
     // Draws bytes a..b of one run at px; returns the x after them (beyond clip.right when cut).
     int DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selected, bool caretHere, int px,
                  const LineGeometry& g, IndentManager& floats, const Rect& clip);
-    // Character boundaries: p itself when a character starts there, else the start of the
-    // character holding p, or the end of it.
-    int CharStartAtOrBefore(int p) const;
-    int CharStartAtOrAfter(int p) const;
     // Hit tests: the offset of the character under dx pixels from the line's PaintX (within
     // the line, or its end), and whether dx lies past that character's middle.
     int OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const;

@@ -132,6 +132,9 @@ TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
     run->ScriptShift = scriptShift;
     run->LinkTarget = last.LinkTarget;
     FontRuns.Add(std::move(run));
+    if (FontRuns.Last().HasLink() && Document) {
+        Document->ListLinkFont(FontRuns.Last());
+    }
     return FontRuns.Last();
 }
 
@@ -139,9 +142,6 @@ void TSection::ChangeFont(const TProperties& props, int scriptShift) {
     TFontObj& run = ChangeFont(FontOfProps(props), scriptShift);
     if (run.HasLink()) {
         GiveLinkStates(run, LinkStatesOf(props));
-        if (Document) {
-            Document->ListLinkFont(run);
-        }
     }
 }
 

@@ -1,0 +1,225 @@
+#pragma once
+#include "document/FontObj.h"
+#include "document/SectionBase.h"
+#include "reader/Properties.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavlin {
+
+class TSectionList;
+class TAttributeList;
+
+// A picture a block paints: its background, or a list item's marker. The picture layer makes
+// them (see BlockPictureMaker); until it has, blocks simply carry none.
+class TBlockPicture {
+public:
+    virtual ~TBlockPicture() = default;
+    // Loads and sizes the picture; false when it turned out to be the error image.
+    virtual bool Prepare(Canvas& canvas) = 0;
+    // The picture (with its mask, if any); null while it has not arrived.
+    virtual const Bitmap* Picture() const = 0;
+    virtual std::unique_ptr<TBlockPicture> CloneFor(TSectionList& document) const = 0;
+};
+
+// Makes the picture object for an image name of a document; empty when no picture layer is
+// installed.
+using TBlockPictureMaker = std::function<std::unique_ptr<TBlockPicture>(TSectionList&, const std::string&)>;
+TBlockPictureMaker& BlockPictureMaker();
+
+// A block box: margins, borders, padding, an optional width and height, an optional float or
+// position, a background, and a content list of its own for its text sections and nested blocks.
+class TBlock : public TSectionBase {
+public:
+    enum Floats { NoFloat = 0, FloatLeft = 5, FloatRight = 6 };
+    enum Positions { Static = 0, Absolute = 1, Relative = 2 };
+    // The margin a paragraph gets for a margin of "auto" in the style.
+    static constexpr int kDefaultParagraphMargin = 14;
+    // The room a list block keeps on its left for the item markers.
+    static constexpr int kListIndent = 35;
+
+    // Takes the box and the settings from the properties and collapses the top margin with the
+    // previous block of ownerList (the block is not in the list yet).
+    TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse = true);
+    TBlock(TSectionList* document, const TBlock& source); // copy for another document
+    ~TBlock() override;
+
+    std::shared_ptr<const TVMarginArray> BoxVariants; // shared between blocks of equal style
+    TMarginArray Box;
+    std::unique_ptr<TBlockCell> Content;
+    TCellBasic* OwnerList = nullptr;
+    bool HasBorderStyle = false;
+    Color TextColor = 0;
+    int EmSize = 16;
+    int ExSize = 8;
+    std::unique_ptr<TBlockPicture> BackgroundImage;
+    TBackgroundPosition BackgroundPosition;
+    int Floating = NoFloat;
+    int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    bool ListIndent = false;
+    int Positioning = Static;
+    bool Hidden = false;
+    bool BottomIsDefault = false;
+    int MarginTop = 0; // settled at creation, never resolved again
+    int MarginBottom = 0;
+    // Results of the last Arrange.
+    int ClearAddon = 0;
+    int ContentWidth = 0;
+    int ContentOffset = 0;
+    int PosTop = 0;
+    int PosLeft = 0;
+    int ContentBottomY = 0;
+    // The content ordered for painting by layer; empty while every section is in layer 0 (the
+    // content's own order is then the painting order).
+    std::vector<TSectionBase*> PaintOrder;
+
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    void CopySelection() override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
+                int& maxWidth, int& counter) override;
+    int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+    bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) override;
+    bool ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) override;
+    int PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) override;
+    int SearchText(int from, std::string_view text, bool matchCase) override;
+    int DocToSourcePos(int position) const override;
+    int SourceToDocPos(int sourcePos, bool backwards) const override;
+    bool PositionToXY(Canvas* canvas, int position, int& x, int& y) override;
+    bool CharAt(int position, char& ch, TSectionBase*& section) override;
+    void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) override;
+    void EnlistPositions() override;
+    bool IsAbsolute() const override { return Positioning == Absolute; }
+    bool PaintsOutsideExtent() const override { return Positioning != Static; }
+    void TrimDefaultBottomMargin() override;
+    // Slot 15: the width of the content box for an available width.
+    virtual int ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeight);
+    // Tables keep their margins at creation and end the collapsing of the block after them.
+    virtual bool IsTableBlock() const { return false; }
+
+    // The borders and paddings of both sides; with margins too when asked.
+    int HorizontalExtras(bool withMargins) const;
+
+protected:
+    // The painted boxes in view coordinates.
+    struct PaintBoxes {
+        int x = 0;        // left of the margin box
+        int y = 0;        // top of the block (document y)
+        Rect border;      // border box
+        Rect padding;     // padding box
+        int contentX = 0; // where the content is painted
+        int xRef = 0;     // references handed to the content
+        int yRef = 0;
+    };
+    PaintBoxes BoxesForPaint(int x, int xRef, int yRef) const;
+    void PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes& boxes);
+    void PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const;
+    void PaintContent(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
+    // The resolved box for a width and height, lengths kept in a range layout can add safely.
+    TMarginArray ResolveBox(int width, int availHeight) const;
+    // Steps of Arrange.
+    int ClearDistance(const IndentManager& floats, int y) const;
+    int ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats, int& counter);
+    void BuildPaintOrder();
+    // The width left for the content when the margins take what they take.
+    int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
+
+private:
+    void SettleVerticalMargins(const TProperties& props);
+    void CollapseTopMargin(bool topIsDefault);
+};
+
+// The block of the document's body: its margins are the page margins, and it paints no
+// background or border (the viewer's background is the document's).
+class TBodyBlock : public TBlock {
+public:
+    TBodyBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props);
+    TBodyBlock(TSectionList* document, const TBodyBlock& source);
+
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
+                int& maxWidth, int& counter) override;
+    int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+};
+
+// List kinds of a list item.
+enum ListKind : int { lkNone = 0, lkOrdered = 1, lkUnordered = 2, lkDefinition = 3, lkOutside = 4 };
+
+// A list item: a block with a marker drawn left of its first line.
+class TBlockLI : public TBlock {
+public:
+    // listTag is the symbol name of the list ("OL", "UL", "DIR", "MENU", "DL"), empty outside a
+    // list; level counts the enclosing UL, OL, DIR and MENU lists, the item's own included.
+    TBlockLI(TSectionList* document, TCellBasic* ownerList, const TProperties& props, std::string_view listTag,
+             int itemNumber, int level, bool plain, char typeLetter);
+    TBlockLI(TSectionList* document, const TBlockLI& source);
+
+    int ListType = lkNone;
+    int ItemNumber = 1;
+    ListStyleType MarkerStyle = ListStyleType::Blank;
+    TMyFont MarkerFont;
+    std::unique_ptr<TBlockPicture> MarkerImage;
+    int FirstBaseline = 0;
+
+    // The text of a numbered marker ("3.", "c.", "iv."); empty for the other styles and for
+    // numbers below 1.
+    std::string MarkerLabel() const;
+
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
+                int& maxWidth, int& counter) override;
+    int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+    void TrimDefaultBottomMargin() override;
+
+private:
+    void PaintMarker(Canvas& canvas, int x);
+};
+
+// A horizontal rule as a section: a line of Thickness pixels across the room it is given.
+class THorzLine : public TSectionBase {
+public:
+    THorzLine(TSectionList* document, TProperties& props, const TAttributeList& attributes);
+    THorzLine(TSectionList* document, const THorzLine& source);
+
+    int Thickness = 2;
+    Color RuleColor = clNone;
+    int RuleAlign = 2; // 1 left, 2 centre, 3 right
+    bool NoShade = false;
+    int RuleX = 0;
+    int RuleWidth = 0;
+
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    void CopySelection() override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
+                int& maxWidth, int& counter) override;
+    int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+};
+
+// The block around a rule: it sizes and aligns the rule in its column.
+class THRBlock : public TBlock {
+public:
+    // Takes the rule (made first from the same properties) as its only content.
+    THRBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props,
+             std::unique_ptr<THorzLine> rule);
+    THRBlock(TSectionList* document, const THRBlock& source);
+
+    THorzLine* Rule = nullptr;
+    int RuleAlign = 2;
+
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    int ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeight) override;
+};
+
+// A page break: no height; when printing it ends the page it stands on.
+class TPage : public TSectionBase {
+public:
+    using TSectionBase::TSectionBase;
+    static constexpr int kPageTopSlack = 5; // a break this close to the page top forces nothing
+
+    std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
+    int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+};
+
+} // namespace tavlin
