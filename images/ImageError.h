@@ -17,7 +17,7 @@ inline constexpr long long kMaxPicturePixels = 64LL * 1000 * 1000;
 // Nor may a few bytes of input make a large picture: no format packs more than a few thousand
 // pixels into one byte of data, so a picture larger than this allowance is refused too, and the
 // work done for any input stays proportional to its size.
-inline constexpr long long kFreePixels = 4LL * 1024 * 1024;
+inline constexpr long long kFreePixels = 1024LL * 1024;
 inline constexpr long long kPixelsPerInputByte = 32768;
 
 inline long long pictureBudget(size_t inputBytes) {
