@@ -40,11 +40,13 @@ int MeasureText(Canvas& canvas, std::string_view text, uint8_t charSet) {
 }
 
 // The longest prefix of text whose width less the overhang fits in `room`, and its width.
-// Measures growing windows from the front, so the cost follows what fits, not the text's length.
-int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, int overhang, int& width) {
+// Measures growing windows from the front, the first about what the room holds, so the cost
+// follows what fits, not the text's length.
+int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, int overhang, int maxCharWidth,
+              int& width) {
     std::vector<int> ends;
     size_t pos = 0;
-    size_t window = 256;
+    size_t window = 8 + size_t(std::clamp(room, 0, 1 << 20)) * 2 / size_t(std::max(maxCharWidth, 1));
     int base = 0;
     while (pos < text.size()) {
         size_t stop = std::min(text.size(), pos + window);
@@ -138,7 +140,7 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
             run.Select(canvas);
             int width = 0;
             const std::string_view stretch(text + piece.start, size_t(piece.Count()));
-            const int fit = FitPrefix(canvas, stretch, CharSetOf(run), avail - used, run.Overhang, width);
+            const int fit = FitPrefix(canvas, stretch, CharSetOf(run), avail - used, run.Overhang, run.MaxCharWidth, width);
             p = piece.start + fit;
             if (fit < piece.Count()) {
                 stopped = true;

@@ -1,0 +1,646 @@
+// Block boxes: creation with margin collapsing, width resolution, layout with floats, clearing
+// and positioning, painting of background, border and content, and the queries passed to the
+// content list.
+#include "document/Block.h"
+
+#include "document/SectionList.h"
+#include "reader/TextUtil.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tavlin {
+
+namespace {
+
+// Lengths beyond this are cut so that the box arithmetic of layout cannot overflow.
+constexpr int kMaxLength = 1000000;
+constexpr int kMaxZIndex = 10000000;
+
+bool IsSentinel(int32_t v) { return v == NotSet || v == AutoValue || v == AutoResult; }
+
+int ClampLength(int32_t v) { return IsSentinel(v) ? v : std::clamp(v, -kMaxLength, kMaxLength); }
+
+// Equal box styles share one array: a listing holds thousands of identical items.
+std::shared_ptr<const TVMarginArray> SharedVariants(TVMarginArray v) {
+    thread_local std::array<std::weak_ptr<const TVMarginArray>, 4> recent;
+    thread_local size_t next = 0;
+    for (const auto& slot : recent) {
+        if (auto shared = slot.lock(); shared && *shared == v) {
+            return shared;
+        }
+    }
+    auto made = std::make_shared<const TVMarginArray>(std::move(v));
+    recent[next] = made;
+    next = (next + 1) % recent.size();
+    return made;
+}
+
+// A top or bottom margin as settled at creation: "auto" is the paragraph default.
+int SettleMargin(const PropValue& v, int emSize, int exSize, bool& isDefault) {
+    isDefault = false;
+    if (const int32_t* n = std::get_if<int32_t>(&v)) {
+        if (*n == AutoValue) {
+            isDefault = true;
+            return TBlock::kDefaultParagraphMargin;
+        }
+        return *n == NotSet ? 0 : std::clamp(*n, -kMaxLength, kMaxLength);
+    }
+    if (const std::string* s = std::get_if<std::string>(&v)) {
+        constexpr int kContainingWidth = 400; // percentages of margins are settled against this
+        return std::clamp(LengthToPixels(*s, kContainingWidth, emSize, exSize, 0), -kMaxLength, kMaxLength);
+    }
+    return 0;
+}
+
+int CollapsedMargin(int top, int bottom) {
+    if (top >= 0 && bottom >= 0) {
+        return std::max(top, bottom);
+    }
+    if (top < 0 && bottom < 0) {
+        return std::min(top, bottom);
+    }
+    return top + bottom;
+}
+
+Color Opaque(Color c) { return c & 0x00FFFFFF; }
+
+// Keeps the owner of the float bands and removes the block's own bands however Arrange ends.
+class OwnerScope {
+public:
+    OwnerScope(IndentManager& floats, BandOwner owner) : floats_(floats), saved_(floats.CurrentOwner), owner_(owner) {
+        floats_.CurrentOwner = owner;
+    }
+    ~OwnerScope() { Close(); }
+    OwnerScope(const OwnerScope&) = delete;
+    OwnerScope& operator=(const OwnerScope&) = delete;
+    void Close() {
+        if (open_) {
+            floats_.RemoveOwned(owner_);
+            floats_.CurrentOwner = saved_;
+            open_ = false;
+        }
+    }
+
+private:
+    IndentManager& floats_;
+    BandOwner saved_;
+    BandOwner owner_;
+    bool open_ = true;
+};
+
+} // namespace
+
+TBlockPictureMaker& BlockPictureMaker() {
+    static TBlockPictureMaker maker;
+    return maker;
+}
+
+// ---- creation ----
+
+TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
+    : TSectionBase(document), Content(std::make_unique<TBlockCell>(document, props.ElemTag)), OwnerList(ownerList) {
+    TVMarginArray variants;
+    props.GetVMarginArray(variants);
+    BoxVariants = SharedVariants(std::move(variants));
+    HasBorderStyle = props.HasBorderStyle();
+    const PropValue& color = props.Props[piColor];
+    TextColor = isIntValue(color) ? Color(std::get<int32_t>(color)) : 0;
+    EmSize = props.EmSize;
+    ExSize = props.ExSize;
+    AlignmentType side;
+    if (props.GetFloat(side)) {
+        Floating = side == AlignmentType::Left ? FloatLeft : side == AlignmentType::Right ? FloatRight : NoFloat;
+    }
+    ClearType clear;
+    if (props.GetClear(clear)) {
+        ClearSide = int(clear);
+    }
+    const PositionType position = props.GetPosition();
+    Positioning = position == PositionType::Absolute ? Absolute : position == PositionType::Relative ? Relative : Static;
+    Hidden = props.IsHidden();
+    if (Positioning != Static) {
+        Layer = std::clamp(props.GetZIndex(), -kMaxZIndex, kMaxZIndex) * 10;
+        if (Positioning == Absolute && Layer == 0) {
+            Layer = 1;
+        }
+    }
+    if (Floating != NoFloat && Layer == 0) {
+        Layer = 1;
+    }
+    std::string picture;
+    if (props.GetBackgroundImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
+        BackgroundImage = BlockPictureMaker()(*document, picture);
+        BackgroundPosition = props.GetBackgroundPosition();
+    }
+    bool topIsDefault = false;
+    MarginTop = SettleMargin(props.Props[piMarginTop], EmSize, ExSize, topIsDefault);
+    MarginBottom = SettleMargin(props.Props[piMarginBottom], EmSize, ExSize, BottomIsDefault);
+    if (collapse) {
+        CollapseTopMargin(topIsDefault);
+    }
+}
+
+TBlock::TBlock(TSectionList* document, const TBlock& source)
+    : TSectionBase(document, source), BoxVariants(source.BoxVariants), Box(source.Box),
+      Content(std::make_unique<TBlockCell>(document, *source.Content)), HasBorderStyle(source.HasBorderStyle),
+      TextColor(source.TextColor), EmSize(source.EmSize), ExSize(source.ExSize),
+      BackgroundPosition(source.BackgroundPosition), Floating(source.Floating), ClearSide(source.ClearSide),
+      ListIndent(source.ListIndent), Positioning(source.Positioning), Hidden(source.Hidden),
+      BottomIsDefault(source.BottomIsDefault), MarginTop(source.MarginTop), MarginBottom(source.MarginBottom) {
+    // The print copy decides at painting whether backgrounds are printed.
+    if (source.BackgroundImage && document) {
+        BackgroundImage = source.BackgroundImage->CloneFor(*document);
+    }
+}
+
+TBlock::~TBlock() = default;
+
+std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
+    return std::make_unique<TBlock>(&document, *this);
+}
+
+void TBlock::CollapseTopMargin(bool topIsDefault) {
+    if (Positioning == Absolute) {
+        if (topIsDefault) {
+            MarginTop = 0;
+        }
+        return;
+    }
+    if (Floating != NoFloat || !OwnerList) {
+        return;
+    }
+    TSectionBase* previous = nullptr;
+    for (int i = OwnerList->Count(); i-- > 0;) {
+        if (!(*OwnerList)[i].IsAbsolute()) {
+            previous = &(*OwnerList)[i];
+            break;
+        }
+    }
+    if (!previous) {
+        // The first block of a cell, list item or division has no top space; the first of the
+        // document or the body keeps it.
+        const std::string& tag = OwnerList->OwnerTag;
+        if ((topIsDefault && tag == "li") || (tag != "default" && tag != "body")) {
+            MarginTop = 0;
+        }
+        return;
+    }
+    auto* block = dynamic_cast<TBlock*>(previous);
+    if (!block) {
+        return;
+    }
+    if (block->IsTableBlock() && block->Floating != NoFloat) {
+        if (topIsDefault) {
+            MarginTop = 0;
+        }
+        return;
+    }
+    MarginTop = CollapsedMargin(MarginTop, block->MarginBottom);
+    block->MarginBottom = 0;
+}
+
+void TBlock::TrimDefaultBottomMargin() {
+    if (BottomIsDefault) {
+        MarginBottom = 0;
+    }
+}
+
+// ---- box arithmetic ----
+
+TMarginArray TBlock::ResolveBox(int width, int availHeight) const {
+    TMarginArray box = GetBoxMetrics(*BoxVariants, width, availHeight, EmSize, ExSize);
+    for (int i = piMarginTop; i <= piLeft; ++i) {
+        box[i] = ClampLength(box[i]);
+    }
+    box[piMarginTop] = MarginTop;
+    box[piMarginBottom] = MarginBottom;
+    return box;
+}
+
+int TBlock::HorizontalExtras(bool withMargins) const {
+    auto value = [this](int i) { return Box[i] == AutoResult ? 0 : Box[i]; };
+    int extras = value(piPaddingLeft) + value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
+    if (withMargins) {
+        extras += value(piMarginLeft) + value(piMarginRight);
+    }
+    return extras;
+}
+
+int TBlock::WidthFromRest(int width, int extras, int maxContent, int minContent) const {
+    int rest = width - extras - Box[piMarginLeft] - Box[piMarginRight];
+    if (Positioning == Absolute) {
+        rest = std::min({rest, maxContent, rest - PosLeft});
+    }
+    return std::max(rest, minContent);
+}
+
+int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeight) {
+    int minContent = 0;
+    int maxContent = 0;
+    Content->MeasureWidths(canvas, minContent, maxContent);
+    const int extras = HorizontalExtras(false);
+    int& left = Box[piMarginLeft];
+    int& right = Box[piMarginRight];
+    const int boxWidth = Box[piWidth];
+    const bool autoWidth = boxWidth == AutoResult;
+    switch (autoCount) {
+    case 0:
+        return std::max(minContent, std::min(boxWidth, width - extras));
+    case 1:
+        if (autoWidth) {
+            return WidthFromRest(width, extras, maxContent, minContent);
+        } else {
+            const int w = std::max(boxWidth, minContent);
+            if (right != AutoResult) {
+                left = std::max(0, width - extras - right - w);
+            } else {
+                right = Floating != NoFloat ? 0 : std::max(0, width - extras - left - w);
+            }
+            return w;
+        }
+    case 2:
+        if (autoWidth) {
+            left = left == AutoResult ? 0 : left;
+            right = right == AutoResult ? 0 : right;
+            return WidthFromRest(width, extras, maxContent, minContent);
+        } else {
+            const int w = std::max(boxWidth, minContent);
+            left = right = std::max(0, width - w - extras) / 2;
+            return w;
+        }
+    default:
+        left = right = 0;
+        return WidthFromRest(width, extras, maxContent, minContent);
+    }
+}
+
+void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
+    int minContent = 0;
+    int maxContent = 0;
+    Content->MeasureWidths(canvas, minContent, maxContent);
+    if (ListIndent) {
+        minContent += kListIndent;
+        maxContent += kListIndent;
+    }
+    TMarginArray box = GetBoxMetrics(*BoxVariants, 0, 0, EmSize, ExSize);
+    auto value = [&box](int i) { return box[i] == AutoResult ? 0 : ClampLength(box[i]); };
+    const int extras = value(piMarginLeft) + value(piMarginRight) + value(piPaddingLeft) + value(piPaddingRight) +
+                       value(piBorderLeftWidth) + value(piBorderRightWidth);
+    const int boxWidth = value(piWidth);
+    minWidth = extras + std::max(minContent, boxWidth);
+    maxWidth = boxWidth < 1 ? extras + std::max(maxContent, boxWidth) : minWidth;
+}
+
+// ---- layout ----
+
+int TBlock::ClearDistance(const IndentManager& floats, int y) const {
+    if (ClearSide == 0) {
+        return 0;
+    }
+    int left = 0;
+    int right = 0;
+    floats.ClearBottoms(left, right);
+    const int bottom = ClearSide == 1 ? left : ClearSide == 2 ? right : std::max(left, right);
+    return std::max(0, bottom - y);
+}
+
+int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats, int& counter) {
+    int contentY = ContentY;
+    if (Positioning == Relative) {
+        // The content is laid out shifted; the box follows it when painted.
+        yRef = ContentY + PosTop;
+        contentY = ContentY + PosTop;
+    } else if (Positioning == Absolute) {
+        yRef = PosTop + yRef + Box[piMarginTop] + Box[piBorderTopWidth];
+        xRef = PosLeft + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth];
+    }
+    int contentMax = 0;
+    Content->ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax, counter);
+    return contentMax;
+}
+
+void TBlock::BuildPaintOrder() {
+    if (PaintOrder.size() == size_t(Content->Count()) && !PaintOrder.empty()) {
+        return;
+    }
+    PaintOrder.clear();
+    bool layered = false;
+    for (int i = 0; i < Content->Count(); ++i) {
+        layered = layered || (*Content)[i].Layer != 0;
+    }
+    if (!layered) {
+        return;
+    }
+    for (int i = 0; i < Content->Count(); ++i) {
+        PaintOrder.push_back(&(*Content)[i]);
+    }
+    std::stable_sort(PaintOrder.begin(), PaintOrder.end(),
+                     [](const TSectionBase* a, const TSectionBase* b) { return a->Layer < b->Layer; });
+}
+
+int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                    IndentManager& floats, int& maxWidth, int& counter) {
+    const int givenY = y;
+    ArrangeY = y;
+    ClearAddon = ClearDistance(floats, y);
+    FirstPos = counter;
+    maxWidth = width;
+    Box = ResolveBox(width, availHeight);
+    PosTop = 0;
+    PosLeft = 0;
+    if (Positioning == Relative) {
+        PosTop = Box[piTop] == AutoResult ? 0 : Box[piTop];
+        PosLeft = Box[piLeft] == AutoResult ? 0 : Box[piLeft];
+    } else if (Positioning == Absolute) {
+        // An auto offset keeps the place the block would have had in the flow.
+        PosTop = Box[piTop] == AutoResult ? y - yRef : Box[piTop];
+        PosLeft = Box[piLeft] == AutoResult ? x - xRef : Box[piLeft];
+        x = PosLeft + xRef;
+        y = PosTop + yRef;
+    }
+    ContentWidth = ResolveWidth(canvas, width, Box.autoCount, availHeight);
+
+    OwnerScope owner(floats, this);
+    const int top = y + ClearAddon;
+    const int leftEdges = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
+    const int rightEdges = Box[piMarginRight] + Box[piPaddingRight] + Box[piBorderRightWidth];
+    PaintTop = top + std::min(0, Box[piMarginTop]);
+    if (Floating == FloatLeft) {
+        ContentOffset = std::max(x, floats.LeftIndentAt(top)) + leftEdges - x;
+    } else if (Floating == FloatRight) {
+        ContentOffset = std::min(width, floats.RightSideAt(top) - x) - rightEdges - ContentWidth;
+    } else {
+        ContentOffset = leftEdges;
+    }
+    x += ContentOffset;
+    if (ListIndent) {
+        const int markerRoom = floats.LeftIndentAt(top) + kListIndent;
+        if (x < markerRoom) {
+            const int shift = markerRoom - x;
+            ContentOffset += shift;
+            ContentWidth = std::max(0, ContentWidth - shift);
+            x += shift;
+        }
+    }
+    ContentY = top + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth];
+    ContentX = x;
+    floats.AddLeft(ContentY, IndentManager::OpenBottom, x, this);
+    floats.AddRight(ContentY, IndentManager::OpenBottom, x + ContentWidth, this);
+
+    const int contentMax = ArrangeContent(canvas, x, y, xRef, yRef, floats, counter);
+    PosCount = counter - FirstPos;
+    maxWidth = contentMax + HorizontalExtras(true);
+    if (Positioning != Static) {
+        maxWidth += PosLeft - Box[piMarginRight];
+    }
+    const int contentBottom = Positioning == Relative ? Content->ContentBottom - PosTop : Content->ContentBottom;
+    ContentBottomY = std::max({ContentY, contentBottom, ContentY + Box[piHeight]});
+    const int closing = Box[piPaddingBottom] + Box[piBorderBottomWidth];
+    FlowBottom = ContentBottomY + closing + Box[piMarginBottom];
+    PaintBottom = std::max(ContentBottomY, Content->PaintBottom) + closing;
+    if (BackgroundImage && Document && Document->ShowImages && !BackgroundImage->Prepare(canvas)) {
+        BackgroundImage.reset();
+    }
+    FlowHeight = FlowBottom - y;
+    owner.Close();
+
+    if (Floating != NoFloat || Positioning == Absolute) {
+        PaintHeight = Positioning == Absolute ? 0 : FlowHeight;
+        if (Positioning != Absolute) {
+            const int height = PaintBottom - givenY;
+            if (Floating == FloatLeft) {
+                floats.PlaceFloatBlock(givenY, x + ContentWidth + rightEdges, IndentManager::LeftSide, height);
+            } else {
+                floats.PlaceFloatBlock(givenY, leftEdges + ContentWidth + rightEdges, IndentManager::RightSide,
+                                       height);
+            }
+        }
+        FlowHeight = 0;
+    } else {
+        PaintHeight = std::max(FlowHeight, floats.FloatBottom() - givenY);
+    }
+    BuildPaintOrder();
+    return FlowHeight;
+}
+
+// ---- painting ----
+
+TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
+    PaintBoxes b;
+    int shift = 0; // how far the painted box lies below where it was arranged
+    if (Positioning == Relative) {
+        shift = PosTop;
+        x += PosLeft;
+    } else if (Positioning == Absolute) {
+        x = xRef + PosLeft;
+    }
+    const int yOffset = Document ? Document->YOffset : 0;
+    const int boxTop = ContentY - Box[piPaddingTop] - Box[piBorderTopWidth] + shift - yOffset;
+    const int boxBottom =
+        (Floating != NoFloat ? PaintBottom : ContentBottomY + Box[piPaddingBottom] + Box[piBorderBottomWidth]) +
+        shift - yOffset;
+    b.contentX = x + ContentOffset;
+    b.x = Floating != NoFloat
+              ? b.contentX - Box[piMarginLeft] - Box[piPaddingLeft] - Box[piBorderLeftWidth]
+              : x;
+    const int borderLeft = b.x + Box[piMarginLeft];
+    const int borderRight = b.contentX + ContentWidth + Box[piPaddingRight] + Box[piBorderRightWidth];
+    b.border = Rect{borderLeft, boxTop, std::max(borderLeft, borderRight), std::max(boxTop, boxBottom)};
+    b.padding = Rect{b.border.left + Box[piBorderLeftWidth], b.border.top + Box[piBorderTopWidth],
+                     b.border.right - Box[piBorderRightWidth], b.border.bottom - Box[piBorderBottomWidth]};
+    b.xRef = xRef;
+    b.yRef = yRef;
+    if (Positioning == Relative) {
+        b.xRef = b.contentX;
+        b.yRef = ContentY + shift;
+    } else if (Positioning == Absolute) {
+        b.xRef = b.padding.left;
+        b.yRef = ContentY - Box[piPaddingTop];
+    }
+    return b;
+}
+
+void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes& boxes) {
+    const bool printing = Document && Document->Printing;
+    if (printing && !Document->PrintBackgrounds) {
+        return;
+    }
+    const Rect area = boxes.padding.intersected(clip);
+    if (area.isEmpty()) {
+        return;
+    }
+    const Color color = Color(Box[piBackgroundColor]);
+    if (color != clNone) {
+        canvas.fillRect(area, Opaque(color));
+    }
+    const Bitmap* picture = BackgroundImage && Document && Document->ShowImages ? BackgroundImage->Picture() : nullptr;
+    if (!picture || picture->isEmpty()) {
+        return;
+    }
+    // Tiles are drawn straight onto the canvas, clipped to the padding box; the picture's own
+    // mask keeps the colour showing where it is transparent.
+    const int w = picture->width();
+    const int h = picture->height();
+    const Rect& pad = boxes.padding;
+    auto firstTile = [](int offset, int area, int size, bool repeat) {
+        offset = std::clamp(offset, -size, area);
+        if (repeat) {
+            offset -= ((offset + size - 1) / size) * size;
+            if (offset > 0) {
+                offset -= size;
+            }
+        }
+        return offset;
+    };
+    const int ox = firstTile(TBackgroundPosition::Offset(BackgroundPosition.x, pad.width(), w), pad.width(), w,
+                             BackgroundPosition.repeatX);
+    const int oy = firstTile(TBackgroundPosition::Offset(BackgroundPosition.y, pad.height(), h), pad.height(), h,
+                             BackgroundPosition.repeatY);
+    CanvasStateSaver saver(canvas);
+    canvas.intersectClip(area);
+    const int startY = BackgroundPosition.repeatY ? oy + ((area.top - pad.top - oy) / h) * h : oy;
+    const int startX = BackgroundPosition.repeatX ? ox + ((area.left - pad.left - ox) / w) * w : ox;
+    for (int ty = startY; pad.top + ty < area.bottom; ty += h) {
+        for (int tx = startX; pad.left + tx < area.right; tx += w) {
+            canvas.drawBitmap(*picture, pad.left + tx, pad.top + ty);
+            if (!BackgroundPosition.repeatX) {
+                break;
+            }
+        }
+        if (!BackgroundPosition.repeatY) {
+            break;
+        }
+    }
+}
+
+void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
+    if (!HasBorderStyle) {
+        return;
+    }
+    const Color border = Color(Box[piBorderColor]);
+    const Color color = Opaque(border != clNone ? border : TextColor);
+    const Rect& o = boxes.border;
+    const Rect& i = boxes.padding;
+    const std::array<Rect, 4> bands = {Rect{o.left, o.top, o.right, i.top}, Rect{o.left, i.bottom, o.right, o.bottom},
+                                       Rect{o.left, i.top, i.left, i.bottom}, Rect{i.right, i.top, o.right, i.bottom}};
+    for (const Rect& band : bands) {
+        if (!band.isEmpty()) {
+            canvas.fillRect(band, color);
+        }
+    }
+}
+
+void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) {
+    const BandOwner saved = floats.CurrentOwner;
+    floats.CurrentOwner = this;
+    if (PaintOrder.empty() || PaintOrder.size() != size_t(Content->Count())) {
+        Content->PaintSections(canvas, clip, floats, x, xRef, yRef);
+    } else {
+        for (TSectionBase* section : PaintOrder) {
+            section->Paint(canvas, clip, floats, x, xRef, yRef);
+        }
+    }
+    floats.CurrentOwner = saved;
+}
+
+int TBlock::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) {
+    if (Hidden) {
+        return ArrangeY + FlowHeight;
+    }
+    const PaintBoxes boxes = BoxesForPaint(x, xRef, yRef);
+    if (boxes.border.intersects(clip)) {
+        PaintBackground(canvas, clip, boxes);
+        PaintBorder(canvas, boxes);
+    }
+    PaintContent(canvas, clip, floats, boxes.contentX, boxes.xRef, boxes.yRef);
+    return ArrangeY + FlowHeight;
+}
+
+// ---- queries, passed to the content ----
+
+void TBlock::CopySelection() { Content->CopySelection(); }
+
+bool TBlock::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) { return Content->LinkAt(canvas, x, y, answer); }
+
+bool TBlock::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
+    return Content->ObjectAt(x, y, object, objX, objY);
+}
+
+int TBlock::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) { return Content->PositionAt(canvas, x, y, hit); }
+
+int TBlock::SearchText(int from, std::string_view text, bool matchCase) {
+    return Content->SearchText(from, text, matchCase);
+}
+
+int TBlock::DocToSourcePos(int position) const { return Content->DocToSourcePos(position); }
+
+int TBlock::SourceToDocPos(int sourcePos, bool backwards) const {
+    return Content->SourceToDocPos(sourcePos, backwards);
+}
+
+bool TBlock::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
+    return Content->PositionToXY(canvas, position, x, y);
+}
+
+bool TBlock::CharAt(int position, char& ch, TSectionBase*& section) { return Content->CharAt(position, ch, section); }
+
+void TBlock::EnlistPositions() { Content->EnlistPositions(); }
+
+// ---- the body ----
+
+TBodyBlock::TBodyBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props)
+    : TBlock(document, ownerList, props) {
+    BackgroundImage.reset(); // the document's background is the viewer's
+}
+
+TBodyBlock::TBodyBlock(TSectionList* document, const TBodyBlock& source) : TBlock(document, source) {}
+
+std::unique_ptr<TSectionBase> TBodyBlock::CloneFor(TSectionList& document) const {
+    return std::make_unique<TBodyBlock>(&document, *this);
+}
+
+int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                        IndentManager& floats, int& maxWidth, int& counter) {
+    ArrangeY = y;
+    FirstPos = counter;
+    ClearAddon = 0;
+    Box = ResolveBox(width, availHeight);
+    for (int side : {piMarginLeft, piMarginRight}) {
+        Box[side] = Box[side] == AutoResult ? 0 : Box[side];
+    }
+    ContentWidth = std::max(0, floats.Width - HorizontalExtras(true));
+    PaintTop = y + Box[piMarginTop];
+    ContentOffset = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
+    ContentX = ContentOffset;
+    ContentY = y + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth];
+    OwnerScope owner(floats, this);
+    floats.AddLeft(ContentY, IndentManager::OpenBottom, ContentX, this);
+    floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
+    int contentMax = 0;
+    const int height = std::max(0, availHeight - Box[piMarginTop] - Box[piMarginBottom]);
+    Content->ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax, counter);
+    PosCount = counter - FirstPos;
+    ContentBottomY = std::max({ContentY, Content->ContentBottom, ContentY + Box[piHeight]});
+    const int closing = Box[piPaddingBottom] + Box[piBorderBottomWidth];
+    PaintBottom = std::max(ContentBottomY, Content->PaintBottom) + closing;
+    Content->PaintTop = 0;
+    Content->ContentBottom = 999000;
+    FlowHeight = PaintBottom + Box[piMarginBottom] - y;
+    FlowBottom = y + FlowHeight;
+    owner.Close();
+    PaintHeight = std::max(FlowHeight, floats.FloatBottom() - y);
+    maxWidth = std::max(floats.Width, std::max(contentMax, ContentWidth) + Box[piMarginLeft] + Box[piMarginRight]);
+    BuildPaintOrder();
+    return FlowHeight;
+}
+
+int TBodyBlock::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) {
+    if (!Hidden) {
+        PaintContent(canvas, clip, floats, floats.LeftEdge + ContentOffset, floats.LeftEdge, 0);
+    }
+    return ArrangeY + FlowHeight;
+}
+
+} // namespace tavlin
