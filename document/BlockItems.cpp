@@ -166,8 +166,8 @@ int TBlockLI::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int
 }
 
 void TBlockLI::PaintMarker(Canvas& canvas, int x) {
-    const int shift = Positioning == Relative ? 0 : 0; // the baseline was recorded where the text lies
-    const int baseline = FirstBaseline + shift - (Document ? Document->YOffset : 0);
+    // The baseline was recorded where the text was laid out, shifted blocks included.
+    const int baseline = FirstBaseline - (Document ? Document->YOffset : 0);
     const Rect clip = canvas.clipBox();
     if (baseline < clip.top - 40 || baseline > clip.bottom + 40) {
         return;

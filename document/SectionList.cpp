@@ -152,10 +152,16 @@ int TSectionList::PaintDocument(Canvas& canvas, const Rect& clip, int clipWidth,
         image->ShownInPaint = false;
     }
     DrawList.clear();
-    const int result = TCell::Paint(canvas, clip, clipWidth, x, y, xRef, yRef);
-    // Floating images go over everything the sections drew.
-    for (const TDrawItem& item : DrawList) {
-        item.Object->Draw(canvas, item.X, item.Y);
+    int result = 0;
+    {
+        // Lines that straddle the band's edges must not draw outside it.
+        CanvasStateSaver saver(canvas);
+        canvas.intersectClip(clip);
+        result = TCell::Paint(canvas, clip, clipWidth, x, y, xRef, yRef);
+        // Floating images go over everything the sections drew.
+        for (const TDrawItem& item : DrawList) {
+            item.Object->Draw(canvas, item.X, item.Y);
+        }
     }
     DrawList.clear();
     if (YOffsetChanged) {
