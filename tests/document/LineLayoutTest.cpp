@@ -185,7 +185,7 @@ TEST_F(LineLayoutTest, PreformattedNeverWrapsIsClippedAndCapsItsMinimum) {
     pre.MeasureWidths(f.canvas, minWidth, maxWidth);
     EXPECT_EQ(minWidth, 2000);
     EXPECT_EQ(maxWidth, 303 * 8);
-    f.doc.PaintDocument(f.canvas, {0, 0, 100, 100}, 6000, 10, 0, 0, 0);
+    f.doc.PaintDocument(f.canvas, {0, 0, 8000, 100}, 6000, 10, 0, 0, 0);
     ASSERT_EQ(f.canvas.texts.size(), 1u);
     EXPECT_EQ(f.canvas.texts[0].clip, (Rect{10, 0, 6010, 17}));
     TPreFormated& empty = f.Add<TPreFormated>("", 20);
