@@ -59,53 +59,27 @@ public:
         return text;
     }
 
-    // LZW codes, least significant bit first, read across the sub-blocks of one frame.
-    void beginCodes() {
-        blockEnd_ = pos_;
-        bits_ = 0;
-        bitCount_ = 0;
-        ended_ = false;
-    }
-    int code(int codeSize) {
-        while (bitCount_ < codeSize) {
-            if (pos_ < blockEnd_) {
-                bits_ |= uint32_t(d_[pos_++]) << bitCount_;
-                bitCount_ += 8;
-                continue;
-            }
-            if (ended_ || atEnd()) {
-                ended_ = true;
-                return -1;
-            }
+    // The data sub-blocks of one frame joined, up to and including the zero-length block (or
+    // the end of the file), followed by 4 zero bytes so codes can be read 32 bits at a time.
+    std::vector<uint8_t> joinSubBlocks() {
+        std::vector<uint8_t> joined;
+        while (!atEnd()) {
             const uint8_t n = byte();
             if (n == 0) {
-                ended_ = true;
-                return -1;
+                break;
             }
-            blockEnd_ = pos_ + std::min<size_t>(n, size_ - pos_);
+            const size_t take = std::min<size_t>(n, size_ - pos_);
+            joined.insert(joined.end(), here(), here() + take);
+            skip(take);
         }
-        const int c = int(bits_ & ((1u << codeSize) - 1));
-        bits_ >>= codeSize;
-        bitCount_ -= codeSize;
-        return c;
-    }
-    // Passes over what is left of the frame's data, up to its zero-length block.
-    void endCodes() {
-        if (!ended_) {
-            pos_ = std::max(pos_, blockEnd_);
-            skipSubBlocks();
-            ended_ = true;
-        }
+        joined.resize(joined.size() + 4, 0);
+        return joined;
     }
 
 private:
     const uint8_t* d_;
     size_t size_;
     size_t pos_ = 0;
-    size_t blockEnd_ = 0;
-    uint32_t bits_ = 0;
-    int bitCount_ = 0;
-    bool ended_ = true;
 };
 
 namespace {
@@ -129,30 +103,140 @@ std::vector<int> rowOrder(int height, bool interlaced) {
     return rows;
 }
 
-// Decodes one frame's LZW data into pixel indexes, a byte each, rows top-down.
+// Codes of the joined data, least significant bit first; -1 past the end.
+class CodeReader {
+public:
+    explicit CodeReader(const std::vector<uint8_t>& data) : d_(data.data()), bits_((data.size() - 4) * 8) {}
+    int read(int size) {
+        if (pos_ + size_t(size) > bits_) {
+            pos_ = bits_;
+            return -1;
+        }
+        const uint8_t* p = d_ + (pos_ >> 3);
+        const uint32_t word = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        const int code = int((word >> (pos_ & 7)) & ((1u << size) - 1));
+        pos_ += size_t(size);
+        return code;
+    }
+
+private:
+    const uint8_t* d_;
+    size_t bits_;
+    size_t pos_ = 0;
+};
+
+// Decodes one frame's LZW data into pixel indexes, a byte each, in the order the data gives
+// them. Strings of a sound table are written straight into place; once a code names an entry
+// not yet made (which only damaged data does), strings go through a stack as long as that
+// table lives, and a chain of more than 4095 entries is reported as a corrupt picture.
 class LzwDecoder {
 public:
-    LzwDecoder(GifCursor& in, uint8_t* pixels, int width, int height, bool interlaced)
-        : in_(in), pixels_(pixels), width_(width), rows_(rowOrder(height, interlaced)) {}
-
-    void run() {
-        if (in_.atEnd()) {
-            return;
-        }
-        const int minCodeSize = in_.byte();
-        in_.beginCodes();
-        if (minCodeSize > 11) {
-            throw EImageError(kCorrupt); // codes would pass 12 bits
-        }
+    LzwDecoder(const std::vector<uint8_t>& data, int minCodeSize, uint8_t* out, size_t count)
+        : codes_(data), base_(out), out_(out), remaining_(count) {
         clear_ = 1 << minCodeSize;
         end_ = clear_ + 1;
         initialSize_ = minCodeSize + 1;
         for (int i = 0; i < clear_; ++i) {
             suffix_[size_t(i)] = uint8_t(i);
+            length_[size_t(i)] = 1;
         }
+        next_ = clear_ + 2;
         resetTable();
-        decode();
-        in_.endCodes();
+    }
+
+    // The hot loop keeps its state in locals: pixels are written through a byte pointer, which
+    // would otherwise oblige the compiler to reload every member after each write.
+    void run() {
+        if (!startString()) {
+            return;
+        }
+        const int clear = clear_;
+        const int end = end_;
+        uint8_t* const base = base_;
+        uint8_t* out = out_;
+        size_t remaining = remaining_;
+        int next = next_, codeSize = codeSize_, maxCode = maxCode_, old = old_;
+        uint8_t first = first_;
+        uint32_t oldPosition = oldPosition_;
+        bool sound = sound_;
+        auto save = [&] {
+            out_ = out;
+            remaining_ = remaining;
+            next_ = next;
+            codeSize_ = codeSize;
+            maxCode_ = maxCode;
+            old_ = old;
+            first_ = first;
+            oldPosition_ = oldPosition;
+            sound_ = sound;
+        };
+        auto restore = [&] {
+            out = out_;
+            remaining = remaining_;
+            next = next_;
+            codeSize = codeSize_;
+            maxCode = maxCode_;
+            old = old_;
+            first = first_;
+            oldPosition = oldPosition_;
+            sound = sound_;
+        };
+        while (remaining > 0) {
+            const int code = codes_.read(codeSize);
+            if (code < 0 || code == end) {
+                break;
+            }
+            if (code == clear) {
+                save();
+                resetTable();
+                const bool more = startString();
+                restore();
+                if (!more) {
+                    break;
+                }
+                continue;
+            }
+            uint32_t startPosition = 0;
+            const bool pending = code == next;
+            const int c = pending ? old : code;
+            const size_t length = length_[size_t(c)];
+            if (sound && code <= next && length + (pending ? 1 : 0) <= remaining) {
+                uint8_t* start = out;
+                if (c < clear) {
+                    *out = suffix_[size_t(c)];
+                } else {
+                    copyRun(out, base + position_[size_t(c)], length);
+                }
+                out += length;
+                remaining -= length;
+                if (pending) {
+                    *out++ = first;
+                    --remaining;
+                } else {
+                    first = *start;
+                }
+                startPosition = uint32_t(start - base);
+            } else {
+                sound = sound && code <= next;
+                save();
+                writeThroughStack(code);
+                restore();
+            }
+            if (next < kTableSize) {
+                suffix_[size_t(next)] = first;
+                prefix_[size_t(next)] = uint16_t(old);
+                length_[size_t(next)] = uint16_t(std::min<int>(length_[size_t(old)] + 1, kTableSize));
+                position_[size_t(next)] = oldPosition;
+                ++next;
+                if (next >= maxCode && maxCode < kTableSize) {
+                    maxCode *= 2;
+                    ++codeSize;
+                }
+            }
+            old = code;
+            oldPosition = startPosition;
+        }
+        save();
     }
 
 private:
@@ -161,10 +245,47 @@ private:
         for (int i = clear_ + 2; i < next_; ++i) {
             suffix_[size_t(i)] = 0;
             prefix_[size_t(i)] = 0;
+            length_[size_t(i)] = 0;
         }
         codeSize_ = initialSize_;
         next_ = clear_ + 2;
         maxCode_ = 2 * clear_;
+        sound_ = true;
+    }
+
+    // The first code after the start or a clear code: a pixel by itself. False at the end.
+    bool startString() {
+        int c;
+        do {
+            c = codes_.read(codeSize_);
+        } while (c == clear_);
+        if (c < 0 || c == end_) {
+            return false;
+        }
+        sound_ = sound_ && c < clear_;
+        old_ = c;
+        first_ = uint8_t(c);
+        oldPosition_ = uint32_t(out_ - base_);
+        emit(&first_, 1);
+        return remaining_ > 0;
+    }
+
+    void emit(const uint8_t* p, size_t n) {
+        n = std::min(n, remaining_);
+        std::memcpy(out_, p, n);
+        out_ += n;
+        remaining_ -= n;
+    }
+
+    // Copies an earlier run of pixels; it ends at or before the place it is copied to.
+    static void copyRun(uint8_t* to, const uint8_t* from, size_t n) {
+        if (n <= 16) {
+            for (size_t i = 0; i < n; ++i) {
+                to[i] = from[i];
+            }
+        } else {
+            std::memcpy(to, from, n);
+        }
     }
 
     void push(uint8_t value) {
@@ -174,93 +295,30 @@ private:
         stack_[size_t(sp_++)] = value;
     }
 
-    // The first code after the start or a clear code: a pixel by itself. False at the end.
-    bool startString() {
-        int c;
-        do {
-            c = in_.code(codeSize_);
-        } while (c == clear_);
-        if (c < 0 || c == end_) {
-            return false;
-        }
-        old_ = c;
-        first_ = uint8_t(c);
-        push(first_);
-        return true;
-    }
-
-    void decode() {
+    void writeThroughStack(int code) {
+        int c = code;
         sp_ = 0;
-        if (!startString() || !flush()) {
-            return;
-        }
-        for (;;) {
-            const int code = in_.code(codeSize_);
-            if (code < 0 || code == end_) {
-                return;
-            }
-            if (code == clear_) {
-                resetTable();
-                if (!startString() || !flush()) {
-                    return;
-                }
-                continue;
-            }
-            int c = code;
-            if (c >= next_) {
-                push(first_);
-                c = old_;
-            }
-            while (c >= clear_) {
-                push(suffix_[size_t(c)]);
-                c = prefix_[size_t(c)];
-            }
-            first_ = suffix_[size_t(c)];
+        if (c >= next_) {
             push(first_);
-            if (next_ < kTableSize) {
-                suffix_[size_t(next_)] = first_;
-                prefix_[size_t(next_)] = uint16_t(old_);
-                ++next_;
-                if (next_ >= maxCode_ && maxCode_ < kTableSize) {
-                    maxCode_ *= 2;
-                    ++codeSize_;
-                }
-            }
-            old_ = code;
-            if (!flush()) {
-                return;
-            }
+            c = old_;
+        }
+        while (c >= clear_) {
+            push(suffix_[size_t(c)]);
+            c = prefix_[size_t(c)];
+        }
+        first_ = suffix_[size_t(c)];
+        push(first_);
+        while (sp_ > 0 && remaining_ > 0) {
+            *out_++ = stack_[size_t(--sp_)];
+            --remaining_;
         }
     }
 
-    // Moves the stacked string into the rows; false once the last row is full.
-    bool flush() {
-        while (sp_ > 0) {
-            if (row_ >= rows_.size()) {
-                sp_ = 0;
-                return false;
-            }
-            uint8_t* out = pixels_ + size_t(rows_[row_]) * size_t(width_);
-            const int n = std::min(sp_, width_ - x_);
-            for (int i = 0; i < n; ++i) {
-                out[x_ + i] = stack_[size_t(sp_ - 1 - i)];
-            }
-            sp_ -= n;
-            x_ += n;
-            if (x_ == width_) {
-                x_ = 0;
-                ++row_;
-            }
-        }
-        return row_ < rows_.size();
-    }
-
-    GifCursor& in_;
-    uint8_t* pixels_;
-    int width_;
-    std::vector<int> rows_;
-    size_t row_ = 0;
-    int x_ = 0;
+    CodeReader codes_;
+    uint8_t* base_;
+    uint8_t* out_;
+    uint32_t oldPosition_ = 0; // where the previous string was written
+    size_t remaining_;
     int clear_ = 0;
     int end_ = 0;
     int initialSize_ = 0;
@@ -268,12 +326,38 @@ private:
     int next_ = 0;
     int maxCode_ = 0;
     int old_ = 0;
+    bool sound_ = true;
     uint8_t first_ = 0;
     int sp_ = 0;
     std::array<uint8_t, kTableSize> suffix_{};
     std::array<uint16_t, kTableSize> prefix_{};
+    std::array<uint16_t, kTableSize> length_{};
+    std::array<uint32_t, kTableSize> position_{};
     std::array<uint8_t, kTableSize> stack_{};
 };
+
+// Decodes a frame's data (at the code-size byte) into its indexes, rows top-down.
+void decodeFrameData(GifCursor& in, uint8_t* pixels, int width, int height, bool interlaced) {
+    if (in.atEnd()) {
+        return;
+    }
+    const int minCodeSize = in.byte();
+    const std::vector<uint8_t> data = in.joinSubBlocks();
+    if (minCodeSize > 11) {
+        throw EImageError(kCorrupt); // codes would pass 12 bits
+    }
+    const size_t count = size_t(width) * size_t(height);
+    if (!interlaced) {
+        LzwDecoder(data, minCodeSize, pixels, count).run();
+        return;
+    }
+    std::vector<uint8_t> inDataOrder(count, 0);
+    LzwDecoder(data, minCodeSize, inDataOrder.data(), count).run();
+    const std::vector<int> rows = rowOrder(height, true);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        std::memcpy(pixels + size_t(rows[i]) * size_t(width), inDataOrder.data() + i * size_t(width), size_t(width));
+    }
+}
 
 uint32_t pixelOf(const uint8_t* table, int index) {
     const uint8_t* e = table + size_t(index) * 3;
@@ -329,12 +413,7 @@ TGIFImage::TGIFImage(const TGIFImage& o)
       GlobalTable(o.GlobalTable), IsTransparent(o.IsTransparent), IsAnimated(o.IsAnimated), Frames(o.Frames),
       LoopCount(o.LoopCount), Speed(o.Speed), Animate(o.Animate), SkipNextStep(o.SkipNextStep),
       LastStepTime(o.LastStepTime), CurrentDelay(o.CurrentDelay), ShowIt(o.ShowIt), Visible(o.Visible),
-      Dither(o.Dither), LastDrawRect(o.LastDrawRect), IsCopy(true), clock_(o.clock_) {
-    if (!Empty && !HeaderOnly && !Frames.empty()) {
-        StartComposite();
-        ComposeFrame(1);
-    }
-}
+      Dither(o.Dither), LastDrawRect(o.LastDrawRect), IsCopy(true), clock_(o.clock_) {}
 
 bool TGIFImage::LoadFromFile(const std::string& name, bool headerOnly) {
     std::optional<std::string> bytes = readWholeFile(name);
@@ -355,8 +434,9 @@ bool TGIFImage::LoadFromStream(std::string_view data, bool headerOnly) {
 
 void TGIFImage::Reset() {
     Frames.clear();
-    Composite = Bitmap();
-    CompositeMask.reset();
+    composite_ = Bitmap();
+    compositeMask_.reset();
+    compositeReady_ = false;
     CurrentFrame = 1;
     LoopCount = 1;
     Iteration = 1;
@@ -379,14 +459,8 @@ bool TGIFImage::Parse() {
         if (Frames.empty()) {
             throw EImageError("GIF has no image");
         }
-        if (!HeaderOnly) {
-            StartComposite();
-        }
         IsAnimated = Frames.size() > 1;
         Empty = false;
-        if (!HeaderOnly) {
-            ComposeFrame(1);
-        }
         ok = true;
     } catch (const EImageError& e) {
         ErrorText = e.what();
@@ -395,8 +469,6 @@ bool TGIFImage::Parse() {
     }
     if (!ok) {
         Frames.clear();
-        Composite = Bitmap();
-        CompositeMask.reset();
         Empty = true;
     }
     Data.clear();
@@ -405,12 +477,34 @@ bool TGIFImage::Parse() {
 }
 
 void TGIFImage::StartComposite() {
-    Composite = Bitmap(Width, Height, 0xFF000000u);
-    CompositeMask.reset();
+    composite_ = Bitmap(Width, Height, 0xFF000000u);
+    compositeMask_.reset();
     if (IsTransparent) {
-        CompositeMask.emplace(Width, Height);
-        CompositeMask->fill(true);
+        compositeMask_.emplace(Width, Height);
+        compositeMask_->fill(true);
     }
+}
+
+bool TGIFImage::EnsureComposite() {
+    if (Empty || HeaderOnly || Frames.empty()) {
+        return false;
+    }
+    if (!compositeReady_) {
+        compositeReady_ = true;
+        StartComposite();
+        ComposeFrame(1);
+    }
+    return true;
+}
+
+const Bitmap& TGIFImage::Composite() {
+    EnsureComposite();
+    return composite_;
+}
+
+const std::optional<Mask>& TGIFImage::CompositeMask() {
+    EnsureComposite();
+    return compositeMask_;
 }
 
 void TGIFImage::ParseBlocks(GifCursor& in) {
@@ -559,7 +653,7 @@ std::array<uint8_t, 768> TGIFImage::TableOf(const TgfFrame& f) const {
 
 void TGIFImage::DecodeFramePixels(GifCursor& in, TgfFrame& f) {
     std::vector<uint8_t> indexes(size_t(f.Width) * size_t(f.Height), 0);
-    LzwDecoder(in, indexes.data(), f.Width, f.Height, f.Interlaced).run();
+    decodeFrameData(in, indexes.data(), f.Width, f.Height, f.Interlaced);
 
     const std::array<uint8_t, 768> table = TableOf(f);
     const bool mapToDisplay = screenColorClass() == 8 && !Dither;
@@ -589,28 +683,28 @@ void TGIFImage::DecodeFramePixels(GifCursor& in, TgfFrame& f) {
 }
 
 void TGIFImage::DisposeFrame(int n) {
-    if (n < 1 || n > FrameCount() || Composite.isEmpty()) {
+    if (n < 1 || n > FrameCount() || !EnsureComposite() || composite_.isEmpty()) {
         return;
     }
     TgfFrame& f = Frame(n);
     const Rect r = f.rect();
     if (f.Disposal == 2) {
         for (int y = r.top; y < r.bottom; ++y) {
-            std::fill(Composite.row(y) + r.left, Composite.row(y) + r.right, 0xFF000000u);
+            std::fill(composite_.row(y) + r.left, composite_.row(y) + r.right, 0xFF000000u);
         }
-        if (CompositeMask) {
-            fillMaskRect(*CompositeMask, r, true);
+        if (compositeMask_) {
+            fillMaskRect(*compositeMask_, r, true);
         }
     } else if (f.Disposal == 3 && !f.SavedPicture.isEmpty()) {
-        copyRect(f.SavedPicture, 0, 0, Composite, r.left, r.top, f.Width, f.Height);
-        if (CompositeMask && f.SavedMask) {
-            copyMaskRect(*f.SavedMask, 0, 0, *CompositeMask, r.left, r.top, f.Width, f.Height);
+        copyRect(f.SavedPicture, 0, 0, composite_, r.left, r.top, f.Width, f.Height);
+        if (compositeMask_ && f.SavedMask) {
+            copyMaskRect(*f.SavedMask, 0, 0, *compositeMask_, r.left, r.top, f.Width, f.Height);
         }
     }
 }
 
 void TGIFImage::ComposeFrame(int n) {
-    if (n < 1 || n > FrameCount() || Composite.isEmpty()) {
+    if (n < 1 || n > FrameCount() || !EnsureComposite() || composite_.isEmpty()) {
         return;
     }
     TgfFrame& f = Frame(n);
@@ -619,58 +713,59 @@ void TGIFImage::ComposeFrame(int n) {
     }
     if (f.Disposal == 3) {
         f.SavedPicture = Bitmap(f.Width, f.Height);
-        copyRect(Composite, f.Left, f.Top, f.SavedPicture, 0, 0, f.Width, f.Height);
-        if (CompositeMask) {
+        copyRect(composite_, f.Left, f.Top, f.SavedPicture, 0, 0, f.Width, f.Height);
+        if (compositeMask_) {
             f.SavedMask.emplace(f.Width, f.Height);
-            copyMaskRect(*CompositeMask, f.Left, f.Top, *f.SavedMask, 0, 0, f.Width, f.Height);
+            copyMaskRect(*compositeMask_, f.Left, f.Top, *f.SavedMask, 0, 0, f.Width, f.Height);
         }
     }
     if (!f.Mask) {
-        copyRect(f.Picture, 0, 0, Composite, f.Left, f.Top, f.Width, f.Height);
-        if (CompositeMask) {
-            fillMaskRect(*CompositeMask, f.rect(), false);
+        copyRect(f.Picture, 0, 0, composite_, f.Left, f.Top, f.Width, f.Height);
+        if (compositeMask_) {
+            fillMaskRect(*compositeMask_, f.rect(), false);
         }
         return;
     }
     // Opaque pixels replace what is there; transparent ones keep it.
     for (int y = 0; y < f.Height; ++y) {
         const uint32_t* src = f.Picture.row(y);
-        uint32_t* dst = Composite.row(f.Top + y) + f.Left;
+        uint32_t* dst = composite_.row(f.Top + y) + f.Left;
         for (int x = 0; x < f.Width; ++x) {
             if (!f.Mask->isTransparent(x, y)) {
                 dst[x] = src[x];
-                if (CompositeMask) {
-                    CompositeMask->setTransparent(f.Left + x, f.Top + y, false);
+                if (compositeMask_) {
+                    compositeMask_->setTransparent(f.Left + x, f.Top + y, false);
                 }
             }
         }
     }
 }
 
-Bitmap TGIFImage::CompositeWithMask() const {
-    Bitmap b = Composite;
-    if (CompositeMask) {
-        b.mask = CompositeMask;
+Bitmap TGIFImage::CompositeWithMask() {
+    EnsureComposite();
+    Bitmap b = composite_;
+    if (compositeMask_) {
+        b.mask = compositeMask_;
     }
     return b;
 }
 
 void TGIFImage::Draw(Canvas& canvas, int x, int y, int width, int height) {
-    if (Empty || HeaderOnly || Frames.empty() || !Visible || Composite.isEmpty()) {
+    if (!Visible || !EnsureComposite() || composite_.isEmpty()) {
         return;
     }
     LastDrawRect = {x, y, x + width, y + height};
     ShowIt = true;
-    const Rect source{0, 0, Composite.width(), Composite.height()};
-    if (!Frame(1).HasTransparent || !CompositeMask) {
-        canvas.drawBitmap(Composite, source, LastDrawRect);
+    const Rect source{0, 0, composite_.width(), composite_.height()};
+    if (!Frame(1).HasTransparent || !compositeMask_) {
+        canvas.drawBitmap(composite_, source, LastDrawRect);
         return;
     }
     // The mask travels with the composite for the draw: transparent pixels show what is beneath.
-    Composite.mask = std::move(CompositeMask);
-    canvas.drawBitmap(Composite, source, LastDrawRect);
-    CompositeMask = std::move(Composite.mask);
-    Composite.mask.reset();
+    composite_.mask = std::move(compositeMask_);
+    canvas.drawBitmap(composite_, source, LastDrawRect);
+    compositeMask_ = std::move(composite_.mask);
+    composite_.mask.reset();
 }
 
 int TGIFImage::DelayOf(int n) const {

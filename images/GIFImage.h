@@ -72,8 +72,12 @@ public:
     std::optional<tavlin::Mask> FirstFrameMask() const;
     // Frame 1 over its transparent colour.
     std::optional<Bitmap> FlattenedBitmap() const;
+    // The picture of the current animation state (black where nothing was drawn) and, when
+    // IsTransparent, its mask. Both are made at their first use after a load, as frame 1.
+    const Bitmap& Composite();
+    const std::optional<tavlin::Mask>& CompositeMask();
     // The composite with its mask attached, for saving and tests.
-    Bitmap CompositeWithMask() const;
+    Bitmap CompositeWithMask();
 
     std::string Data;
     bool Empty = true;
@@ -96,8 +100,6 @@ public:
     bool ShowIt = false;
     bool Visible = true;
     bool Dither = false;
-    Bitmap Composite;
-    std::optional<tavlin::Mask> CompositeMask;
     Rect LastDrawRect;
     bool IsCopy = false;
     // Why the last load failed, empty after a success.
@@ -112,10 +114,16 @@ private:
     void DisposeFrame(int n);
     void ComposeFrame(int n);
     void StartComposite();
+    // Makes the composite when it is still missing (it is made lazily: a picture turned into a
+    // plain bitmap right after loading never needs one).
+    bool EnsureComposite();
     int DelayOf(int n) const;
     // The frame's colour table, 256 entries (unused ones black).
     std::array<uint8_t, 768> TableOf(const TgfFrame& f) const;
 
+    Bitmap composite_;
+    std::optional<tavlin::Mask> compositeMask_;
+    bool compositeReady_ = false;
     Clock clock_;
     long long framePixels_ = 0; // pixels of all frames read so far
 };

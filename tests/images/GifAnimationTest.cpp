@@ -57,15 +57,15 @@ TEST(GifCompose, TransparentPixelsKeepTheCompositeAndTheMaskFollows) {
     auto gif = loaded(screen(4, 4, {solid(0, 0, 2, 2, 1, 1, 0 /*none is 0? no*/), second}));
     // Frame 1 is all index 1 with transparent index 0: opaque where drawn; the rest is transparent.
     EXPECT_TRUE(gif->IsTransparent);
-    EXPECT_EQ(gif->Composite.pixel(0, 0), kRed);
-    EXPECT_FALSE(gif->CompositeMask->isTransparent(0, 0));
-    EXPECT_TRUE(gif->CompositeMask->isTransparent(3, 3));
+    EXPECT_EQ(gif->Composite().pixel(0, 0), kRed);
+    EXPECT_FALSE(gif->CompositeMask()->isTransparent(0, 0));
+    EXPECT_TRUE(gif->CompositeMask()->isTransparent(3, 3));
     gif->SetCurrentFrame(2);
-    EXPECT_EQ(gif->Composite.pixel(1, 1), kRed);   // transparent pixel of frame 2 over red
-    EXPECT_EQ(gif->Composite.pixel(2, 1), kBlue);  // opaque pixel
-    EXPECT_EQ(gif->Composite.pixel(1, 2), kBlue);
-    EXPECT_TRUE(gif->CompositeMask->isTransparent(2, 2)); // transparent over nothing stays so
-    EXPECT_FALSE(gif->CompositeMask->isTransparent(2, 1));
+    EXPECT_EQ(gif->Composite().pixel(1, 1), kRed);   // transparent pixel of frame 2 over red
+    EXPECT_EQ(gif->Composite().pixel(2, 1), kBlue);  // opaque pixel
+    EXPECT_EQ(gif->Composite().pixel(1, 2), kBlue);
+    EXPECT_TRUE(gif->CompositeMask()->isTransparent(2, 2)); // transparent over nothing stays so
+    EXPECT_FALSE(gif->CompositeMask()->isTransparent(2, 1));
     EXPECT_EQ(gif->Frame(2).Picture.pixel(0, 0), kBlack); // transparent pixels are black
     EXPECT_TRUE(gif->Frame(2).Mask->isTransparent(0, 0));
 }
@@ -77,23 +77,23 @@ TEST(GifCompose, EveryDisposal) {
         Frame t = solid(0, 0, 1, 1, 0, 0, 0);
         auto gif = loaded(screen(4, 4, {solid(0, 0, 4, 4, 2, 1, 3), solid(1, 1, 2, 2, 1, disposal, 3), t}));
         gif->SetCurrentFrame(2);
-        EXPECT_EQ(gif->Composite.pixel(1, 1), kRed);
+        EXPECT_EQ(gif->Composite().pixel(1, 1), kRed);
         gif->SetCurrentFrame(3);
         const uint32_t expected = disposal <= 1 ? kRed : disposal == 3 ? kGreen : kBlack;
-        EXPECT_EQ(gif->Composite.pixel(1, 1), expected) << disposal;
-        EXPECT_EQ(gif->Composite.pixel(2, 2), expected) << disposal;
-        EXPECT_EQ(gif->Composite.pixel(3, 3), kGreen) << disposal;
-        EXPECT_EQ(gif->CompositeMask->isTransparent(1, 1), expected == kBlack) << disposal;
+        EXPECT_EQ(gif->Composite().pixel(1, 1), expected) << disposal;
+        EXPECT_EQ(gif->Composite().pixel(2, 2), expected) << disposal;
+        EXPECT_EQ(gif->Composite().pixel(3, 3), kGreen) << disposal;
+        EXPECT_EQ(gif->CompositeMask()->isTransparent(1, 1), expected == kBlack) << disposal;
     }
 }
 
 TEST(GifCompose, RestorePreviousThenWrapAround) {
     auto gif = loaded(screen(2, 1, {solid(0, 0, 2, 1, 1), solid(1, 0, 1, 1, 3, 3)}));
     gif->SetCurrentFrame(2);
-    EXPECT_EQ(gif->Composite.pixel(1, 0), kBlue);
+    EXPECT_EQ(gif->Composite().pixel(1, 0), kBlue);
     gif->SetCurrentFrame(3); // beyond the last: back to frame 1
     EXPECT_EQ(gif->CurrentFrame, 1);
-    EXPECT_EQ(gif->Composite.pixel(1, 0), kRed);
+    EXPECT_EQ(gif->Composite().pixel(1, 0), kRed);
     gif->SetCurrentFrame(0); // at or below 0: the last frame
     EXPECT_EQ(gif->CurrentFrame, 2);
 }
@@ -160,12 +160,12 @@ TEST(GifAnimation, CopiesAnimateOnTheirOwn) {
     TGIFImage copy(*gif);
     EXPECT_TRUE(copy.IsCopy);
     EXPECT_EQ(copy.CurrentFrame, 1);
-    EXPECT_EQ(copy.Composite.pixel(0, 0), kRed);
-    EXPECT_EQ(gif->Composite.pixel(0, 0), kBlue);
+    EXPECT_EQ(copy.Composite().pixel(0, 0), kRed);
+    EXPECT_EQ(gif->Composite().pixel(0, 0), kBlue);
     copy.SetCurrentFrame(2);
     gif->SetCurrentFrame(1);
-    EXPECT_EQ(copy.Composite.pixel(0, 0), kBlue);
-    EXPECT_EQ(gif->Composite.pixel(0, 0), kRed);
+    EXPECT_EQ(copy.Composite().pixel(0, 0), kBlue);
+    EXPECT_EQ(gif->Composite().pixel(0, 0), kRed);
 }
 
 TEST(GifAnimation, FirstFrameAndFlattenedBitmaps) {
@@ -195,7 +195,7 @@ TEST(GifDraw, ScaledWithTransparencyThroughTheCanvas) {
     EXPECT_EQ(image.pixel(1, 1), 0xFFFFFFFFu);  // outside
     EXPECT_EQ(gif->LastDrawRect, (Rect{2, 2, 6, 6}));
     EXPECT_TRUE(gif->ShowIt);
-    EXPECT_TRUE(gif->CompositeMask.has_value()); // the mask is back after the draw
+    EXPECT_TRUE(gif->CompositeMask().has_value()); // the mask is back after the draw
 
     gif->SetVisible(false);
     ImageCanvas hidden(4, 4, rgb(255, 255, 255));

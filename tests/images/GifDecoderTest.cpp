@@ -72,7 +72,7 @@ TEST(GifLzw, DecodesKnownPicturesPixelForPixel) {
         TGIFImage gif = load(giftest::encode(singleFrame(c.w, c.h, table, pixels)));
         ASSERT_EQ(gif.FrameCount(), 1);
         expectPixels(gif.Frame(1).Picture, c.w, pixels, table);
-        expectPixels(gif.Composite, c.w, pixels, table);
+        expectPixels(gif.Composite(), c.w, pixels, table);
     }
 }
 
@@ -218,7 +218,7 @@ TEST(GifParse, HeaderFieldsFramesAndControlBlocks) {
     TGIFImage header = load(giftest::encode(g), true);
     EXPECT_EQ(header.FrameCount(), 2);
     EXPECT_TRUE(header.Frame(1).Picture.isEmpty());
-    EXPECT_TRUE(header.Composite.isEmpty());
+    EXPECT_TRUE(header.Composite().isEmpty());
     EXPECT_FALSE(header.FirstFrameBitmap());
 }
 
@@ -260,7 +260,7 @@ TEST(GifParse, FramesBeyondTheScreenEnlargeIt) {
     TGIFImage gif = load(giftest::encode(g));
     EXPECT_EQ(gif.Width, 8);
     EXPECT_EQ(gif.Height, 8);
-    EXPECT_EQ(gif.Composite.width(), 8);
+    EXPECT_EQ(gif.Composite().width(), 8);
 }
 
 TEST(GifParse, HugeClaimsAreRefusedWithoutAllocating) {
