@@ -14,6 +14,9 @@
 
 namespace tavlin {
 
+// In DumpLayout.cpp.
+int runDumpLayout(const std::string& path, const std::string& bytes, int argc, char** argv);
+
 namespace {
 
 struct DumpMode {
@@ -33,6 +36,7 @@ int dumpTokens(const std::string&, const std::string& bytes, int, char**) {
 
 constexpr DumpMode kModes[] = {
     {"--tokens", "the token stream: position, symbol, heading level, attributes, text", dumpTokens},
+    {"--layout", "the laid-out document (--width N, --height N): blocks, sections, lines, fonts", runDumpLayout},
     {"--image", "a picture: type, size, frames; [--frame N] [-o OUT.png] writes the composite", dumpImage},
 };
 

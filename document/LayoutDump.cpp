@@ -1,0 +1,192 @@
+#include "document/LayoutDump.h"
+
+#include "document/Block.h"
+#include "document/Section.h"
+#include "document/SectionList.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace tavlin {
+
+namespace {
+
+class TreeWriter {
+public:
+    explicit TreeWriter(std::string& out) : out_(out) {}
+
+    void Cell(const TCellBasic& cell, int depth) {
+        Line(depth, "cell " + cell.OwnerTag + " pos=" + Range(cell.FirstPos, cell.PosCount));
+        for (int i = 0; i < cell.Count(); ++i) {
+            Section(cell[i], depth + 1);
+        }
+    }
+
+private:
+    void Section(const TSectionBase& s, int depth) {
+        if (const auto* text = dynamic_cast<const TSection*>(&s)) {
+            Text(*text, depth);
+        } else if (const auto* li = dynamic_cast<const TBlockLI*>(&s)) {
+            Block(*li, "li", depth, Marker(*li));
+        } else if (const auto* hr = dynamic_cast<const THRBlock*>(&s)) {
+            Block(*hr, "hr-block", depth, " align=" + std::to_string(hr->RuleAlign));
+        } else if (const auto* body = dynamic_cast<const TBodyBlock*>(&s)) {
+            Block(*body, "body", depth, {});
+        } else if (const auto* block = dynamic_cast<const TBlock*>(&s)) {
+            Block(*block, "block", depth, {});
+        } else if (const auto* rule = dynamic_cast<const THorzLine*>(&s)) {
+            Line(depth, "rule y=" + std::to_string(rule->ArrangeY) + " x=" + std::to_string(rule->RuleX) +
+                            " w=" + std::to_string(rule->RuleWidth) + " thickness=" + std::to_string(rule->Thickness) +
+                            (rule->RuleColor != clNone ? " color=" + Hex(rule->RuleColor) : std::string()) +
+                            (rule->NoShade ? " noshade" : ""));
+        } else if (dynamic_cast<const TPage*>(&s)) {
+            Line(depth, "page y=" + std::to_string(s.ArrangeY) + " pos=" + std::to_string(s.FirstPos));
+        } else {
+            Line(depth, "section y=" + std::to_string(s.ArrangeY) + " flow=" + std::to_string(s.FlowHeight));
+        }
+    }
+
+    void Block(const TBlock& b, const char* kind, int depth, const std::string& extra) {
+        std::string head = std::string(kind) + " " + b.Content->OwnerTag + " y=" + std::to_string(b.ArrangeY) +
+                           " flow=" + std::to_string(b.FlowHeight) + " paint=" + std::to_string(b.PaintHeight) +
+                           " content=(" + std::to_string(b.ContentX) + "," + std::to_string(b.ContentY) +
+                           ") w=" + std::to_string(b.ContentWidth) + " bottom=" + std::to_string(b.ContentBottomY);
+        head += Sides(" margin=", b.Box[piMarginTop], b.Box[piMarginRight], b.Box[piMarginBottom], b.Box[piMarginLeft]);
+        head += Sides(" padding=", b.Box[piPaddingTop], b.Box[piPaddingRight], b.Box[piPaddingBottom],
+                      b.Box[piPaddingLeft]);
+        head += Sides(" border=", b.Box[piBorderTopWidth], b.Box[piBorderRightWidth], b.Box[piBorderBottomWidth],
+                      b.Box[piBorderLeftWidth]);
+        if (Color(b.Box[piBackgroundColor]) != clNone) {
+            head += " background=" + Hex(Color(b.Box[piBackgroundColor]));
+        }
+        if (b.Floating != TBlock::NoFloat) {
+            head += b.Floating == TBlock::FloatLeft ? " float=left" : " float=right";
+        }
+        if (b.Positioning != TBlock::Static) {
+            head += std::string(b.Positioning == TBlock::Absolute ? " absolute" : " relative") + "(" +
+                    std::to_string(b.PosLeft) + "," + std::to_string(b.PosTop) + ")";
+        }
+        if (b.ClearAddon != 0) {
+            head += " clear=" + std::to_string(b.ClearAddon);
+        }
+        if (b.Layer != 0) {
+            head += " layer=" + std::to_string(b.Layer);
+        }
+        if (b.Hidden) {
+            head += " hidden";
+        }
+        Line(depth, head + extra);
+        Cell(*b.Content, depth + 1);
+    }
+
+    static std::string Marker(const TBlockLI& li) {
+        static constexpr const char* kStyles[] = {"blank",       "circle", "decimal", "disc",        "lower-alpha",
+                                                  "lower-roman", "none",   "square",  "upper-alpha", "upper-roman"};
+        std::string m = " list=" + std::to_string(li.ListType) + " marker=" + kStyles[int(li.MarkerStyle)];
+        const std::string label = li.MarkerLabel();
+        if (!label.empty()) {
+            m += " \"" + label + "\"";
+        }
+        return m + " baseline=" + std::to_string(li.FirstBaseline);
+    }
+
+    void Text(const TSection& s, int depth) {
+        static constexpr const char* kJustify[] = {"", "left", "center", "right"};
+        Line(depth, std::string(s.IsPreformatted() ? "pre" : "text") + " pos=" + Range(s.FirstPos, s.PosCount) +
+                        " y=" + std::to_string(s.ArrangeY) + " flow=" + std::to_string(s.FlowHeight) +
+                        " paint=" + std::to_string(s.PaintHeight) +
+                        (s.Justify >= 1 && s.Justify <= 3 && s.Justify != 1 ? std::string(" ") + kJustify[s.Justify]
+                                                                            : std::string()) +
+                        (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
+                        (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.SectionText) + "\"");
+        for (const auto& run : s.FontRuns) {
+            const TMyFont& f = *run->TheFont;
+            std::string line = "run " + std::to_string(run->Pos) + " \"" + f.Desc.name + "\" " +
+                               std::to_string(f.Desc.height) + "px";
+            if (f.Desc.style) {
+                line += " ";
+                line += f.Desc.bold() ? "b" : "";
+                line += f.Desc.italic() ? "i" : "";
+                line += f.Desc.underline() ? "u" : "";
+                line += f.Desc.strikeOut() ? "s" : "";
+            }
+            line += " " + Hex(f.FontColor);
+            if (f.BgColor != clNone) {
+                line += " bg=" + Hex(f.BgColor);
+            }
+            if (run->ScriptShift) {
+                line += run->ScriptShift == 1 ? " sub" : " sup";
+            }
+            if (run->HasLink()) {
+                line += " link=\"" + Escaped(run->LinkTarget.Url) + "\"";
+            }
+            Line(depth + 1, line);
+        }
+        for (const LineRec& l : s.Lines) {
+            Line(depth + 1, "line " + std::to_string(l.Start) + "+" + std::to_string(l.CharCount) +
+                                " y=" + std::to_string(l.LineY) + " h=" + std::to_string(l.SpaceBefore) + "/" +
+                                std::to_string(l.TextHeight) + "/" + std::to_string(l.SpaceAfter) +
+                                " descent=" + std::to_string(l.Descent) + " indent=" + std::to_string(l.IndentX) +
+                                " box=" + std::to_string(l.BoxHeight));
+        }
+    }
+
+    static std::string Range(int first, int count) { return std::to_string(first) + "+" + std::to_string(count); }
+
+    static std::string Sides(const char* name, int top, int right, int bottom, int left) {
+        if (top == 0 && right == 0 && bottom == 0 && left == 0) {
+            return {};
+        }
+        return name + std::to_string(top) + "," + std::to_string(right) + "," + std::to_string(bottom) + "," +
+               std::to_string(left);
+    }
+
+    static std::string Hex(Color c) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "#%02X%02X%02X", unsigned(redOf(c)), unsigned(greenOf(c)), unsigned(blueOf(c)));
+        return buf;
+    }
+
+    static std::string Escaped(std::string_view text) {
+        std::string out;
+        for (const char ch : text) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (c == '\\' || c == '"') {
+                out += '\\';
+                out += ch;
+            } else if (c < 0x20 || c >= 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\x%02X", unsigned(c));
+                out += buf;
+            } else {
+                out += ch;
+            }
+        }
+        return out;
+    }
+
+    void Line(int depth, const std::string& text) {
+        out_.append(size_t(depth) * 2, ' ');
+        out_ += text;
+        out_ += '\n';
+    }
+
+    std::string& out_;
+};
+
+} // namespace
+
+std::string DumpLayoutTree(const TSectionList& document, int height, int scrollWidth) {
+    std::string out = "document height=" + std::to_string(height) + " scroll=" + std::to_string(scrollWidth) +
+                      " background=#";
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06X",
+                  unsigned(redOf(document.Background)) << 16 | unsigned(greenOf(document.Background)) << 8 |
+                      unsigned(blueOf(document.Background)));
+    out += buf;
+    out += '\n';
+    TreeWriter(out).Cell(document, 1);
+    return out;
+}
+
+} // namespace tavlin
