@@ -76,7 +76,6 @@ void THtmlReader::UseSource(std::string_view bytes) {
     data_ = bytes.data();
     size_ = bytes.size();
     Reset();
-    Advance();
 }
 
 void THtmlReader::LoadFromBuffer(std::string_view bytes) {

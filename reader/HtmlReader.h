@@ -32,8 +32,9 @@ class THtmlReader {
 public:
     THtmlReader();
 
-    // Source set-up. Each resets the state (SourcePos -1, flags off) and reads the first
-    // character, so NextToken can follow at once.
+    // Source set-up. Each resets the state (SourcePos -1, flags off); the caller then reads the
+    // first character with Advance (inside its handler of EParseError: a source that opens
+    // with an unclosed comment fails there) before the first NextToken.
     void LoadFromBuffer(std::string_view bytes); // copied
     void LoadFromStrings(const std::vector<std::string>& lines); // joined with CR LF after each
     // Reads the file whole; false when it cannot be read (the source is then empty).

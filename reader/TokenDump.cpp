@@ -68,6 +68,7 @@ void dumpToken(const THtmlReader& reader, int32_t start, std::string& out) {
 
 void DumpTokens(THtmlReader& reader, std::string& out) {
     try {
+        reader.Advance();
         for (;;) {
             const int32_t start = reader.SourcePos;
             reader.NextToken();

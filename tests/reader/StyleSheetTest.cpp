@@ -73,6 +73,7 @@ TEST(StyleSheet, StyleElementReadsFromTheTokenizerAndStopsAtTheClosingTag) {
     THtmlReader r;
     TStyleList styles;
     r.LoadFromBuffer("<STYLE><!--\r\np { color: red }\r\n--></STYLE>after");
+    r.Advance();
     r.NextToken();
     ASSERT_EQ(r.CurSym, tagSTYLE);
     const char stop = ParseStyleSheet(

@@ -23,6 +23,7 @@ struct Tok {
 std::vector<Tok> tokenize(std::string_view html, bool pre = false, bool nobr = false) {
     THtmlReader r;
     r.LoadFromBuffer(html);
+    r.Advance();
     r.PreMode = pre;
     r.NoBreakMode = nobr;
     std::vector<Tok> out;
@@ -105,6 +106,7 @@ TEST(Tokenizer, TagsHeadingsAndCase) {
 TEST(Tokenizer, StyleTagLeavesItsClosingBracketCurrent) {
     THtmlReader r;
     r.LoadFromBuffer("<STYLE type=x>p{}");
+    r.Advance();
     r.NextToken();
     EXPECT_EQ(r.CurSym, tagSTYLE);
     EXPECT_EQ(r.CurCh, '>');
@@ -150,6 +152,7 @@ TEST(Tokenizer, ClassIdAndIdPositionMarks) {
     TIDNameList ids;
     r.IDNames = &ids;
     r.LoadFromBuffer("<P CLASS=Intro ID=First>x<span id=\"\">");
+    r.Advance();
     r.NextToken();
     EXPECT_EQ(r.Attributes.ClassValue(), "intro");
     EXPECT_EQ(r.Attributes.IdValue(), "first");
@@ -171,6 +174,7 @@ TEST(Tokenizer, Entities) {
     EXPECT_EQ(joinedText(tokenize("&#8364;")), "\xE2\x82\xAC");
     THtmlReader r;
     r.LoadFromBuffer("&#8364;");
+    r.Advance();
     r.CharSet = 0;
     r.NextToken();
     EXPECT_EQ(r.Token.AsString(), "\x80");
@@ -206,6 +210,7 @@ TEST(Tokenizer, CommentsAndDeclarations) {
     EXPECT_EQ(toks[0].positions, (std::vector<int32_t>{0, 1, 12}));
     EXPECT_EQ(dump("a<B>b<!-- never closed"), "@0 symText \"a\"\n@1 B\n! Open Comment at End of HTML File\n");
     EXPECT_EQ(dump("a<!DOCTYPE"), "! Open Comment at End of HTML File\n");
+    EXPECT_EQ(dump("<!-- open from the start"), "! Open Comment at End of HTML File\n");
 }
 
 TEST(Tokenizer, CtrlZEndsTheDocument) {
@@ -255,6 +260,7 @@ TEST(Tokenizer, UnterminatedTagsReachTheEnd) {
 TEST(Tokenizer, ScriptTokens) {
     THtmlReader r;
     r.LoadFromBuffer("x = 1;\r\nif (a<b) y();</Script>after");
+    r.Advance();
     std::vector<std::pair<HtmlSymbol, std::string>> got;
     do {
         r.ReadScriptToken();
@@ -271,6 +277,7 @@ TEST(Tokenizer, ScriptTokens) {
 TEST(Tokenizer, TextAreaTokens) {
     THtmlReader r;
     r.LoadFromBuffer("a &lt; b\r\n<b>c</TEXTAREA >");
+    r.Advance();
     std::vector<std::pair<HtmlSymbol, std::string>> got;
     do {
         r.ReadTextAreaToken();
@@ -306,10 +313,12 @@ TEST(Tokenizer, SourcesJoinLinesAndReadFiles) {
     THtmlReader r;
     r.PreMode = true;
     r.LoadFromStrings({"ab", "c"});
+    r.Advance();
     r.PreMode = true;
     r.NextToken();
     EXPECT_EQ(r.Token.AsString(), "ab\rc\r");
     EXPECT_FALSE(r.LoadFromFile("/nonexistent/file.htm"));
+    r.Advance();
     r.NextToken();
     EXPECT_EQ(r.CurSym, symEof);
 }
