@@ -57,8 +57,8 @@ int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int
                                [](int y, const LineRec& line) { return y < line.BoxBottomMax; });
     for (; it != Lines.end(); ++it) {
         LineRec& line = *it;
-        if (!printing && line.LineY >= bottom) {
-            break;
+        if (line.LineY >= bottom) {
+            break; // below the band (and, printing, below the page)
         }
         if (line.CharCount == 0 || line.LineY + line.BoxHeight <= top) {
             continue;

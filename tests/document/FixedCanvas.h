@@ -44,11 +44,13 @@ public:
         return m;
     }
     Size textExtent(std::string_view text) override {
-        std::vector<int> ends;
-        characterEnds(text, ends);
         ++measures;
         measuredBytes += text.size();
-        return {ends.empty() ? 0 : ends.back(), std::max(font_.height, 1)};
+        int characters = 0;
+        for (size_t i = 0; i < text.size(); i += std::max<size_t>(1, characterLength(text, i, font_.charSet))) {
+            ++characters;
+        }
+        return {characters * CharWidth(std::max(font_.height, 1)), std::max(font_.height, 1)};
     }
     void characterEnds(std::string_view text, std::vector<int>& ends) override {
         ++measures;
