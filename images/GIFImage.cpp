@@ -364,13 +364,14 @@ uint32_t pixelOf(const uint8_t* table, int index) {
     return 0xFF000000u | uint32_t(e[0]) << 16 | uint32_t(e[1]) << 8 | e[2];
 }
 
-// The table's colours as pixels; on an 8-bit screen (without dithering) each becomes the nearest
-// colour of the display palette.
-std::array<uint32_t, 256> framePixels(const uint8_t* table, bool mapToDisplay) {
+// The table's colours as pixels. On a palette screen each becomes the nearest colour of the
+// screen's palette: on an 8-bit screen the display palette (unless the frame is dithered), on a
+// 4-bit one the system colours, as the screen itself would show them.
+std::array<uint32_t, 256> framePixels(const uint8_t* table, bool dithered) {
     std::array<uint32_t, 256> pixels{};
-    std::optional<TFastColorLookup> lookup;
-    if (mapToDisplay) {
-        lookup.emplace(displayPalette());
+    std::optional<TColorLookup> lookup;
+    if (!dithered && !screenPalette().empty()) {
+        lookup.emplace(screenPalette());
     }
     for (int i = 0; i < 256; ++i) {
         pixels[size_t(i)] = pixelOf(table, i);
@@ -656,8 +657,7 @@ void TGIFImage::DecodeFramePixels(GifCursor& in, TgfFrame& f) {
     decodeFrameData(in, indexes.data(), f.Width, f.Height, f.Interlaced);
 
     const std::array<uint8_t, 768> table = TableOf(f);
-    const bool mapToDisplay = screenColorClass() == 8 && !Dither;
-    std::array<uint32_t, 256> colours = framePixels(table.data(), mapToDisplay);
+    std::array<uint32_t, 256> colours = framePixels(table.data(), Dither);
     if (f.HasTransparent) {
         colours[size_t(f.TransparentIndex)] = 0xFF000000u;
         f.Mask.emplace(f.Width, f.Height);

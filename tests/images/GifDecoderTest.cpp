@@ -1,10 +1,12 @@
 #include "GifWriter.h"
 
+#include "images/Display.h"
 #include "images/GIFImage.h"
 #include "images/ImageError.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace tavlin;
@@ -286,4 +288,34 @@ TEST(GifParse, HugeClaimsAreRefusedWithoutAllocating) {
     tiny.resize(44, ';');
     EXPECT_EQ(tiny.size(), 44u);
     EXPECT_FALSE(TGIFImage().LoadFromStream(tiny));
+}
+
+TEST(GifScreens, FramesOnPaletteScreensUseTheScreensColours) {
+    const std::vector<uint32_t> table = {0x102030, 0xFA0505, 0x05FA05, 0x808080};
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < 64; ++i) {
+        pixels.push_back(uint8_t(i % 4));
+    }
+    const std::string bytes = giftest::encode(singleFrame(8, 8, table, pixels));
+    for (DisplayDepth depth : {DisplayDepth::Colors256, DisplayDepth::Colors16}) {
+        setDisplayDepth(depth);
+        const Palette& palette = screenPalette();
+        TGIFImage mapped = load(bytes);
+        TGIFImage dithered;
+        dithered.Dither = true;
+        ASSERT_TRUE(dithered.LoadFromStream(bytes));
+        setDisplayDepth(DisplayDepth::TrueColor);
+        // Each table colour becomes its nearest palette colour; 0x808080 is in both palettes.
+        for (int i = 0; i < 4; ++i) {
+            const uint32_t p = mapped.Frame(1).Picture.pixel(i, 0);
+            EXPECT_NE(std::find(palette.begin(), palette.end(), p), palette.end()) << i;
+        }
+        EXPECT_EQ(mapped.Frame(1).Picture.pixel(3, 0), 0xFF808080u);
+        EXPECT_EQ(mapped.Frame(1).Picture.pixel(1, 0), 0xFFFF0000u);
+        for (uint32_t p : dithered.Frame(1).Picture.pixels()) {
+            EXPECT_NE(std::find(displayPalette().begin(), displayPalette().end(), p), displayPalette().end());
+        }
+    }
+    TGIFImage truecolour = load(bytes);
+    EXPECT_EQ(truecolour.Frame(1).Picture.pixel(1, 0), 0xFFFA0505u);
 }
