@@ -235,6 +235,22 @@ void readDirectColour(std::string_view d, const BmpHeader& h, size_t at, Bitmap&
     }
 }
 
+// Many writers declare an alpha mask and leave every alpha byte 0: such a picture is opaque.
+void dropEmptyAlpha(Bitmap& b) {
+    if (!b.hasAlpha) {
+        return;
+    }
+    for (uint32_t p : b.pixels()) {
+        if (p >> 24) {
+            return;
+        }
+    }
+    b.hasAlpha = false;
+    for (uint32_t& p : b.pixels()) {
+        p |= 0xFF000000u;
+    }
+}
+
 } // namespace
 
 Bitmap readBmp(std::string_view d) {
@@ -261,6 +277,7 @@ Bitmap readBmp(std::string_view d) {
     Bitmap out(int(width), int(height), 0xFF000000u);
     if (direct) {
         readDirectColour(d, h, at, out, bottomUp);
+        dropEmptyAlpha(out);
         return out;
     }
     const Palette palette = readPalette(d, h);

@@ -144,6 +144,11 @@ TEST(BmpReader, DirectColourAndBitFields) {
     const Bitmap a = readBmp(argb);
     EXPECT_TRUE(a.hasAlpha);
     EXPECT_EQ(a.pixel(0, 0), 0x80102030u);
+    // An alpha mask with every alpha 0 is an opaque picture.
+    const Bitmap zero = readBmp(bmpFile(108, 1, 1, 32, 3, {}, std::string("\x30\x20\x10\x00", 4),
+                                        {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}));
+    EXPECT_FALSE(zero.hasAlpha);
+    EXPECT_EQ(zero.pixel(0, 0), px(0x102030));
     // 32 bits without masks: the fourth byte is not alpha.
     EXPECT_EQ(readBmp(bmpFile(40, 1, 1, 32, 0, {}, std::string("\x30\x20\x10\x00", 4))).pixel(0, 0), px(0x102030));
 }
