@@ -1,10 +1,18 @@
 #include "viewer/Viewer.h"
 
+#include "document/FloatingObj.h"
+#include "document/SectionList.h"
+#include "images/ImageCache.h"
 #include "platform/Files.h"
+#include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtTimer.h"
+#include "reader/TextUtil.h"
+#include "viewer/ViewerCursors.h"
+#include "viewer/ViewerParts.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
 #include <QPrinter>
@@ -14,184 +22,567 @@ namespace tavlin {
 
 namespace {
 
-Color toColor(const QColor& c) {
-    return Color(c.red()) | (Color(c.green()) << 8) | (Color(c.blue()) << 16);
-}
+Color toColor(const QColor& c) { return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())); }
 
-QColor toQColor(Color c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
+constexpr int kMaxDocWidth = 6000;
+constexpr int kHScrollSmallChange = 15;
+constexpr int kMaxAnchorLength = 255;
 
-// The full name a file is recorded under: absolute, with "." and ".." resolved, links kept.
-std::string expandName(const std::string& name) {
-    const QString path = QFileInfo(QFile::decodeName(name.c_str())).absoluteFilePath();
-    return QFile::encodeName(QDir::cleanPath(path)).toStdString();
-}
+// The hourglass for the length of a load.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 } // namespace
 
-TViewer::TViewer(QWidget* parent)
-    : QWidget(parent), defBackground_(toColor(palette().color(QPalette::Button))),
-      defFontColor_(toColor(palette().color(QPalette::ButtonText))) {
+// Processing on for a scope; off again however the scope ends.
+class TViewer::ProcessingScope {
+public:
+    explicit ProcessingScope(TViewer& viewer) : viewer_(viewer) { viewer_.SetProcessing(true); }
+    ~ProcessingScope() { viewer_.SetProcessing(false); }
+    ProcessingScope(const ProcessingScope&) = delete;
+    ProcessingScope& operator=(const ProcessingScope&) = delete;
+
+private:
+    TViewer& viewer_;
+};
+
+TViewer::TViewer(QWidget* parent) : QWidget(parent) {
+    settings_.DefBackground = toColor(palette().color(QPalette::Button));
+    settings_.DefFontColor = toColor(palette().color(QPalette::ButtonText));
+    surfaceColor_ = settings_.DefBackground;
     resize(150, 150);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+
+    border_ = new TBorderPanel(this);
+    border_->setGeometry(rect());
+    paintPanel_ = new TPaintPanel(border_, *this);
+    paintPanel_->setGeometry(1, 1, width() - 2, height() - 2);
+    vBar_ = new T32ScrollBar(border_, *this);
+    vBar_->hide();
+    barSize_ = vBar_->sizeHint().width();
+    hBar_ = new QScrollBar(Qt::Horizontal, border_);
+    hBar_->setFocusPolicy(Qt::NoFocus);
+    hBar_->setSingleStep(kHScrollSmallChange);
+    hBar_->hide();
+    connect(hBar_, &QScrollBar::actionTriggered, this, [this] { setFocus(); });
+    connect(hBar_, &QScrollBar::valueChanged, this, [this](int) { paintPanel_->update(); });
+
+    document_ = std::make_unique<TSectionList>(this, paintPanel_);
+    document_->ShowImages = true;
+    document_->MakeTimer = qtTimerFactory();
+    document_->OnBackgroundChange = [this] { BackgroundChanged(); };
+    document_->OnRepaint = [this] { paintPanel_->update(); };
+    document_->OnProcessError = [this](const std::string& message) { ShowError(message); };
+    document_->OnControlEnter = [this](TFloatingObj* control) {
+        // A focused form control comes to the middle of the view unless it is already in it.
+        const int top = control->YPosition();
+        const int y = ScrollPosition();
+        if (top < y || top > y + paintPanel_->height() - 20) {
+            const int target = std::clamp(top - paintPanel_->height() / 2, 0, MaxVScroll());
+            if (target != y) {
+                ScrollTo(target);
+            }
+        }
+    };
+    InitDocument(*document_, settings_);
+
+    hoverTimer_.setInterval(200);
+    connect(&hoverTimer_, &QTimer::timeout, this, &TViewer::HoverTimerTick);
+    autoScrollTimer_.setInterval(100);
+    connect(&autoScrollTimer_, &QTimer::timeout, this, &TViewer::AutoScrollStep);
+    SetPanelCursor(crTextCursor);
+    ArrangeBars();
 }
 
-TViewer::~TViewer() = default;
+TViewer::~TViewer() {
+    hoverTimer_.stop();
+    autoScrollTimer_.stop();
+    document_.reset();
+}
 
-void TViewer::setProcessing(bool on) {
+// --- Processing, loading --------------------------------------------------------------------------
+
+void TViewer::SetProcessing(bool on) {
+    if (processing_ == on) {
+        return;
+    }
     processing_ = on;
     if (OnProcessing) {
         OnProcessing(this, on);
     }
 }
 
-void TViewer::LoadFile(const std::string& name) {
+void TViewer::FireSoundRequest(const std::string& source, int loop) {
+    if (OnSoundRequest) {
+        OnSoundRequest(this, source, loop);
+    }
+}
+
+void TViewer::HandleMeta(const std::string& httpEquiv, const std::string& name, const std::string& content) {
+    if (OnMeta) {
+        OnMeta(this, httpEquiv, name, content);
+    }
+    if (!OnMetaRefresh) {
+        return;
+    }
+    int delay = 0;
+    std::string url;
+    if (ParseMetaRefresh(httpEquiv, content, delay, url)) {
+        refreshDelay_ = delay;
+        refreshURL_ = url;
+    }
+}
+
+TLoadHooks TViewer::LoadHooks() {
+    TLoadHooks hooks;
+    hooks.OnMeta = [this](const std::string& httpEquiv, const std::string& name, const std::string& content) {
+        HandleMeta(httpEquiv, name, content);
+    };
+    hooks.OnSoundRequest = [this](const std::string& source, int loop) { FireSoundRequest(source, loop); };
+    if (OnInclude) {
+        hooks.OnInclude = OnInclude;
+    }
+    // The base address is not known until the parse ends; names go by the file being read.
+    hooks.ExpandName = [this](const std::string& name) {
+        return tavlin::ExpandName(name, TNameContext{serverRoot_, {}, currentFileName_});
+    };
+    hooks.MarginWidth = settings_.MarginWidth;
+    hooks.MarginHeight = settings_.MarginHeight;
+    return hooks;
+}
+
+// Clears the document and sets it up from the properties, as every load begins.
+void TViewer::InitLoad() {
+    hoverTimer_.stop();
+    if (!imageCache_) {
+        imageCache_ = std::make_unique<TStringBitmapList>();
+        imageCache_->SetCacheCount(imageCacheCount_);
+    }
+    imageCache_->BumpAndCheck();
+    coveredURL_.clear();
+    coveredTarget_.clear();
+    InitDocument(*document_, settings_);
+    caretPos_ = 0;
+    dragAnchor_ = -1;
+}
+
+void TViewer::FinishLoad(const TLoadResult& result) {
+    documentTitle_ = result.Title;
+    base_ = result.Base;
+    baseTarget_ = result.BaseTarget;
+    LayoutView();
+}
+
+void TViewer::LoadFile(const std::string& name) { LoadDocument(name, HTMLType); }
+
+void TViewer::LoadImageFile(const std::string& name) { LoadDocument(name, ImgType); }
+
+void TViewer::LoadDocument(const std::string& name, int kind) {
     if (processing_ || name.empty()) {
         return;
     }
-    const size_t hash = name.find('#');
-    const std::string fileName = name.substr(0, hash);
-    if (!fileExists(fileName)) {
-        throw EInOutError("Can't locate file: " + fileName);
+    const OldDocument old{currentFileName_, documentTitle_, Position(), fileKind_};
+    bool positioned = false;
+    {
+        WaitCursor wait;
+        const size_t hash = name.find('#');
+        const std::string fileName = name.substr(0, hash);
+        const std::string anchor = hash == std::string::npos ? std::string() : name.substr(hash + 1, kMaxAnchorLength);
+        refreshDelay_ = 0;
+        refreshURL_.clear();
+        ProcessingScope scope(*this);
+        if (!fileExists(fileName)) {
+            throw EInOutError("Can't locate file: " + fileName);
+        }
+        InitLoad();
+        currentFileName_ = FullPath(fileName);
+        fileKind_ = kind;
+        FireSoundRequest("", 0);
+        const TLoadHooks hooks = LoadHooks();
+        const TLoadResult result = kind == ImgType
+                                       ? ReadHtmlString(*document_, "<img src=\"" + currentFileName_ + "\">", hooks)
+                                       : ReadHtmlFile(*document_, currentFileName_, hooks);
+        FinishLoad(result);
+        MarkLinksVisited(visited_);
+        positioned = !anchor.empty() && PositionTo(anchor);
+        if (!positioned && currentFileName_ != old.Name) {
+            ResetScroll();
+        }
+        paintPanel_->update();
     }
-    setProcessing(true);
-    // Placeholder: the reader is not wired in yet, so the document stays empty; only the name
-    // is recorded. The anchor part is ignored for the same reason.
-    currentFileName_ = expandName(fileName);
-    documentTitle_.clear();
-    caretPos_ = selStart_ = selEnd_ = 0;
-    scrollPosition_ = 0;
-    setProcessing(false);
-    update();
+    if (refreshDelay_ > 0 && OnMetaRefresh) {
+        OnMetaRefresh(this, refreshDelay_, refreshURL_);
+    }
+    if (currentFileName_ != old.Name || fileKind_ != old.Kind) {
+        AddToHistory(old);
+    }
 }
 
 void TViewer::LoadLines(const std::vector<std::string>& lines) {
     if (processing_) {
         return;
     }
-    // Placeholder: the lines are not parsed yet; the document stays empty.
-    (void)lines;
-    documentTitle_.clear();
-    caretPos_ = selStart_ = selEnd_ = 0;
-    scrollPosition_ = 0;
-    currentFileName_.clear();
-    update();
+    {
+        ProcessingScope scope(*this);
+        InitLoad();
+        refreshDelay_ = 0;
+        refreshURL_.clear();
+        FireSoundRequest("", 0);
+        FinishLoad(ReadHtmlLines(*document_, lines, LoadHooks()));
+        ResetScroll();
+        paintPanel_->update();
+        currentFileName_.clear();
+        fileKind_ = HTMLType;
+    }
+    if (refreshDelay_ > 0 && OnMetaRefresh) {
+        OnMetaRefresh(this, refreshDelay_, refreshURL_);
+    }
 }
 
 void TViewer::ClearDocument() {
     if (processing_) {
         return;
     }
+    hoverTimer_.stop();
+    if (imageCache_) {
+        imageCache_->Clear();
+    }
+    InitDocument(*document_, settings_);
     documentTitle_.clear();
-    caretPos_ = selStart_ = selEnd_ = 0;
-    scrollPosition_ = 0;
-    update();
+    base_.clear();
+    baseTarget_.clear();
+    docHeight_ = 0;
+    docWidth_ = 0;
+    ResetScroll();
+    ArrangeBars();
+    caretPos_ = 0;
+    dragAnchor_ = -1;
+    FireSoundRequest("", 0);
+    paintPanel_->update();
 }
 
-void TViewer::ScrollTo(int y) {
-    // An empty document has height 0, so every position clamps to the top.
-    scrollPosition_ = std::clamp(y, 0, std::max(0, DocHeight() - height()));
-    update();
-}
+// --- Layout and bars -------------------------------------------------------------------------------
 
-bool TViewer::PositionTo(const std::string& anchor) {
-    // Placeholder: an empty document has no anchors.
-    (void)anchor;
-    return false;
-}
-
-void TViewer::SetSelectionStart(int n) {
-    if (n >= 0) {
-        caretPos_ = n;
+Canvas& TViewer::MeasureCanvas() {
+    if (!measure_) {
+        measure_ = std::make_unique<ImageCanvas>(1, 1);
     }
-    selStart_ = selEnd_ = n;
-    update();
+    return measure_->canvas();
 }
 
-int TViewer::SelectionLength() const {
-    return caretPos_ == selStart_ ? selEnd_ - selStart_ : selStart_ - selEnd_;
+void TViewer::LayoutView() {
+    docWidth_ = 0;
+    inLayout_ = true;
+    struct LayoutEnd {
+        bool& flag;
+        ~LayoutEnd() { flag = false; }
+    } end{inLayout_};
+    const int allowance = borderStyle_ == TBorderStyle::htNone ? 1 : 3;
+    int width = this->width() - allowance;
+    if (scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth) {
+        width -= barSize_;
+    }
+    int scrollWidth = 0;
+    int counter = 0;
+    docHeight_ = document_->Layout(MeasureCanvas(), 0, std::max(width, 1), height(), scrollWidth, counter);
+    docWidth_ = scrollWidth;
+    ArrangeBars();
+    // The re-laid document keeps the position the bar holds, clamped to its new height.
+    SetVScroll(std::min(vBar_->Position(), MaxVScroll()), false);
+    SetHScrollPosition(HScrollPosition());
 }
 
-void TViewer::SetSelectionLength(int n) {
-    if (n >= 0) {
-        selStart_ = caretPos_;
-        selEnd_ = caretPos_ + n;
+void TViewer::ArrangeBars() {
+    docWidth_ = std::min(docWidth_, kMaxDocWidth);
+    const int b = borderStyle_ == TBorderStyle::htNone ? 0 : 1;
+    border_->setGeometry(rect());
+    UpdateBorder();
+    const int W = width();
+    const int H = height();
+    const bool showVScroll = (settings_.htOptions & htShowVScroll) != 0;
+    const bool vertical = scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth;
+    bool vNeeded = false;
+    bool vShows = false;
+    bool hShows = false;
+    if (!vertical) {
+        hShows = scrollBars_ == TScrollStyle::ssHorizontal && W < docWidth_;
     } else {
-        selEnd_ = caretPos_;
-        selStart_ = caretPos_ + n;
+        vNeeded = docHeight_ >= H - 2 ||
+                  (scrollBars_ == TScrollStyle::ssBoth && docHeight_ >= H - barSize_ - 2 && W - barSize_ < docWidth_);
+        vShows = vNeeded || showVScroll;
+        hShows = scrollBars_ == TScrollStyle::ssBoth && (W < docWidth_ || (vShows && W - barSize_ < docWidth_));
     }
-    update();
+    const int w = vShows ? W - barSize_ : W;
+    const int surfaceW = std::max(w - 2 * b, 0);
+    const int surfaceH = std::max(H - 2 * b - (hShows ? barSize_ : 0), 0);
+    paintPanel_->setGeometry(b, b, surfaceW, surfaceH);
+
+    hBar_->setGeometry(b, H - barSize_ - b, std::max(w - b, 0), barSize_);
+    hBar_->setPageStep(std::max(surfaceW, 1));
+    hBar_->setRange(0, MaxHScroll());
+    hBar_->setVisible(hShows);
+
+    vBar_->setGeometry(W - barSize_ - b, b, barSize_, std::max(H - 2 * b, 0));
+    vBar_->LargeChange = surfaceH - T32ScrollBar::kSmallChange;
+    vBar_->setVisible(vShows);
+    vBar_->setEnabled(!showVScroll || vNeeded);
+    vBar_->SetParams(0, docHeight_, surfaceH + 1, vBar_->Position());
 }
 
-void TViewer::SelectAllText() {
-    // Placeholder: the document has no sections, so there is nothing to select.
-}
+int TViewer::MaxVScroll() const { return std::max(docHeight_ - paintPanel_->height(), 0); }
 
-void TViewer::CopySelectedText() {
-    // Placeholder: the document holds no text, so nothing reaches the clipboard.
-}
+int TViewer::MaxHScroll() const { return std::max(docWidth_ - paintPanel_->width(), 0); }
 
-bool TViewer::FindText(const std::string& text, bool matchCase) {
-    // Placeholder: the document holds no text, so nothing is found.
-    (void)text;
-    (void)matchCase;
-    return false;
-}
+int TViewer::ScrollPosition() const { return vBar_->Position(); }
 
-QPrinter& TViewer::Printer() {
-    if (!printer_) {
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+int TViewer::HScrollPosition() const { return hBar_->value(); }
+
+void TViewer::SetHScrollPosition(int x) {
+    const int clamped = std::clamp(x, 0, MaxHScroll());
+    if (clamped != hBar_->value()) {
+        hBar_->setValue(clamped);
     }
-    return *printer_;
+    paintPanel_->update();
 }
 
-void TViewer::PrintPages(int fromPage, int toPage) {
-    // Placeholder: a document without sections prints nothing and starts no job.
-    (void)fromPage;
-    (void)toPage;
+// Moves the view to y (already clamped); with scrollPixels the surface's pixels move and only the
+// uncovered strip is painted.
+void TViewer::SetVScroll(int y, bool scrollPixels) {
+    const int old = document_->YOffset;
+    vBar_->SetPosition(y);
+    document_->SetYOffset(y);
+    if (scrollPixels && old != y) {
+        paintPanel_->scroll(0, old - y);
+    } else {
+        paintPanel_->update();
+    }
 }
+
+void TViewer::VScrollBarMoved(int position) {
+    SetVScroll(std::clamp(position, 0, MaxVScroll()), true);
+}
+
+void TViewer::ScrollTo(int y) { SetVScroll(std::clamp(y, 0, MaxVScroll()), false); }
+
+void TViewer::ResetScroll() {
+    SetVScroll(0, false);
+    SetHScrollPosition(0);
+}
+
+void TViewer::resizeEvent(QResizeEvent*) {
+    if (processing_) {
+        ArrangeBars();
+        return;
+    }
+    {
+        ProcessingScope scope(*this);
+        const TPackedPosition position = Position();
+        LayoutView();
+        SetPosition(position);
+    }
+    SetVScroll(docHeight_ < paintPanel_->height() ? 0 : std::min(ScrollPosition(), MaxVScroll()), false);
+    SetHScrollPosition(HScrollPosition());
+}
+
+// --- Keys -------------------------------------------------------------------------------------------
+
+void TViewer::keyPressEvent(QKeyEvent* event) {
+    EndMiddleScrollMode();
+    const int y = ScrollPosition();
+    int target = y;
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        target = y - vBar_->LargeChange;
+        break;
+    case Qt::Key_PageDown:
+        target = y + vBar_->LargeChange;
+        break;
+    case Qt::Key_Up:
+        target = y - T32ScrollBar::kSmallChange;
+        break;
+    case Qt::Key_Down:
+        target = y + T32ScrollBar::kSmallChange;
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = docHeight_;
+        break;
+    case Qt::Key_Left:
+        SetHScrollPosition(HScrollPosition() - kHScrollSmallChange);
+        return;
+    case Qt::Key_Right:
+        SetHScrollPosition(HScrollPosition() + kHScrollSmallChange);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    target = std::clamp(target, 0, MaxVScroll());
+    SetVScroll(target, std::abs(target - y) == T32ScrollBar::kSmallChange);
+}
+
+// --- Painting ---------------------------------------------------------------------------------------
+
+void TViewer::UpdateBorder() {
+    const bool shown = (borderStyle_ == TBorderStyle::htFocused && hasFocus()) || borderStyle_ == TBorderStyle::htSingle;
+    border_->SetBorderShown(shown && borderStyle_ != TBorderStyle::htNone);
+}
+
+void TViewer::paintEvent(QPaintEvent*) {
+    // Every pixel belongs to the border panel and its children.
+}
+
+void TViewer::PaintBackground(Canvas& canvas, const Rect& clip) {
+    canvas.fillRect(clip, surfaceColor_ & 0xFFFFFF);
+}
+
+void TViewer::PaintPanelPaint(QWidget& panel, const QRect& rect) {
+    if (inLayout_ || rect.isEmpty()) {
+        return;
+    }
+    UpdateBorder();
+    QImage buffer(rect.size(), QImage::Format_RGB32);
+    if (buffer.isNull()) {
+        // Nothing may be thrown through the toolkit's paint; the message is shown after it.
+        QTimer::singleShot(0, this, [this] { ShowError("Out of Resources"); });
+        return;
+    }
+    {
+        QPainter painter(&buffer);
+        painter.translate(-rect.x(), -rect.y());
+        QtCanvas canvas(painter);
+        const Rect clip{rect.x(), rect.y(), rect.right() + 1, rect.bottom() + 1};
+        canvas.intersectClip(clip);
+        PaintBackground(canvas, clip);
+        document_->PaintDocument(canvas, clip, kMaxDocWidth, -HScrollPosition(), 0, 0, 0);
+    }
+    QPainter screen(&panel);
+    screen.drawImage(rect.topLeft(), buffer);
+}
+
+void TViewer::ShowError(const std::string& message) {
+    if (OnError) {
+        OnError(this, message);
+    } else {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromLocal8Bit(message.c_str()));
+    }
+}
+
+void TViewer::BackgroundChanged() {
+    surfaceColor_ = document_->Background | PaletteRelative;
+    paintPanel_->update();
+}
+
+void TViewer::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    UpdateBorder();
+}
+
+void TViewer::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    UpdateBorder();
+}
+
+// --- Properties -------------------------------------------------------------------------------------
 
 void TViewer::SetDefBackground(Color c) {
-    if (!processing_) {
-        defBackground_ = c;
-        update();
+    if (processing_) {
+        return;
     }
+    settings_.DefBackground = c;
+    document_->SetBackground(c);
 }
 
 void TViewer::SetDefPreFontName(const std::string& name) {
-    defPreFontName_ = name.substr(0, 33);
+    if (!equalsNoCase(name, settings_.DefPreFontName)) {
+        settings_.DefPreFontName = name.substr(0, 33);
+    }
 }
 
-void TViewer::SetDefFontSize(int size) {
-    defFontSize_ = std::max(size, 6);
-}
+void TViewer::SetDefFontSize(int size) { settings_.DefFontSize = std::max(size, 6); }
 
 void TViewer::SetVisitedMaxCount(int n) {
     visitedMaxCount_ = std::max(n, 0);
+    if (visited_.size() > size_t(visitedMaxCount_)) {
+        visited_.resize(size_t(visitedMaxCount_));
+    }
 }
 
 void TViewer::SetHistoryMaxCount(int n) {
-    if (n >= 0) {
-        historyMaxCount_ = n;
+    if (n < 0) {
+        return;
     }
+    if (n < historyMaxCount_) {
+        history_.clear();
+        historyIndex_ = 0;
+    }
+    historyMaxCount_ = n;
 }
 
 void TViewer::SetImageCacheCount(int n) {
     imageCacheCount_ = std::clamp(n, 0, 20);
+    if (imageCache_) {
+        imageCache_->SetCacheCount(imageCacheCount_);
+    }
+}
+
+void TViewer::SetViewImages(bool on) {
+    if (on == settings_.ViewImages) {
+        return;
+    }
+    settings_.ViewImages = on;
+    document_->ShowImages = on;
+    if (processing_) {
+        return;
+    }
+    ProcessingScope scope(*this);
+    const TPackedPosition position = Position();
+    LayoutView();
+    SetPosition(position);
+}
+
+void TViewer::SetScrollBars(TScrollStyle s) {
+    if (s == scrollBars_) {
+        return;
+    }
+    scrollBars_ = s;
+    if (processing_) {
+        ArrangeBars();
+        return;
+    }
+    ProcessingScope scope(*this);
+    const TPackedPosition position = Position();
+    LayoutView();
+    SetPosition(position);
 }
 
 void TViewer::SetNoSelect(bool on) {
     noSelect_ = on;
     if (on) {
-        selStart_ = selEnd_ = -1;
+        document_->SelStart = document_->SelEnd = 0;
+        paintPanel_->update();
     }
 }
 
 void TViewer::SetBorderStyle(TBorderStyle s) {
     borderStyle_ = s;
-    update();
+    ArrangeBars();
+}
+
+void TViewer::SethtOptions(ThtOptionSet options) {
+    settings_.htOptions = options;
+    document_->HoverEnabled = (options & htOverLinksActive) != 0;
+    document_->ShowCaret = (options & htShowDummyCaret) != 0;
+    document_->PrintBackgrounds = (options & htPrintTableBackground) != 0;
+    ArrangeBars();
 }
 
 void TViewer::SetServerRoot(const std::string& root) {
@@ -201,28 +592,11 @@ void TViewer::SetServerRoot(const std::string& root) {
     }
 }
 
-bool TViewer::showsBorder() const {
-    return (borderStyle_ == TBorderStyle::htFocused && hasFocus()) || borderStyle_ == TBorderStyle::htSingle;
-}
-
-void TViewer::paintEvent(QPaintEvent*) {
-    // Placeholder: no document is drawn yet, only the background and the focus border.
-    QPainter painter(this);
-    painter.fillRect(rect(), toQColor(defBackground_));
-    if (showsBorder()) {
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+QPrinter& TViewer::Printer() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     }
-}
-
-void TViewer::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void TViewer::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
+    return *printer_;
 }
 
 } // namespace tavlin

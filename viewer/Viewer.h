@@ -1,7 +1,12 @@
 #pragma once
 #include "platform/CodePage.h"
 #include "platform/Geometry.h"
+#include "viewer/DocumentLoad.h"
+#include "viewer/ViewerNames.h"
+#include "viewer/ViewerSettings.h"
 
+#include <QPoint>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -11,27 +16,25 @@
 
 class QPainter;
 class QPrinter;
+class QScrollBar;
+class QMouseEvent;
+class QWheelEvent;
 
 namespace tavlin {
 
-// The input/output error of loading ("Can't locate file: ...").
-class EInOutError : public std::runtime_error {
-public:
-    explicit EInOutError(const std::string& message) : std::runtime_error(message) {}
-};
+class TSectionList;
+class TStringBitmapList;
+class ImageCanvas;
+class Canvas;
+class TBorderPanel;
+class TPaintPanel;
+class T32ScrollBar;
 
 enum class TBorderStyle { htFocused, htNone, htSingle };
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-// The viewer's options, a set of these bits.
-enum ThtOption : unsigned {
-    htOverLinksActive = 1u << 0,
-    htNoLinkUnderline = 1u << 1,
-    htPrintTableBackground = 1u << 2,
-    htShowDummyCaret = 1u << 3,
-    htShowVScroll = 1u << 4,
-};
-using ThtOptionSet = unsigned;
+// What kind of file the viewer shows.
+enum TFileKind : int { HTMLType = 0, TextType = 1, ImgType = 2 };
 
 class TViewer;
 
@@ -42,15 +45,39 @@ using THotSpotEvent = std::function<void(TViewer* sender, const std::string& url
 using TPagePrinted =
     std::function<void(TViewer* sender, QPainter& canvas, int numPage, int w, int h, bool& stopPrinting)>;
 using TProcessingEvent = std::function<void(TViewer* sender, bool processingOn)>;
+using TNotifyEvent = std::function<void(TViewer* sender)>;
+using TMetaRefreshEvent = std::function<void(TViewer* sender, int delay, const std::string& url)>;
+using TMetaEvent = std::function<void(TViewer* sender, const std::string& httpEquiv, const std::string& name,
+                                      const std::string& content)>;
+using TSoundRequestEvent = std::function<void(TViewer* sender, const std::string& source, int loop)>;
+// An error the viewer cannot pass to a caller (a section that could not be laid out, a followed
+// link that failed to load); the host shows the message in an error box.
+using TErrorEvent = std::function<void(TViewer* sender, const std::string& message)>;
 
-// The HTML viewer control.
-//
-// THIS IS A PLACEHOLDER. It carries the control's whole public interface so that the main window
-// is written against the real thing, but it reads no HTML, lays nothing out and paints nothing but
-// its background: the document is always empty. What it does do for real: LoadFile checks that
-// the file exists (raising "Can't locate file: ...") and records CurrentFileName, LoadLines empties
-// it, and the properties hold their values with the documented clamping. Operations that need a
-// document (selection, find, copy, print) answer as an empty document does and say so below.
+// What a right click found.
+struct TRightClickParameters {
+    QPoint Point;        // in the drawing surface
+    std::string URL;     // the link under the point, if any
+    std::string Target;
+    std::string ClickWord;
+};
+using TRightClickEvent = std::function<void(TViewer* sender, const TRightClickParameters& parameters)>;
+
+// Where the view stood in an earlier document.
+struct PositionObj {
+    TPackedPosition Pos = 0;
+    int FileType = HTMLType;
+};
+
+struct THistoryEntry {
+    std::string Name;
+    std::string Title;
+    PositionObj Position;
+};
+
+// The HTML viewer control: one document laid out for the control's width, painted band by band
+// on its drawing surface, scrolled by keys, bars and mouse; it follows local links itself and
+// keeps the visited links and a history.
 class TViewer : public QWidget {
     Q_OBJECT
 public:
@@ -61,80 +88,121 @@ public:
     // Loads an HTML file; a part from "#" on names an anchor. Raises EInOutError
     // "Can't locate file: <name>" when no such file exists; the shown document then stays.
     void LoadFile(const std::string& name);
+    // Shows one picture file as a document made of one image.
+    void LoadImageFile(const std::string& name);
     // Shows HTML held in lines; CurrentFileName becomes empty.
     void LoadLines(const std::vector<std::string>& lines);
     // Empties the document; CurrentFileName is kept.
     void ClearDocument();
     const std::string& CurrentFileName() const { return currentFileName_; }
     const std::string& DocumentTitle() const { return documentTitle_; }
+    const std::string& Base() const { return base_; }
+    const std::string& BaseTarget() const { return baseTarget_; }
+    int FileKind() const { return fileKind_; }
     bool Processing() const { return processing_; }
+    bool InLayout() const { return inLayout_; }
+    int DocWidth() const { return docWidth_; }
+    int DocHeight() const { return docHeight_; }
+    int MetaRefreshDelay() const { return refreshDelay_; }
+    const std::string& MetaRefreshURL() const { return refreshURL_; }
 
-    // --- Scrolling --------------------------------------------------------------------------------
+    // --- Layout and scrolling ----------------------------------------------------------------------
+    // Lays the document out for the control's width and arranges the bars.
+    void LayoutView();
+    void ArrangeBars();
     void ScrollTo(int y);
-    int ScrollPosition() const { return scrollPosition_; }
+    int ScrollPosition() const;
     void SetScrollPosition(int y) { ScrollTo(y); }
-    int DocHeight() const { return 0; } // placeholder: nothing is laid out
+    int HScrollPosition() const;
+    void SetHScrollPosition(int x);
+    // The largest vertical position: DocHeight less the surface's height, at least 0.
+    int MaxVScroll() const;
+    int MaxHScroll() const;
+    // Scrolls to a named anchor; true when it exists.
     bool PositionTo(const std::string& anchor);
+    // The packed position (see TPackedPosition).
+    TPackedPosition Position() const;
+    void SetPosition(TPackedPosition position);
+
+    // --- Links, visited list and history -----------------------------------------------------------
+    std::string ExpandName(const std::string& name) const;
+    // Follows a link as a click does when the host leaves it unhandled.
+    void FollowLink(const std::string& url);
+    void MarkVisited(const std::string& address);
+    const std::vector<std::string>& VisitedList() const { return visited_; }
+    const std::vector<THistoryEntry>& HistoryList() const { return history_; }
+    int HistoryIndex() const { return historyIndex_; }
+    const std::string& CoveredURL() const { return coveredURL_; }
+    const std::string& CoveredTarget() const { return coveredTarget_; }
 
     // --- Selection, find and copy ------------------------------------------------------------------
     void SetSelectionStart(int n);
+    int SelectionStart() const;
     int SelectionLength() const;
     void SetSelectionLength(int n);
     void SelectAllText();
     void CopySelectedText();
     bool FindText(const std::string& text, bool matchCase);
     int CaretPos() const { return caretPos_; }
+    int DragAnchor() const { return dragAnchor_; }
 
     // --- Printing ---------------------------------------------------------------------------------
     // The printer that PrintPages prints on; the print dialog edits it. Made on first use.
     QPrinter& Printer();
     void PrintPages(int fromPage, int toPage);
 
+    // --- Mouse state ------------------------------------------------------------------------------
+    bool MiddleScrollMode() const { return middleScrollMode_; }
+    bool AutoScrolling() const;
+    // The custom cursor shown on the surface (1-5), or 0 for a system cursor.
+    int CursorNumber() const { return cursorNumber_; }
+
     // --- Published properties ---------------------------------------------------------------------
-    Color DefBackground() const { return defBackground_; }
+    Color DefBackground() const { return settings_.DefBackground; }
     void SetDefBackground(Color c);
-    const std::string& DefFontName() const { return defFontName_; }
-    void SetDefFontName(const std::string& name) { defFontName_ = name; }
-    const std::string& DefPreFontName() const { return defPreFontName_; }
+    const std::string& DefFontName() const { return settings_.DefFontName; }
+    void SetDefFontName(const std::string& name) { settings_.DefFontName = name; }
+    const std::string& DefPreFontName() const { return settings_.DefPreFontName; }
     void SetDefPreFontName(const std::string& name);
-    int DefFontSize() const { return defFontSize_; }
+    int DefFontSize() const { return settings_.DefFontSize; }
     void SetDefFontSize(int size);
-    Color DefFontColor() const { return defFontColor_; }
-    void SetDefFontColor(Color c) { defFontColor_ = c; }
-    Color DefHotSpotColor() const { return defHotSpotColor_; }
-    void SetDefHotSpotColor(Color c) { defHotSpotColor_ = c; }
-    Color DefOverLinkColor() const { return defOverLinkColor_; }
-    void SetDefOverLinkColor(Color c) { defOverLinkColor_ = c; }
-    Color DefVisitedLinkColor() const { return defVisitedLinkColor_; }
-    void SetDefVisitedLinkColor(Color c) { defVisitedLinkColor_ = c; }
+    Color DefFontColor() const { return settings_.DefFontColor; }
+    void SetDefFontColor(Color c) { settings_.DefFontColor = c; }
+    Color DefHotSpotColor() const { return settings_.DefHotSpotColor; }
+    void SetDefHotSpotColor(Color c) { settings_.DefHotSpotColor = c; }
+    Color DefOverLinkColor() const { return settings_.DefOverLinkColor; }
+    void SetDefOverLinkColor(Color c) { settings_.DefOverLinkColor = c; }
+    Color DefVisitedLinkColor() const { return settings_.DefVisitedLinkColor; }
+    void SetDefVisitedLinkColor(Color c) { settings_.DefVisitedLinkColor = c; }
     int VisitedMaxCount() const { return visitedMaxCount_; }
     void SetVisitedMaxCount(int n);
     int HistoryMaxCount() const { return historyMaxCount_; }
     void SetHistoryMaxCount(int n);
     int ImageCacheCount() const { return imageCacheCount_; }
     void SetImageCacheCount(int n);
-    bool ViewImages() const { return viewImages_; }
-    void SetViewImages(bool on) { viewImages_ = on; }
+    bool ViewImages() const { return settings_.ViewImages; }
+    void SetViewImages(bool on);
     bool NoSelect() const { return noSelect_; }
     void SetNoSelect(bool on);
     TScrollStyle ScrollBars() const { return scrollBars_; }
-    void SetScrollBars(TScrollStyle s) { scrollBars_ = s; }
+    void SetScrollBars(TScrollStyle s);
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle s);
-    uint8_t CharSet() const { return charSet_; }
-    void SetCharSet(uint8_t cs) { charSet_ = cs; }
-    int MarginWidth() const { return marginWidth_; }
-    void SetMarginWidth(int w) { marginWidth_ = w; }
-    int MarginHeight() const { return marginHeight_; }
-    void SetMarginHeight(int h) { marginHeight_ = h; }
+    uint8_t CharSet() const { return settings_.CharSet; }
+    void SetCharSet(uint8_t cs) { settings_.CharSet = cs; }
+    int MarginWidth() const { return settings_.MarginWidth; }
+    void SetMarginWidth(int w) { settings_.MarginWidth = w; }
+    int MarginHeight() const { return settings_.MarginHeight; }
+    void SetMarginHeight(int h) { settings_.MarginHeight = h; }
     const std::string& ServerRoot() const { return serverRoot_; }
     void SetServerRoot(const std::string& root);
     double PrintMarginLeft = 2.0; // centimetres
     double PrintMarginRight = 2.0;
     double PrintMarginTop = 2.0;
     double PrintMarginBottom = 2.0;
-    ThtOptionSet htOptions() const { return htOptions_; }
-    void SethtOptions(ThtOptionSet options) { htOptions_ = options; }
+    ThtOptionSet htOptions() const { return settings_.htOptions; }
+    void SethtOptions(ThtOptionSet options);
+    const TViewerSettings& Settings() const { return settings_; }
 
     // --- Published events -------------------------------------------------------------------------
     THotSpotClickEvent OnHotSpotClick;
@@ -142,45 +210,132 @@ public:
     TPagePrinted OnPrintHeader;
     TPagePrinted OnPrintFooter;
     TProcessingEvent OnProcessing;
+    TNotifyEvent OnHistoryChange;
+    TMetaRefreshEvent OnMetaRefresh;
+    TMetaEvent OnMeta;
+    TSoundRequestEvent OnSoundRequest;
+    TNotifyEvent OnMouseDouble;
+    TRightClickEvent OnRightClick;
+    TErrorEvent OnError; // without a handler the viewer shows its own error box
+    std::function<std::string(std::string_view command, std::vector<std::string> params)> OnInclude;
+
+    // --- Parts ------------------------------------------------------------------------------------
+    TSectionList& Document() { return *document_; }
+    TBorderPanel& BorderPanel() { return *border_; }
+    TPaintPanel& PaintPanel() { return *paintPanel_; }
+    T32ScrollBar& VScrollBar() { return *vBar_; }
+    QScrollBar& HScrollBar() { return *hBar_; }
+    int BarSize() const { return barSize_; }
+    QTimer& HoverTimer() { return hoverTimer_; }
+
+    // --- Notifications from the parts ---------------------------------------------------------------
+    void PaintPanelPaint(QWidget& panel, const QRect& rect);
+    void PanelMouseDown(QMouseEvent& event);
+    void PanelMouseMove(QMouseEvent& event);
+    void PanelMouseUp(QMouseEvent& event);
+    void PanelDoubleClick(QMouseEvent& event);
+    void PanelMouseLeft();
+    void PanelWheel(QWheelEvent& event);
+    void VScrollBarMoved(int position);
+    // One step of the auto-scroll loop (the 100 ms timer runs it).
+    void AutoScrollStep();
+    // One tick of the 200 ms hover timer.
+    void HoverTimerTick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void setProcessing(bool on);
-    bool showsBorder() const;
+    struct OldDocument {
+        std::string Name;
+        std::string Title;
+        TPackedPosition Position = 0;
+        int Kind = HTMLType;
+    };
+    class ProcessingScope;
+
+    void LoadDocument(const std::string& name, int kind);
+    void InitLoad();
+    void FinishLoad(const TLoadResult& result);
+    TLoadHooks LoadHooks();
+    void HandleMeta(const std::string& httpEquiv, const std::string& name, const std::string& content);
+    void FireSoundRequest(const std::string& source, int loop);
+    void SetProcessing(bool on);
+    void ResetScroll();
+    void SetVScroll(int y, bool scrollPixels);
+    void UpdateBorder();
+    Canvas& MeasureCanvas();
+    QPoint DocumentPoint(const QPoint& panelPoint) const;
+    void SetPanelCursor(int number);
+    void SetPanelCursor(Qt::CursorShape shape);
+    void UpdateCovered(const std::string& url, const std::string& target);
+    void HotSpotClick();
+    void PositionToLink(const std::string& path, const std::string& anchor);
+    void ExtendSelection(const QPoint& panelPoint);
+    void StartAutoScroll();
+    void EndMiddleScrollMode();
+    std::string WordAt(const QPoint& panelPoint, int& start, int& end);
+    void AddToHistory(const OldDocument& old);
+    std::string LinkAddress(const std::string& url) const;
+    void MarkLinksVisited(const std::vector<std::string>& addresses);
+    void BackgroundChanged();
+    void ShowError(const std::string& message);
+    void PaintBackground(Canvas& canvas, const Rect& clip);
+
+    TViewerSettings settings_;
+    TBorderPanel* border_ = nullptr;
+    TPaintPanel* paintPanel_ = nullptr;
+    T32ScrollBar* vBar_ = nullptr;
+    QScrollBar* hBar_ = nullptr;
+    int barSize_ = 16;
+    std::unique_ptr<TSectionList> document_;
+    std::unique_ptr<TStringBitmapList> imageCache_;
+    std::unique_ptr<ImageCanvas> measure_;
+    std::unique_ptr<QPrinter> printer_;
+    QTimer hoverTimer_;
+    QTimer autoScrollTimer_;
 
     std::string currentFileName_;
     std::string documentTitle_;
+    std::string base_;
+    std::string baseTarget_;
+    int fileKind_ = HTMLType;
     bool processing_ = false;
-    int scrollPosition_ = 0;
+    bool inLayout_ = false;
+    int docWidth_ = 0;
+    int docHeight_ = 0;
     int caretPos_ = 0;
-    int selStart_ = 0;
-    int selEnd_ = 0;
-    std::unique_ptr<QPrinter> printer_;
+    int dragAnchor_ = -1;
+    Color surfaceColor_ = 0;
+    int refreshDelay_ = 0;
+    std::string refreshURL_;
 
-    Color defBackground_;
-    std::string defFontName_ = "Times New Roman";
-    std::string defPreFontName_ = "Courier New";
-    int defFontSize_ = 12;
-    Color defFontColor_;
-    Color defHotSpotColor_ = 0xFF0000;     // blue, as 0x00BBGGRR
-    Color defOverLinkColor_ = 0xFF0000;    // blue
-    Color defVisitedLinkColor_ = 0x800080; // purple
+    std::vector<std::string> visited_;
+    std::vector<THistoryEntry> history_;
+    int historyIndex_ = 0;
+
+    // Mouse.
+    std::string coveredURL_;
+    std::string coveredTarget_;
+    bool middleScrollMode_ = false;
+    int middleScrollY_ = 0;
+    bool leftDragging_ = false;  // the left button went down in the document and is held
+    bool linkClicked_ = false;
+    QPoint lastMouse_;           // in the drawing surface
+    bool panelHasMouse_ = false;
+    int cursorNumber_ = 0;
+
+    std::string serverRoot_;
     int visitedMaxCount_ = 50;
     int historyMaxCount_ = 0;
     int imageCacheCount_ = 5;
-    bool viewImages_ = true;
     bool noSelect_ = false;
     TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
     TBorderStyle borderStyle_ = TBorderStyle::htFocused;
-    uint8_t charSet_ = DEFAULT_CHARSET;
-    int marginWidth_ = 10;
-    int marginHeight_ = 5;
-    std::string serverRoot_;
-    ThtOptionSet htOptions_ = htPrintTableBackground;
 };
 
 } // namespace tavlin

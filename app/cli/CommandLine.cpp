@@ -20,6 +20,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"convert", "convert a bookmark file or Favorites folder into a listing", runConvertCommand},
     {"dump", "print what the reader makes of a file", runDumpCommand},
+    {"render", "lay a file out as the viewer does and paint it into a PNG", runRenderCommand},
 };
 
 int printUsage(std::FILE* out) {

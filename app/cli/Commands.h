@@ -5,5 +5,6 @@ namespace tavlin {
 // The subcommands; argv[0] is the subcommand's own name. Each returns the exit status.
 int runConvertCommand(int argc, char** argv);
 int runDumpCommand(int argc, char** argv);
+int runRenderCommand(int argc, char** argv);
 
 } // namespace tavlin

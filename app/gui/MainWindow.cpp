@@ -339,6 +339,11 @@ void TFM_Tavlin::setUpViewer() {
     Viewer->SethtOptions(0);
     // A click on a link is left to the viewer, which follows it itself; no browser is started.
     Viewer->OnHotSpotClick = [](TViewer*, const std::string&, bool& handled) { handled = false; };
+    // What the viewer cannot throw to a command (a section it could not lay out, a link that
+    // failed to load) comes here and is shown like any command's error.
+    Viewer->OnError = [this](TViewer*, const std::string& message) {
+        showMessage(this, MessageKind::Error, QString::fromLocal8Bit(message.c_str()));
+    };
     Viewer->OnPrintHeader = [this](TViewer*, QPainter& canvas, int numPage, int w, int h, bool&) {
         DrawPrintHeader(*this, canvas, numPage, w, h);
     };
