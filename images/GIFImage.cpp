@@ -768,9 +768,10 @@ void TGIFImage::Draw(Canvas& canvas, int x, int y, int width, int height) {
     composite_.mask.reset();
 }
 
-int TGIFImage::DelayOf(int n) const {
-    const int speed = std::max(Speed, 1);
-    return std::max(int((long long)Frame(n).Delay * 100 / speed), 1);
+int TGIFImage::DelayOf(int n, bool rounded) const {
+    const long long speed = std::max(Speed, 1);
+    const long long scaled = (long long)Frame(n).Delay * 100 + (rounded ? speed / 2 : 0);
+    return int(std::clamp<long long>(scaled / speed, 1, 1LL << 30));
 }
 
 bool TGIFImage::Step() {
@@ -798,7 +799,7 @@ bool TGIFImage::Step() {
         ComposeFrame(CurrentFrame);
         changed = true;
     }
-    CurrentDelay = DelayOf(CurrentFrame);
+    CurrentDelay = DelayOf(CurrentFrame, true);
     return changed;
 }
 
@@ -807,7 +808,7 @@ void TGIFImage::SetAnimate(bool on) {
     if (on) {
         Iteration = 1;
         if (FrameCount() > 1) {
-            CurrentDelay = DelayOf(CurrentFrame);
+            CurrentDelay = DelayOf(CurrentFrame, false);
             LastStepTime = clock_();
         }
     }

@@ -117,7 +117,8 @@ private:
     // Makes the composite when it is still missing (it is made lazily: a picture turned into a
     // plain bitmap right after loading never needs one).
     bool EnsureComposite();
-    int DelayOf(int n) const;
+    // The frame's delay scaled by Speed, at least 1 ms; rounded as MulDiv rounds, or truncated.
+    int DelayOf(int n, bool rounded) const;
     // The frame's colour table, 256 entries (unused ones black).
     std::array<uint8_t, 768> TableOf(const TgfFrame& f) const;
 
