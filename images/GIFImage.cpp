@@ -45,33 +45,24 @@ public:
             skip(n);
         }
     }
-    std::string readSubBlocks() {
-        std::string text;
+    // Appends the bytes of the sub-blocks up to the zero length (or the end of the file).
+    template <class Bytes> void appendSubBlocks(Bytes& out) {
         while (!atEnd()) {
             const uint8_t n = byte();
             if (n == 0) {
                 break;
             }
             const size_t take = std::min<size_t>(n, size_ - pos_);
-            text.append(reinterpret_cast<const char*>(here()), take);
+            out.insert(out.end(), here(), here() + take);
             skip(take);
         }
-        return text;
     }
 
     // The data sub-blocks of one frame joined, up to and including the zero-length block (or
     // the end of the file), followed by 4 zero bytes so codes can be read 32 bits at a time.
     std::vector<uint8_t> joinSubBlocks() {
         std::vector<uint8_t> joined;
-        while (!atEnd()) {
-            const uint8_t n = byte();
-            if (n == 0) {
-                break;
-            }
-            const size_t take = std::min<size_t>(n, size_ - pos_);
-            joined.insert(joined.end(), here(), here() + take);
-            skip(take);
-        }
+        appendSubBlocks(joined);
         joined.resize(joined.size() + 4, 0);
         return joined;
     }
@@ -567,7 +558,7 @@ void TGIFImage::ParseBlocks(GifCursor& in) {
             haveControl = true;
         } else if (label == 0xFE) { // comment
             in.skip(2);
-            comment += in.readSubBlocks();
+            in.appendSubBlocks(comment);
         } else if (label == 0xFF) { // application
             in.skip(2);
             if (in.has(15) && in.peek() == 11 && std::memcmp(in.here() + 1, "NETSCAPE2.0", 11) == 0) {
