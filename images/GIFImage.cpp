@@ -516,62 +516,57 @@ void TGIFImage::ParseBlocks(GifCursor& in) {
     if (pictureTooLarge(std::max(Width, 1), std::max(Height, 1), Data.size())) {
         throw EImageError("Picture too large");
     }
-    std::array<uint8_t, 6> control{};
-    bool haveControl = false;
-    std::string comment;
-    while (!in.atEnd()) {
-        const uint8_t lead = in.peek();
-        if (lead == 0x3B) { // trailer
-            break;
-        }
-        if (lead == 0x2C) {
-            if (int(Frames.size()) >= kMaxFrames || !ReadFrame(in, haveControl ? &control : nullptr)) {
+    PendingBlocks pending;
+    while (!in.atEnd() && in.peek() != 0x3B) { // up to the trailer
+        if (in.peek() != 0x2C) {
+            if (!ReadExtension(in, pending)) {
                 break;
             }
-            TgfFrame& f = Frames.back();
-            ColourBits = std::max(ColourBits, f.LocalBits);
-            IsTransparent = IsTransparent || f.HasTransparent;
-            f.Comment = std::move(comment);
-            comment.clear();
-            haveControl = false;
             continue;
         }
-        if (lead != 0x21 || !in.has(2)) {
-            break; // anything else ends the picture
+        if (int(Frames.size()) >= kMaxFrames || !ReadFrame(in, pending.haveControl ? &pending.control : nullptr)) {
+            break;
         }
-        const uint8_t label = in.here()[1];
-        if (label == 0x01) { // plain text: not shown
-            in.skip(2);
-            in.skipSubBlocks();
-        } else if (label == 0xF9) { // graphic control
-            in.skip(2);
-            control.fill(0);
-            if (!in.atEnd()) {
-                const uint8_t n = in.byte();
-                control[0] = n;
-                for (size_t i = 1; i <= 4 && i <= n && !in.atEnd(); ++i) {
-                    control[i] = in.byte();
-                }
-                in.skip(n > 4 ? n - 4 : 0);
-                in.skipSubBlocks();
+        TgfFrame& f = Frames.back();
+        ColourBits = std::max(ColourBits, f.LocalBits);
+        IsTransparent = IsTransparent || f.HasTransparent;
+        f.Comment = std::move(pending.comment);
+        pending = PendingBlocks();
+    }
+}
+
+bool TGIFImage::ReadExtension(GifCursor& in, PendingBlocks& pending) {
+    if (in.peek() != 0x21 || !in.has(2)) {
+        return false; // anything else ends the picture
+    }
+    const uint8_t label = in.here()[1];
+    if (label != 0x01 && label != 0xF9 && label != 0xFE && label != 0xFF) {
+        return false; // so does an extension of another kind
+    }
+    in.skip(2);
+    if (label == 0xF9) { // graphic control: size, flags, delay (2 bytes), transparent index
+        pending.control.fill(0);
+        pending.haveControl = true;
+        if (!in.atEnd()) {
+            const uint8_t n = in.byte();
+            pending.control[0] = n;
+            for (size_t i = 1; i <= 4 && i <= n && !in.atEnd(); ++i) {
+                pending.control[i] = in.byte();
             }
-            haveControl = true;
-        } else if (label == 0xFE) { // comment
-            in.skip(2);
-            in.appendSubBlocks(comment);
-        } else if (label == 0xFF) { // application
-            in.skip(2);
-            if (in.has(15) && in.peek() == 11 && std::memcmp(in.here() + 1, "NETSCAPE2.0", 11) == 0) {
-                in.skip(12);
-                if (in.has(4) && in.peek() >= 3) {
-                    LoopCount = in.le16At(in.pos() + 2);
-                }
-            }
-            in.skipSubBlocks();
-        } else {
-            break; // an extension of another kind ends the picture
+            in.skip(n > 4 ? n - 4 : 0);
+        }
+    } else if (label == 0xFE) {
+        in.appendSubBlocks(pending.comment);
+        return true;
+    } else if (label == 0xFF && in.has(15) && in.peek() == 11 &&
+               std::memcmp(in.here() + 1, "NETSCAPE2.0", 11) == 0) {
+        in.skip(12);
+        if (in.has(4) && in.peek() >= 3) {
+            LoopCount = in.le16At(in.pos() + 2);
         }
     }
+    in.skipSubBlocks(); // plain text is not shown; other applications' data is passed over
+    return true;
 }
 
 bool TGIFImage::ReadFrame(GifCursor& in, const std::array<uint8_t, 6>* control) {

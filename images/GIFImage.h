@@ -108,7 +108,15 @@ public:
 private:
     bool Parse();
     void Reset();
+    // The graphic control block and comments read since the last frame.
+    struct PendingBlocks {
+        std::array<uint8_t, 6> control{};
+        bool haveControl = false;
+        std::string comment;
+    };
     void ParseBlocks(GifCursor& in);
+    // Reads one extension; false at anything that ends the picture.
+    bool ReadExtension(GifCursor& in, PendingBlocks& pending);
     bool ReadFrame(GifCursor& in, const std::array<uint8_t, 6>* control);
     void DecodeFramePixels(GifCursor& in, TgfFrame& frame);
     void DisposeFrame(int n);
