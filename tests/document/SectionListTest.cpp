@@ -274,5 +274,47 @@ TEST_F(SectionListTest, AnimationTimerRunsOnlyWithAnimatedImages) {
     EXPECT_EQ(repaints, 1);
 }
 
+TEST_F(SectionListTest, PrintedTextIsReadableOnPaper) {
+    TSection& s = f.Open("white");
+    s.ChangeFont(Font(16, 0, rgb(0xF0, 0xF0, 0x20)));
+    Append(s, " pale", 5);
+    s.ChangeFont(Font(16, 0, rgb(200, 0, 0), rgb(255, 255, 0)));
+    Append(s, " red on yellow", 10);
+    s.FontRuns[0].TheFont->FontColor = rgb(255, 255, 255);
+    f.Layout(1000);
+    f.doc.Printing = true;
+    f.Paint({0, 0, 1000, 100});
+    ASSERT_EQ(f.canvas.texts.size(), 3u);
+    EXPECT_EQ(f.canvas.texts[0].color, 0xA0A0A0u | PaletteRelative);
+    EXPECT_EQ(f.canvas.texts[1].color, 0xA0A0A0u | PaletteRelative);
+    EXPECT_EQ(f.canvas.texts[2].color, rgb(200, 0, 0));
+    EXPECT_EQ(f.canvas.texts[2].mode, BkMode::Opaque);
+    EXPECT_EQ(f.canvas.texts[2].bkColor, rgb(255, 255, 0));
+    f.canvas.texts.clear();
+    f.doc.PrintBackgrounds = true;
+    f.canvas.colors = 2; // a black-and-white printer
+    f.Paint({0, 0, 1000, 100}, 1);
+    ASSERT_EQ(f.canvas.texts.size(), 3u);
+    EXPECT_EQ(f.canvas.texts[0].color, 0u);
+    EXPECT_EQ(f.canvas.texts[2].color, 0u);
+}
+
+TEST_F(SectionListTest, DefaultsAndBackground) {
+    int changes = 0;
+    f.doc.OnBackgroundChange = [&] { ++changes; };
+    f.doc.SetDefaults("Arial", std::string(40, 'C'), 10, 5, 1, false, true, rgb(1, 2, 3), 0xFF, 0xFF00, 0xFF0000,
+                      0, 14);
+    EXPECT_EQ(f.doc.PreFontName.size(), 32u);
+    EXPECT_TRUE(f.doc.HoverEnabled);
+    EXPECT_FALSE(f.doc.LinkUnderline);
+    EXPECT_EQ(f.doc.Background, rgb(1, 2, 3));
+    EXPECT_EQ(f.doc.DefFontSize, 14);
+    EXPECT_NE(f.doc.Styles->DefaultProp(), nullptr);
+    EXPECT_EQ(changes, 1);
+    f.doc.SetBackgroundName("paper.gif");
+    EXPECT_EQ(f.doc.BackgroundName, "paper.gif");
+    EXPECT_FALSE(f.doc.BackgroundTried);
+}
+
 } // namespace
 } // namespace tavlin::test
