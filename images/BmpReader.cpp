@@ -258,7 +258,7 @@ Bitmap readBmp(std::string_view d) {
     const bool bottomUp = h.height > 0;
     const long long width = h.width;
     const long long height = bottomUp ? h.height : -h.height;
-    if (pictureTooLarge(width, height, d.size())) {
+    if (pictureTooLarge(width, height, d.size(), kBmpPixelsPerByte)) {
         throw EImageError(kInvalid);
     }
     const bool paletted = h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8;

@@ -513,7 +513,7 @@ void TGIFImage::ParseBlocks(GifCursor& in) {
         std::memcpy(GlobalTable.data(), in.here(), std::min(bytes, in.size() - in.pos()));
         in.skip(bytes);
     }
-    if (pictureTooLarge(std::max(Width, 1), std::max(Height, 1), Data.size())) {
+    if (pictureTooLarge(std::max(Width, 1), std::max(Height, 1), Data.size(), kGifPixelsPerByte)) {
         throw EImageError("Picture too large");
     }
     PendingBlocks pending;
@@ -608,7 +608,7 @@ bool TGIFImage::ReadFrame(GifCursor& in, const std::array<uint8_t, 6>* control) 
     const int width = std::max(Width, f.Left + f.Width);
     const int height = std::max(Height, f.Top + f.Height);
     const long long frameArea = (long long)f.Width * f.Height;
-    if (framePixels_ + frameArea + (long long)width * height > pictureBudget(Data.size())) {
+    if (framePixels_ + frameArea + (long long)width * height > pictureBudget(Data.size(), kGifPixelsPerByte)) {
         return false;
     }
     framePixels_ += frameArea;

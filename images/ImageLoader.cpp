@@ -223,7 +223,7 @@ Bitmap decodePicture(std::string_view bytes) {
         std::string error = "PNG images are not supported";
         std::optional<Bitmap> png;
         if (decoder) {
-            png = decoder->decode(bytes, pictureBudget(bytes.size()), error);
+            png = decoder->decode(bytes, pictureBudget(bytes.size(), kPngPixelsPerByte), error);
         }
         if (!png || png->isEmpty()) {
             throw EImageError(error);

@@ -87,7 +87,7 @@ bool decode(JpegJob& job, jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg
     cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, job.data, job.size);
     jpeg_read_header(&cinfo, TRUE);
-    if (pictureTooLarge(cinfo.image_width, cinfo.image_height, job.inputBytes)) {
+    if (pictureTooLarge(cinfo.image_width, cinfo.image_height, job.inputBytes, kJpegPixelsPerByte)) {
         std::snprintf(err.message, sizeof err.message, "Picture too large");
         std::longjmp(err.jump, 1);
     }
