@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <array>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace tavlin {
@@ -24,15 +26,7 @@ constexpr std::array<std::pair<const char*, const char*>, 8> kMetricAliases = {{
     {"Cambria", "Caladea"},
 }};
 
-} // namespace
-
-int QtSystemInfo::pixelsPerInch() const {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
-}
-
-bool QtSystemInfo::isFontInstalled(std::string_view face) const {
-    const QString name = QString::fromUtf8(face.data(), qsizetype(face.size()));
+bool lookUpFont(const QString& name) {
     for (const QString& family : QFontDatabase::families()) {
         if (family.compare(name, Qt::CaseInsensitive) == 0) {
             return true;
@@ -46,6 +40,27 @@ bool QtSystemInfo::isFontInstalled(std::string_view face) const {
         }
     }
     return false;
+}
+
+} // namespace
+
+int QtSystemInfo::pixelsPerInch() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+bool QtSystemInfo::isFontInstalled(std::string_view face) const {
+    // The reader asks for every element that names a face (every link of a listing does); the
+    // font set does not change while the program runs, so each face is looked up once.
+    static std::unordered_map<std::string, bool> known;
+    const QString name = QString::fromUtf8(face.data(), qsizetype(face.size()));
+    const std::string key = name.toLower().toStdString();
+    if (const auto it = known.find(key); it != known.end()) {
+        return it->second;
+    }
+    const bool installed = lookUpFont(name);
+    known.emplace(key, installed);
+    return installed;
 }
 
 } // namespace tavlin
