@@ -59,10 +59,11 @@ const std::string& listing() {
 // Tables, character references, comments and style sheets, repeated to 20 MB.
 const std::string& mixedPage() {
     static const std::string html = [] {
-        const std::string block =
+        const std::string style =
             "<STYLE TYPE=\"text/css\"><!--\r\n  p.note { color: #336699; margin: 1em 2em }\r\n"
             "  td.x { border: 1px solid #ccc; font: italic bold 12pt/14pt arial, sans-serif }\r\n"
-            "  ul li { list-style: square } a:hover { background: url(img/bg.gif) no-repeat }\r\n--></STYLE>\r\n"
+            "  ul li { list-style: square } a:hover { background: url(img/bg.gif) no-repeat }\r\n--></STYLE>\r\n";
+        const std::string block =
             "<TABLE BORDER=1 CELLPADDING=2 CELLSPACING=0 WIDTH=\"100%\" BGCOLOR=#FFFFEE>\r\n"
             "<TR><TH ALIGN=left>Caf&eacute; &amp; cr&egrave;me</TH><TH>Price &#8364;</TH></TR>\r\n"
             "<TR><TD CLASS=x VALIGN=top>Espresso &mdash; d&eacute;j&agrave; vu</TD><TD ALIGN=right>2.50</TD></TR>\r\n"
@@ -72,7 +73,11 @@ const std::string& mixedPage() {
             "<A HREF=\"page.htm#x\" TARGET=_top>a link</A>; quotes &quot;like this&quot; and &hellip; more "
             "words to fill a line of ordinary prose.</P>\r\n<UL><LI>one<LI>two &copy; 2001<LI>three</UL>\r\n";
         std::string s = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\r\n<HTML><BODY>\r\n";
-        while (s.size() < 20 * 1000 * 1000) {
+        // A style sheet every few tables, as pages of many sections have them.
+        for (int i = 0; s.size() < 20 * 1000 * 1000; ++i) {
+            if (i % 8 == 0) {
+                s += style;
+            }
             s += block;
         }
         s += "</BODY></HTML>\r\n";

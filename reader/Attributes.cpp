@@ -17,30 +17,49 @@ void TUrlTarget::Assign(std::string_view url, std::string_view target) {
 TAttributeList::TAttributeList() = default;
 TAttributeList::~TAttributeList() = default;
 
-TAttributeList::TAttributeList(const TAttributeList& other) : items_(other.items_) {}
+TAttributeList::TAttributeList(const TAttributeList& other)
+    : items_(other.begin(), other.end()), count_(other.count_) {}
 
 TAttributeList& TAttributeList::operator=(const TAttributeList& other) {
     if (this != &other) {
-        items_ = other.items_;
+        items_.assign(other.begin(), other.end());
+        count_ = other.count_;
         idCached_ = false;
         styleProps_.reset();
     }
     return *this;
 }
 
-void TAttributeList::Add(TAttribute attribute) {
-    items_.push_back(std::move(attribute));
+TAttribute& TAttributeList::AddNew() {
     idCached_ = false;
+    if (count_ < items_.size()) {
+        TAttribute& a = items_[count_++];
+        a.Symbol = symUnknownAttr;
+        a.Text.clear();
+        a.NumValue = 0;
+        return a;
+    }
+    ++count_;
+    return items_.emplace_back();
 }
 
+void TAttributeList::RemoveLast() {
+    if (count_ > 0) {
+        --count_;
+        idCached_ = false;
+    }
+}
+
+void TAttributeList::Add(TAttribute attribute) { AddNew() = std::move(attribute); }
+
 void TAttributeList::Clear() {
-    items_.clear();
+    count_ = 0;
     idCached_ = false;
     idValue_.clear();
 }
 
 const TAttribute* TAttributeList::FindAttribute(HtmlSymbol symbol) const {
-    for (const TAttribute& a : items_) {
+    for (const TAttribute& a : *this) {
         if (a.Symbol == symbol) {
             return &a;
         }

@@ -27,6 +27,10 @@ public:
     TAttributeList& operator=(const TAttributeList& other);
 
     void Add(TAttribute attribute);
+    // A new, empty attribute at the end (reusing the storage of earlier tags' attributes, so
+    // that reading attributes does not allocate once the values have been seen at their size).
+    TAttribute& AddNew();
+    void RemoveLast();
     void Clear();
 
     // The first attribute with the symbol, or null.
@@ -40,13 +44,14 @@ public:
     // owns (replacing the previous ones); null without a STYLE attribute.
     TProperties* StyleProperties();
 
-    int Count() const { return int(items_.size()); }
+    int Count() const { return int(count_); }
     const TAttribute& operator[](int i) const { return items_[size_t(i)]; }
     auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    auto end() const { return items_.begin() + std::ptrdiff_t(count_); }
 
 private:
-    std::vector<TAttribute> items_;
+    std::vector<TAttribute> items_; // the first count_ are in use
+    size_t count_ = 0;
     mutable std::string idValue_;
     mutable bool idCached_ = false;
     std::unique_ptr<TProperties> styleProps_;

@@ -2,9 +2,12 @@
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
+#include "reader/NameTable.h"
 #include "reader/TextUtil.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace tavlin {
@@ -101,7 +104,7 @@ bool THtmlReader::LoadFromFile(const std::string& path) {
 
 // ---- characters ----
 
-char THtmlReader::ReadRawChar() {
+char THtmlReader::ReadRawCharSlow() {
     if (inIncluded_) {
         if (includedPos_ < included_.size()) {
             return included_[includedPos_++];
@@ -127,6 +130,27 @@ char THtmlReader::PeekRawChar() {
     return pos_ < size_ ? data_[pos_] : kEndOfSource;
 }
 
+template <typename Pred>
+std::string_view THtmlReader::TakeRun(size_t max, Pred ordinary) {
+    if (inIncluded_ || pos_ >= size_) {
+        return {};
+    }
+    const char* p = data_ + pos_;
+    const size_t limit = std::min(max, size_ - pos_);
+    size_t n = 0;
+    while (n < limit && ordinary(p[n])) {
+        ++n;
+    }
+    if (n > 0) {
+        pos_ += n;
+        SourcePos += int32_t(n);
+        lineEnd_ = LineEnd::None;
+        CurCh = p[n - 1];
+        CurUpCh = upperOf(CurCh);
+    }
+    return {p, n};
+}
+
 void THtmlReader::NextCh() {
     char c = ReadRawChar();
     if ((c == LF && lineEnd_ == LineEnd::CR) || (c == CR && lineEnd_ == LineEnd::LF)) {
@@ -150,7 +174,7 @@ void THtmlReader::NextCh() {
     }
 }
 
-void THtmlReader::Advance() {
+void THtmlReader::AdvanceSlow() {
     for (;;) {
         NextCh();
         if (CurCh != '<' || PlainTextMode || PeekRawChar() != '!') {
@@ -276,11 +300,9 @@ void THtmlReader::ReadTag() {
         Advance();
     }
     Attributes.Clear();
-    TAttribute attribute;
-    while (ReadAttribute(attribute)) {
-        Attributes.Add(std::move(attribute));
-        attribute = TAttribute();
+    while (ReadAttribute(Attributes.AddNew())) {
     }
+    Attributes.RemoveLast(); // the slot the last, failed read was given
     while (CurUpCh != '>' && CurCh != kEndOfSource) {
         Advance();
     }
@@ -354,6 +376,9 @@ void THtmlReader::ReadQuotedValue(TAttribute& attribute) {
         if (CurCh != CR) {
             attribute.Text += CurCh;
         }
+        attribute.Text += TakeRun(SIZE_MAX, [quote](char b) {
+            return b != quote && b != '&' && b != '<' && uint8_t(b) >= 32;
+        });
         Advance();
     }
     if (CurCh == quote) {
@@ -383,6 +408,7 @@ void THtmlReader::ReadNumberValue(TAttribute& attribute) {
 void THtmlReader::ReadBareValue(TAttribute& attribute) {
     while (CurCh != ' ' && CurCh != CR && CurCh != kEndOfSource && CurCh != '>') {
         attribute.Text += CurCh;
+        attribute.Text += TakeRun(SIZE_MAX, [](char b) { return uint8_t(b) > 32 && b != '>' && b != '<'; });
         Advance();
     }
 }
@@ -458,11 +484,10 @@ void THtmlReader::ReadEntityName(int32_t ampPos) {
         entityRaw_.AddChar(';', SourcePos);
         Advance();
     }
-    const std::string_view written(name, length);
-    for (size_t row = 0; row < std::size(kEntityNames); ++row) {
-        if (kEntityNames[row] != written) {
-            continue;
-        }
+    static const NameTable table(kEntityNames, [](std::string_view n) { return n; });
+    const int found = table.Find(std::string_view(name, length));
+    if (found >= 0) {
+        const size_t row = size_t(found);
         if (row == kHellipRow) {
             for (int32_t k = 0; k < 3; ++k) {
                 EmitEntityChar('.', ampPos + k);
@@ -486,6 +511,11 @@ bool THtmlReader::ReadText() {
         }
         if (PreMode || (CurCh != ' ' && CurCh != CR)) {
             Token.AddChar(CurCh, SourcePos);
+            const int32_t next = SourcePos + 1;
+            const size_t room = size_t(kMaxTextToken - Token.Count());
+            Token.AddRun(PreMode ? TakeRun(room, [](char b) { return uint8_t(b) >= 32 && b != '&' && b != '<'; })
+                                 : TakeRun(room, [](char b) { return uint8_t(b) > 32 && b != '&' && b != '<'; }),
+                         next);
             Advance();
         } else {
             Token.AddChar(NoBreakMode ? char(5) : ' ', SourcePos);

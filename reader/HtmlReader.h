@@ -2,6 +2,7 @@
 #include "reader/Attributes.h"
 #include "reader/HtmlSymbol.h"
 #include "reader/IDNames.h"
+#include "reader/TextUtil.h"
 #include "reader/TokenObj.h"
 
 #include <cstdint>
@@ -29,6 +30,8 @@ using IncludeHandler = std::function<std::string(std::string_view command, std::
 // with the source position of every character. One object holds one parse's state; the source
 // is read byte by byte from memory, and text tokens reuse one buffer.
 class THtmlReader {
+    enum class LineEnd : uint8_t { None, CR, LF };
+
 public:
     THtmlReader();
 
@@ -43,10 +46,31 @@ public:
     void UseSource(std::string_view bytes);
 
     // Character level.
-    char ReadRawChar();
+    char ReadRawChar() {
+        if (!inIncluded_ && pos_ < size_) {
+            ++SourcePos;
+            return data_[pos_++];
+        }
+        return ReadRawCharSlow();
+    }
     char PeekRawChar();
     void NextCh();
-    void Advance();
+    // The common case inline: a byte of the main source that is no line end, tab, '<' or end
+    // marker is simply the next character.
+    void Advance() {
+        if (!inIncluded_ && pos_ < size_) {
+            const char c = data_[pos_];
+            if (c != '<' && (uint8_t(c) >= 32 || (c != '\t' && c != '\n' && c != '\r' && c != 26))) {
+                ++pos_;
+                ++SourcePos;
+                lineEnd_ = LineEnd::None;
+                CurCh = c;
+                CurUpCh = upperAscii(c);
+                return;
+            }
+        }
+        AdvanceSlow();
+    }
     void SkipBlanks();
 
     // Token level.
@@ -82,9 +106,15 @@ public:
     IncludeHandler OnInclude;
 
 private:
-    enum class LineEnd : uint8_t { None, CR, LF };
-
     void Reset();
+    char ReadRawCharSlow();
+    void AdvanceSlow();
+    // Takes up to `max` bytes after the current character straight from the main source while
+    // `ordinary` holds for them, and makes the last one current. `ordinary` must refuse line
+    // ends, tabs, '<' and the end marker, so that the bytes are exactly what Advance would
+    // deliver one by one.
+    template <typename Pred>
+    std::string_view TakeRun(size_t max, Pred ordinary);
     void SkipCommentBody();
     void ProcessIncludeDirective();
     void EmitEntityChar(char ch, int32_t pos);

@@ -1,5 +1,6 @@
 #include "reader/HtmlSymbol.h"
 
+#include "reader/NameTable.h"
 #include "reader/TextUtil.h"
 
 #include <array>
@@ -170,21 +171,18 @@ HtmlSymbol startSymbolOf(HtmlSymbol endTag) {
 }
 
 HtmlSymbol lookupTag(std::string_view upperName, bool endTag) {
-    for (const TagRow& row : kTags) {
-        if (row.name == upperName) {
-            return endTag ? row.end : row.start;
-        }
+    static const NameTable table(kTags, [](const TagRow& row) { return row.name; });
+    const int row = table.Find(upperName);
+    if (row < 0) {
+        return symUnknownTag;
     }
-    return symUnknownTag;
+    return endTag ? kTags[row].end : kTags[row].start;
 }
 
 HtmlSymbol lookupAttribute(std::string_view upperName) {
-    for (const AttrRow& row : kAttributes) {
-        if (row.name == upperName) {
-            return row.symbol;
-        }
-    }
-    return symUnknownAttr;
+    static const NameTable table(kAttributes, [](const AttrRow& row) { return row.name; });
+    const int row = table.Find(upperName);
+    return row < 0 ? symUnknownAttr : kAttributes[row].symbol;
 }
 
 } // namespace tavlin

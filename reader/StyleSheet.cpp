@@ -233,12 +233,19 @@ void TStyleList::AddModifyProp(std::string_view selector, std::string_view prope
     }
 }
 
-void TStyleList::AddDefaultEntry(std::string_view key, const std::vector<std::pair<int, PropValue>>& values) {
+void TStyleList::AddDefaultEntry(std::string_view key, const std::vector<DefaultDecl>& values) {
     auto props = std::make_unique<TProperties>();
     props->Props[piZIndex] = std::monostate{};
     props->DefFontSize = defFontSize_;
-    for (const auto& [index, value] : values) {
-        props->Props[size_t(index)] = value;
+    for (const DefaultDecl& v : values) {
+        PropValue& slot = props->Props[size_t(v.index)];
+        if (v.text) {
+            slot = std::string(v.text);
+        } else if (v.isReal) {
+            slot = v.real;
+        } else {
+            slot = v.integer;
+        }
     }
     AddObject(key, std::move(props));
 }
@@ -247,9 +254,9 @@ void TStyleList::LoadDefaults(const TStyleDefaults& d) {
     Clear();
     defFontSize_ = d.DefFontSize;
     const double D = d.DefFontSize;
-    using V = std::vector<std::pair<int, PropValue>>;
-    const auto s = [](const char* text) { return PropValue(std::string(text)); };
-    const auto n = [](int32_t v) { return PropValue(v); };
+    using V = std::vector<DefaultDecl>;
+    const auto s = [](const char* text) { return text; };
+    const auto n = [](int32_t v) { return v; };
 
     AddDefaultEntry("default", V{{piFontFamily, d.DefFontName},
                                  {piFontSize, D},
@@ -277,8 +284,8 @@ void TStyleList::LoadDefaults(const TStyleDefaults& d) {
                       {piTextAlign, s("left")},
                       {piTextDecoration, s("none")}};
     V pre = plainFont;
-    pre.push_back({piFontFamily, d.DefPreFontName});
-    pre.push_back({piFontSize, D * 10 / 12});
+    pre.emplace_back(piFontFamily, d.DefPreFontName);
+    pre.emplace_back(piFontSize, D * 10 / 12);
     AddDefaultEntry("pre", pre);
     AddDefaultEntry("p", V{{piMarginTop, n(AutoValue)}, {piMarginBottom, n(AutoValue)}});
     AddDefaultEntry("p 11pre", V{{piMarginTop, n(0)}});
@@ -315,14 +322,14 @@ void TStyleList::LoadDefaults(const TStyleDefaults& d) {
         AddDefaultEntry(centered, V{{piTextAlign, s("center")}});
     }
     V control = plainFont;
-    control.push_back({piFontSize, s("10pt")});
-    control.push_back({piColor, n(int32_t(d.DefFontColor & ~PaletteRelative))});
+    control.emplace_back(piFontSize, s("10pt"));
+    control.emplace_back(piColor, n(int32_t(d.DefFontColor & ~PaletteRelative)));
     V input = control;
-    input.push_back({piFontFamily, s("MS sans serif, sans-serif")});
+    input.emplace_back(piFontFamily, s("MS sans serif, sans-serif"));
     AddDefaultEntry("input", input);
     AddDefaultEntry("select", input);
     V textarea = control;
-    textarea.push_back({piFontFamily, d.DefPreFontName});
+    textarea.emplace_back(piFontFamily, d.DefPreFontName);
     AddDefaultEntry("textarea", textarea);
     AddDefaultEntry("hr", V{{piMarginLeft, n(0)}, {piMarginRight, n(0)}, {piMarginTop, n(10)},
                             {piMarginBottom, n(10)}});

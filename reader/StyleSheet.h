@@ -68,7 +68,19 @@ private:
     };
     // The entry with exactly this key, made when missing.
     TProperties& EntryFor(std::string_view key);
-    void AddDefaultEntry(std::string_view key, const std::vector<std::pair<int, PropValue>>& values);
+    // One declaration of the built-in sheet (plain fields: the texts outlive the call).
+    struct DefaultDecl {
+        DefaultDecl(int i, int32_t v) : index(i), integer(v) {}
+        DefaultDecl(int i, double v) : index(i), real(v), isReal(true) {}
+        DefaultDecl(int i, const char* v) : index(i), text(v) {}
+        DefaultDecl(int i, const std::string& v) : index(i), text(v.c_str()) {}
+        int index;
+        int32_t integer = 0;
+        double real = 0;
+        bool isReal = false;
+        const char* text = nullptr;
+    };
+    void AddDefaultEntry(std::string_view key, const std::vector<DefaultDecl>& values);
 
     std::vector<Entry> entries_;
     TProperties* defaultProp_ = nullptr;

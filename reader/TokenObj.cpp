@@ -54,6 +54,19 @@ void TokenObj::AddString(std::string_view s, int32_t pos) {
     }
 }
 
+void TokenObj::AddRun(std::string_view s, int32_t firstPos) {
+    if (s.empty()) {
+        return;
+    }
+    EnsureCapacity(count_ + int32_t(s.size()));
+    std::memcpy(chars_.get() + count_, s.data(), s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        positions_[size_t(count_) + i] = firstPos + int32_t(i);
+    }
+    count_ += int32_t(s.size());
+    cacheValid_ = false;
+}
+
 void TokenObj::Clear() {
     count_ = 0;
     cachedText_.clear();

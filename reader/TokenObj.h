@@ -20,6 +20,8 @@ public:
     void AddChar(char ch, int32_t pos);
     // Appends a run of characters that all carry the same position.
     void AddString(std::string_view s, int32_t pos);
+    // Appends a run of characters at consecutive positions from firstPos.
+    void AddRun(std::string_view s, int32_t firstPos);
     void Clear();
     void AppendToken(const TokenObj& other);
     // 1-based; indexes outside 1..Count are ignored.
