@@ -163,28 +163,84 @@ TFloydSteinbergEngine::TFloydSteinbergEngine(int width, TFastColorLookup& lookup
     }
 }
 
-int TFloydSteinbergEngine::Dither(uint8_t red, uint8_t green, uint8_t blue) {
-    const uint8_t in[3] = {red, green, blue};
+struct TFloydSteinbergEngine::Running {
+    int* e[3];
+    int current[3];
+    int below[3];
+    int belowPrevious[3];
+    int direction;
+    int column;
+};
+
+TFloydSteinbergEngine::Running TFloydSteinbergEngine::load() {
+    Running r{};
+    for (size_t i = 0; i < 3; ++i) {
+        Channel& c = channels_[i];
+        r.e[i] = c.errors.data() + c.at;
+        r.current[i] = c.Current;
+        r.below[i] = c.Below;
+        r.belowPrevious[i] = c.BelowPrevious;
+    }
+    r.direction = Direction;
+    r.column = Column;
+    return r;
+}
+
+void TFloydSteinbergEngine::store(const Running& r) {
+    for (size_t i = 0; i < 3; ++i) {
+        Channel& c = channels_[i];
+        c.at = int(r.e[i] - c.errors.data());
+        c.Current = r.current[i];
+        c.Below = r.below[i];
+        c.BelowPrevious = r.belowPrevious[i];
+    }
+    Column = r.column;
+}
+
+namespace {
+
+// One pixel of Floyd-Steinberg diffusion: the pixel plus the error carried to it, clamped, is
+// looked up; its error goes 7/16 to the next pixel and 3, 5 and 1 sixteenths to the row below.
+template <class Running>
+[[gnu::always_inline]] inline int ditherPixel(Running& r, TFastColorLookup& lookup, const int (&in)[3]) {
     int value[3];
     for (int i = 0; i < 3; ++i) {
-        const Channel& c = channels_[size_t(i)];
-        const int v = in[i] + (c.errors[size_t(c.at + Direction)] + c.Current + 8) / 16;
-        value[i] = std::clamp(v, 0, 255);
+        const int v = in[i] + (r.e[i][r.direction] + r.current[i] + 8) / 16;
+        value[i] = v < 0 ? 0 : v > 255 ? 255 : v;
     }
     uint32_t q = 0;
-    const int index = lookup_.Lookup(uint8_t(value[0]), uint8_t(value[1]), uint8_t(value[2]), q);
-    Column += Direction;
+    const int index = lookup.Lookup(uint8_t(value[0]), uint8_t(value[1]), uint8_t(value[2]), q);
+    r.column += r.direction;
     const int quantised[3] = {int(uint8_t(q >> 16)), int(uint8_t(q >> 8)), int(uint8_t(q))};
     for (int i = 0; i < 3; ++i) {
-        Channel& c = channels_[size_t(i)];
         const int err = value[i] - quantised[i];
-        c.errors[size_t(c.at)] = c.BelowPrevious + 3 * err;
-        c.BelowPrevious = c.Below + 5 * err;
-        c.Below = err;
-        c.Current = 7 * err;
-        c.at += Direction;
+        r.e[i][0] = r.belowPrevious[i] + 3 * err;
+        r.belowPrevious[i] = r.below[i] + 5 * err;
+        r.below[i] = err;
+        r.current[i] = 7 * err;
+        r.e[i] += r.direction;
     }
     return index;
+}
+
+} // namespace
+
+int TFloydSteinbergEngine::Dither(uint8_t red, uint8_t green, uint8_t blue) {
+    Running r = load();
+    const int in[3] = {red, green, blue};
+    const int index = ditherPixel(r, lookup_, in);
+    store(r);
+    return index;
+}
+
+void TFloydSteinbergEngine::DitherRow(const uint8_t* bgr, uint8_t* indexes) {
+    Running r = load();
+    for (int x = r.column; x >= 0 && x < Width; x = r.column) {
+        const uint8_t* p = bgr + size_t(x) * 3;
+        const int in[3] = {p[2], p[1], p[0]};
+        indexes[x] = uint8_t(ditherPixel(r, lookup_, in));
+    }
+    store(r);
 }
 
 void TFloydSteinbergEngine::NextLine() {
@@ -206,12 +262,7 @@ Bitmap ReduceColors(const Bitmap& source, const Palette& palette) {
     TFloydSteinbergEngine engine(reader.Width(), lookup);
     TDIBWriter writer(reader.Width(), reader.Height(), 8, palette);
     for (int y = 0; y < reader.Height(); ++y) {
-        const uint8_t* in = reader.Row(y);
-        uint8_t* out = writer.Row(y);
-        for (int x = engine.Column; x >= 0 && x < engine.Width; x = engine.Column) {
-            const uint8_t* p = in + size_t(x) * 3;
-            out[x] = uint8_t(engine.Dither(p[2], p[1], p[0]));
-        }
+        engine.DitherRow(reader.Row(y), writer.Row(y));
         engine.NextLine();
     }
     return writer.Finish();

@@ -117,6 +117,9 @@ public:
     TFloydSteinbergEngine(int width, TFastColorLookup& lookup);
     int Dither(uint8_t red, uint8_t green, uint8_t blue) override;
     void NextLine() override;
+    // Dithers one whole row of 24-bit pixels (blue, green, red) into indexes, visiting the
+    // columns from Column in Direction exactly as repeated Dither calls would.
+    void DitherRow(const uint8_t* bgr, uint8_t* indexes);
 
     struct Channel {
         std::vector<int> errors; // Width + 2 entries
@@ -128,6 +131,10 @@ public:
     const Channel& channel(int i) const { return channels_[size_t(i)]; }
 
 private:
+    struct Running; // the per-pixel state, held in locals while a row is worked
+    Running load();
+    void store(const Running& r);
+
     std::array<Channel, 3> channels_; // red, green, blue
 };
 
