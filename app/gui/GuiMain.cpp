@@ -13,10 +13,14 @@ namespace tavlin {
 namespace {
 
 // TAVLIN_SCREENSHOT=file.png: the program fills its window as at a first activation, saves a
-// picture of it and ends. Used to make the README's screenshot without a window manager.
+// picture of it and ends. Used to make the README's screenshots without a window manager. With
+// TAVLIN_SCREENSHOT_CONVERT=1 it runs "Convert Now" first, so the picture shows the listing.
 void scheduleScreenshot(TFM_Tavlin& window, const QString& file) {
     QTimer::singleShot(700, &window, [&window, file] {
         window.FormActivate();
+        if (const char* convert = std::getenv("TAVLIN_SCREENSHOT_CONVERT"); convert && *convert == '1') {
+            window.BT_ConvertClick();
+        }
         window.grab().save(file);
         QApplication::quit();
     });
