@@ -21,12 +21,12 @@ bool IsBreakOpportunity(char c) { return c == ' ' || c == ph::Image || c == ph::
 uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
 
 // Width of text measured in windows, so a huge run never needs one huge measurement.
-int MeasureText(Canvas& canvas, std::string_view text, uint8_t charSet) {
+int64_t MeasureText(Canvas& canvas, std::string_view text, uint8_t charSet) {
     constexpr size_t kWindow = 1 << 15;
     if (text.size() <= kWindow) {
         return canvas.textWidth(text);
     }
-    int width = 0;
+    int64_t width = 0;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t stop = std::min(text.size(), pos + kWindow);
@@ -47,7 +47,7 @@ int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, 
     std::vector<int> ends;
     size_t pos = 0;
     size_t window = 8 + size_t(std::clamp(room, 0, 1 << 20)) * 2 / size_t(std::max(maxCharWidth, 1));
-    int base = 0;
+    int64_t base = 0;
     while (pos < text.size()) {
         size_t stop = std::min(text.size(), pos + window);
         if (stop < text.size()) {
@@ -57,7 +57,7 @@ int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, 
         for (size_t i = 0; i < ends.size(); ++i) {
             if (base + ends[i] - overhang > room) {
                 // Continuation bytes repeat their character's end, so i starts a character.
-                width = i > 0 ? base + ends[i - 1] : base;
+                width = ClampWidth(i > 0 ? base + ends[i - 1] : base);
                 return int(pos + i);
             }
         }
@@ -65,7 +65,7 @@ int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, 
         pos = stop;
         window = std::min<size_t>(window * 2, 1 << 15);
     }
-    width = base;
+    width = ClampWidth(base);
     return int(text.size());
 }
 
@@ -79,7 +79,7 @@ int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing
             --end;
         }
     }
-    int width = 0;
+    int64_t width = 0;
     PieceWalker walker(*this, start, end);
     PieceWalker::Piece piece;
     while (walker.Next(piece)) {
@@ -93,7 +93,7 @@ int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing
             width += piece.object->FullWidth();
         }
     }
-    return width;
+    return ClampWidth(width);
 }
 
 int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
@@ -413,7 +413,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
         maxWidth = CachedMaxWidth;
         return;
     }
-    int floatSum = 0;
+    int64_t floatSum = 0;
     int widestObject = 0;
     for (const auto& image : Images) {
         image->SetSizeFor(canvas, 0);
@@ -423,11 +423,11 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
             widestObject = std::max(widestObject, image->FullWidth());
         }
     }
-    int widestStretch = 0;
-    int widestWord = 0;
-    int stretch = 0;  // since the last line break
-    int trimmed = 0;  // the same without trailing spaces
-    int word = 0;
+    int64_t widestStretch = 0;
+    int64_t widestWord = 0;
+    int64_t stretch = 0; // since the last line break
+    int64_t trimmed = 0; // the same without trailing spaces
+    int64_t word = 0;
     const auto endWord = [&] {
         widestWord = std::max(widestWord, word);
         word = 0;
@@ -448,9 +448,9 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
         run.EnsureMetrics(canvas);
         run.Select(canvas);
         const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
-        int previousEnd = 0;
-        ForEachCharEnd(canvas, text, CharSetOf(run), [&](size_t i, int charEnd) {
-            const int advance = charEnd - previousEnd;
+        int64_t previousEnd = 0;
+        ForEachCharEnd(canvas, text, CharSetOf(run), [&](size_t i, int64_t charEnd) {
+            const int64_t advance = charEnd - previousEnd;
             previousEnd = charEnd;
             const char c = text[i];
             if (c == ph::LineBreak) {
@@ -472,8 +472,8 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     }
     endWord();
     widestStretch = std::max(widestStretch, trimmed);
-    maxWidth = floatSum + widestStretch;
-    minWidth = std::max({floatSum, widestObject, widestWord});
+    maxWidth = ClampWidth(floatSum + widestStretch);
+    minWidth = ClampWidth(std::max<int64_t>({floatSum, widestObject, widestWord}));
     CachedMinWidth = minWidth;
     CachedMaxWidth = maxWidth;
 }

@@ -186,11 +186,11 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
     if (bytes.size() > 512) {
         size_t first = bytes.size();
         size_t last = bytes.size();
-        int previousEnd = 0;
-        ForEachCharEnd(canvas, bytes, charSet, [&](size_t i, int end) {
+        int64_t previousEnd = 0;
+        ForEachCharEnd(canvas, bytes, charSet, [&](size_t i, int64_t end) {
             if (first == bytes.size() && px + end > clip.left) {
                 first = i;
-                skipped = previousEnd;
+                skipped = ClampWidth(previousEnd);
             }
             if (px + previousEnd > clip.right) {
                 last = i;
@@ -202,7 +202,7 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
         // A continuation byte repeats its character's end, so `first` starts a character.
         last = std::min(bytes.size(), size_t(CharStartAtOrAfter(a + int(last)) - a));
         first = std::min(first, last);
-        width = last == bytes.size() ? previousEnd : INT_MAX / 4; // cut: nothing after it shows
+        width = last == bytes.size() ? ClampWidth(previousEnd) : INT_MAX / 4; // cut: nothing after it shows
         bytes = bytes.substr(first, last - first);
         run.Select(canvas);
     }

@@ -95,13 +95,17 @@ inline size_t CharacterBoundaryBefore(std::string_view text, size_t from, size_t
     return stop;
 }
 
+// Widths that layout works with stay far from overflowing when they are added up.
+inline constexpr int64_t kMaxLayoutWidth = 1 << 29;
+inline int ClampWidth(int64_t width) { return int(std::clamp<int64_t>(width, -kMaxLayoutWidth, kMaxLayoutWidth)); }
+
 // Per-byte ends of a long text measured in windows, so that no single measurement allocates
 // in proportion to a huge run. Calls visit(i, end) for each byte i of text with its end x.
 template <typename Visit>
 void ForEachCharEnd(Canvas& canvas, std::string_view text, uint8_t charSet, Visit visit) {
     constexpr size_t kWindow = 1 << 15;
     std::vector<int> ends;
-    int base = 0;
+    int64_t base = 0;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t stop = std::min(text.size(), pos + kWindow);

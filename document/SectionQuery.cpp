@@ -29,7 +29,7 @@ int TSection::LineOfOffset(int offset) const {
 
 int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const {
     pastMiddle = false;
-    int x = 0;
+    int64_t x = 0;
     PieceWalker walker(*this, line.Start, line.End());
     PieceWalker::Piece piece;
     while (walker.Next(piece)) {
@@ -49,9 +49,9 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
         run.EnsureMetrics(canvas);
         run.Select(canvas);
         const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
-        int previousEnd = 0;
+        int64_t previousEnd = 0;
         int found = -1;
-        ForEachCharEnd(canvas, text, run.TheFont->Desc.charSet, [&](size_t i, int end) {
+        ForEachCharEnd(canvas, text, run.TheFont->Desc.charSet, [&](size_t i, int64_t end) {
             if (x + end - run.Overhang > dx) {
                 // The first byte past dx starts its character (continuations repeat the end).
                 found = int(i);

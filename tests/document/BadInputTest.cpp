@@ -28,6 +28,24 @@ TEST_F(BadInputTest, TenMegabytesWithoutASpace) {
     EXPECT_EQ(f.doc.PositionAt(f.canvas, 21, 5, hit), 3);
 }
 
+TEST_F(BadInputTest, WidthsBeyondTheIntegerRangeAreHeldInCheck) {
+    // Two million characters of 2000 pixels: far more than 32 bits of pixels.
+    const std::string text(2 * 1000 * 1000, 'W');
+    TSection& s = f.Add(text, TMyFont::kMaxHeight);
+    f.Layout(800);
+    ASSERT_EQ(s.Lines.size(), 1u);
+    EXPECT_GT(f.scrollWidth, 1 << 28);
+    int minWidth = 0;
+    int maxWidth = 0;
+    s.MeasureWidths(f.canvas, minWidth, maxWidth);
+    EXPECT_EQ(minWidth, maxWidth);
+    EXPECT_GT(maxWidth, 0);
+    f.Paint({0, 0, 800, 5000});
+    TPositionHit hit;
+    EXPECT_EQ(f.doc.PositionAt(f.canvas, 500, 100, hit), 0);
+    EXPECT_EQ(f.doc.PositionAt(f.canvas, 1500, 100, hit), 1);
+}
+
 TEST_F(BadInputTest, ManyWordsInANarrowColumn) {
     std::string text;
     while (text.size() < 500 * 1000) {
