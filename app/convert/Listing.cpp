@@ -22,25 +22,14 @@ public:
 
     void line(std::initializer_list<std::string_view> parts) {
         for (const std::string_view part : parts) {
-            buffer_.append(part);
+            append(part);
         }
-        buffer_.append("\r\n");
-        if (fd_ >= 0 && buffer_.size() >= kFlushSize) {
-            flush();
-        }
+        append("\r\n");
     }
 
     // False once any write failed.
     bool flush() {
-        size_t done = 0;
-        while (ok_ && done < buffer_.size()) {
-            const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            ok_ = n > 0;
-            done += ok_ ? size_t(n) : 0;
-        }
+        writeOut(buffer_);
         buffer_.clear();
         return ok_;
     }
@@ -48,6 +37,35 @@ public:
     std::string take() { return std::move(buffer_); }
 
 private:
+    void append(std::string_view part) {
+        if (fd_ < 0) {
+            buffer_.append(part);
+            return;
+        }
+        // A huge title or address goes straight to the file rather than through a copy.
+        if (part.size() >= kFlushSize) {
+            flush();
+            writeOut(part);
+            return;
+        }
+        buffer_.append(part);
+        if (buffer_.size() >= kFlushSize) {
+            flush();
+        }
+    }
+
+    void writeOut(std::string_view bytes) {
+        size_t done = 0;
+        while (ok_ && done < bytes.size()) {
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            ok_ = n > 0;
+            done += ok_ ? size_t(n) : 0;
+        }
+    }
+
     static constexpr size_t kFlushSize = 1 << 20;
     int fd_;
     bool ok_ = true;

@@ -43,6 +43,19 @@ TEST_F(ConvertOutput, WritesTheListingAndNothingElse) {
     EXPECT_EQ(namesIn(dir_.path()), (std::set<std::string>{"bookmark.htm", "tavl.htm"}));
 }
 
+TEST_F(ConvertOutput, HugeTitlesAndAddressesReachTheFileWhole) {
+    const std::string title(3'000'000, 't');
+    const std::string url(2'000'000, 'u');
+    test::writeBytes(source(), "<TITLE>T</TITLE>\n<DL>\n<DT><A HREF=\"" + url + "\">" + title + "</A>\n");
+    ASSERT_EQ(test::convertChecked(source(), dir_.file("tavl.htm"), 0, "L", "<B>", "</B>"),
+              ConvertStatus::Written);
+    EXPECT_EQ(
+        test::readBytes(dir_.file("tavl.htm")),
+        test::crlfLines({"<html><body>", "<center><h2>L</h2></center>", "<BR><B><font size=+1>T</font></b>",
+                         "<BR>", "<DL>", "<DT>" + title + "-<a href=\"" + url + "\"><B> " + url + "</B></a>",
+                         "</DL>", "<BR><BR>", "</body></html>"}));
+}
+
 TEST_F(ConvertOutput, RefusesEveryNameOfTheSource) {
     fs::create_directory(dir_.file("sub"));
     fs::create_symlink(source(), dir_.file("link.htm"));
