@@ -205,6 +205,9 @@ void THtmlReader::AdvanceSlow() {
 }
 
 void THtmlReader::SkipCommentBody() {
+    // Still inside the comment even when an attribute of an include directive has read (and
+    // closed) a comment of its own: the end of the source here is an open comment.
+    InComment = true;
     for (;;) {
         while (CurUpCh != '-') {
             NextCh();

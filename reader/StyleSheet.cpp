@@ -100,10 +100,34 @@ void TStyleList::Clear() {
     UsesHover = false;
 }
 
+namespace {
+
+// Whether a key needs its sequence number widened for sorting (a contextual key).
+bool hasSequence(std::string_view key) {
+    const size_t space = key.find(' ');
+    return space != std::string_view::npos && space + 1 < key.size() && isAsciiDigit(key[space + 1]);
+}
+
+// Compares a stored (lower-case) sort key with a key of any case, without copying either.
+bool sortsBefore(std::string_view stored, std::string_view key) {
+    const size_t n = std::min(stored.size(), key.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto a = uint8_t(stored[i]);
+        const auto b = uint8_t(lowerAscii(key[i]));
+        if (a != b) {
+            return a < b;
+        }
+    }
+    return stored.size() < key.size();
+}
+
+} // namespace
+
 int TStyleList::LowerBound(std::string_view key) const {
-    const std::string sk = toLowerAscii(sortKeyOf(key));
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), sk,
-                                     [](const Entry& e, const std::string& k) { return e.sortKey < k; });
+    const std::string widened = hasSequence(key) ? toLowerAscii(sortKeyOf(key)) : std::string();
+    const std::string_view k = widened.empty() ? key : std::string_view(widened);
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), k,
+                                     [](const Entry& e, std::string_view q) { return sortsBefore(e.sortKey, q); });
     return int(it - entries_.begin());
 }
 

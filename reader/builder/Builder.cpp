@@ -31,6 +31,7 @@ void THtmlBuilder::StartParse() {
     CurCell = &doc_;
     stack_.SetStyleList(doc_.Styles.get());
     stack_.Clear();
+    tagCounts_.clear();
     stack_.PushRoot();
     auto body = std::make_unique<TBodyBlock>(&doc_, &doc_, TopProps());
     BodyBlock = body.get();
@@ -57,6 +58,7 @@ void THtmlBuilder::FinishParse() {
     rd_.Attributes.Clear();
     CurLink = TUrlTarget();
     stack_.Clear();
+    tagCounts_.clear();
     rd_.PreMode = rd_.NoBreakMode = rd_.PlainTextMode = false;
     if (doc_.Styles && doc_.Styles->UsesHover) {
         doc_.HoverEnabled = true;
@@ -129,6 +131,7 @@ void THtmlBuilder::CloseBlock(TCellBasic* outer) {
 
 void THtmlBuilder::PushBlock(const std::string& tag, TAttributeList& attributes) {
     stack_.PushElement(tag, attributes.ClassValue(), attributes.IdValue(), attributes.StyleProperties(), {});
+    ++tagCounts_[tag];
 }
 
 bool THtmlBuilder::PushInline(const std::string& tag, std::string_view pseudo) {
@@ -137,7 +140,26 @@ bool THtmlBuilder::PushInline(const std::string& tag, std::string_view pseudo) {
     }
     TAttributeList& a = rd_.Attributes;
     stack_.PushElement(tag, a.ClassValue(), a.IdValue(), a.StyleProperties(), pseudo);
+    ++tagCounts_[tag];
     return true;
+}
+
+void THtmlBuilder::PopElement(const std::string& tag) {
+    const auto it = tagCounts_.find(tag);
+    if (it == tagCounts_.end() || it->second == 0) {
+        return;
+    }
+    stack_.PopElement(tag);
+    --it->second;
+}
+
+void THtmlBuilder::PopTo(int count) {
+    for (int i = std::max(count, 1); i < stack_.Count(); ++i) {
+        if (const auto it = tagCounts_.find(stack_[i].ElemTag); it != tagCounts_.end() && it->second > 0) {
+            --it->second;
+        }
+    }
+    stack_.PopTo(count);
 }
 
 void THtmlBuilder::AssignAlign(const TAttributeList& attributes, bool onlyKnown) {

@@ -9,6 +9,7 @@
 
 #include <bitset>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -87,7 +88,9 @@ private:
     // while the stack is below kMaxPropEntries. Both take class, id and style from the attributes.
     void PushBlock(const std::string& tag, TAttributeList& attributes);
     bool PushInline(const std::string& tag, std::string_view pseudo = {});
-    void PopElement(const std::string& tag) { stack_.PopElement(tag); }
+    // Pops the nearest entry of the tag; a tag with no entry costs no search.
+    void PopElement(const std::string& tag);
+    void PopTo(int count);
     TProperties& TopProps() { return stack_.TopProps(); }
     void AssignAlign(const TAttributeList& attributes, bool onlyKnown);
 
@@ -153,6 +156,7 @@ private:
     TParseResult result_;
     int depth_ = 0;
     std::string docDirectory_;
+    std::map<std::string, int, std::less<>> tagCounts_; // entries on the stack per tag
 };
 
 } // namespace tavlin

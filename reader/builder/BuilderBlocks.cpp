@@ -481,7 +481,7 @@ void THtmlBuilder::Pre() {
     flush();
     CloseSection();
     rd_.PreMode = false;
-    stack_.PopTo(preDepth - 1);
+    PopTo(preDepth - 1);
     CurCell = outer;
     Next();
 }

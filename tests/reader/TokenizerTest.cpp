@@ -305,6 +305,11 @@ TEST(Tokenizer, IncludeDirectives) {
     EXPECT_EQ(seenParams, (std::vector<std::string>{"FILE=\"x.htm\"", "VIRTUAL=\"y\""}));
     // Included text does not move the source position.
     EXPECT_EQ(out, "@0 symText \"a\"\n@39 B\n@39 symText \"in\"\n@39 /B\n@40 symText \"b\"\n@41 symEof\n");
+    // A comment inside the directive's attributes does not close the directive.
+    r.LoadFromBuffer("a<!--#x y=<!--z-->");
+    out.clear();
+    DumpTokens(r, out);
+    EXPECT_EQ(out, "! Open Comment at End of HTML File\n");
     // Without a handler the directive is a comment.
     EXPECT_EQ(dump("a<!--#include x-->b"), "@0 symText \"ab\"\n@19 symEof\n");
 }
