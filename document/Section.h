@@ -4,6 +4,8 @@
 #include "document/SectionBase.h"
 #include "reader/TokenObj.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,6 +86,11 @@ public:
     TCellBasic* OwnerCell = nullptr;
 
     int Len() const { return int(SectionText.size()); }
+    // A document position as an offset in this section, kept within -1 .. Len() + 1 so that
+    // positions from anywhere compare safely.
+    int OffsetOf(int position) const {
+        return int(std::clamp<int64_t>(int64_t(position) - FirstPos, -1, int64_t(Len()) + 1));
+    }
     virtual bool IsPreformatted() const { return false; }
     bool IsTextSection() const override { return true; }
 

@@ -93,8 +93,8 @@ void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, in
     }
     const bool printing = doc.Printing;
     const bool showSelection = !printing && doc.SelEnd >= doc.SelStart;
-    const int selStart = doc.SelStart - FirstPos;
-    const int selEnd = doc.SelEnd - FirstPos;
+    const int selStart = OffsetOf(doc.SelStart);
+    const int selEnd = OffsetOf(doc.SelEnd);
     const bool caret = doc.ShowCaret && !printing;
 
     // How far a piece of text starting at p reaches before the selection changes.

@@ -170,7 +170,7 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
 }
 
 bool TSection::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
-    const int offset = position - FirstPos;
+    const int offset = OffsetOf(position);
     if (Len() == 0 || offset < 0 || offset > Len() || Lines.empty()) {
         return false;
     }
@@ -188,7 +188,7 @@ bool TSection::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
 }
 
 bool TSection::CharAt(int position, char& ch, TSectionBase*& section) {
-    const int offset = position - FirstPos;
+    const int offset = OffsetOf(position);
     if (offset < 0 || offset >= Len()) {
         return false;
     }
@@ -198,7 +198,7 @@ bool TSection::CharAt(int position, char& ch, TSectionBase*& section) {
 }
 
 int TSection::DocToSourcePos(int position) const {
-    const int offset = position - FirstPos;
+    const int offset = OffsetOf(position);
     if (offset < 0 || offset >= Len()) {
         return -1;
     }
@@ -274,7 +274,7 @@ bool MatchesAt(std::string_view text, size_t at, std::string_view pattern, bool 
 } // namespace
 
 int TSection::SearchText(int from, std::string_view text, bool matchCase) {
-    const int start = std::max(from - FirstPos, 0);
+    const int start = std::max(OffsetOf(from), 0);
     if (text.empty() || start > Len()) {
         return -1;
     }
@@ -299,8 +299,8 @@ void TSection::CopySelection() {
         return;
     }
     TTextSink& sink = *Document->ClipBuf;
-    const int selStart = Document->SelStart - FirstPos;
-    const int selEnd = Document->SelEnd - FirstPos;
+    const int selStart = OffsetOf(Document->SelStart);
+    const int selEnd = OffsetOf(Document->SelEnd);
     for (const LineRec& line : Lines) {
         if (line.CharCount == 0 || line.End() <= selStart) {
             continue;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace tavlin::test {
 namespace {
 
@@ -117,6 +119,28 @@ TEST_F(QueryTest, CopyGivesLineEndsIndentsAndPlainSpaces) {
     f.Layout(200);
     EXPECT_EQ(Copy(19, 30), std::string(3 * 4, ' ') + "ab cd\r\nxy\r\n");
     EXPECT_EQ(Copy(5, 5), "");
+}
+
+TEST_F(QueryTest, PositionsFromAnywhereAnswerNothingOrEverything) {
+    f.Add("first");
+    f.Add("second");
+    f.Layout(400);
+    char ch = 0;
+    TSectionBase* section = nullptr;
+    int x = 0;
+    int y = 0;
+    EXPECT_EQ(f.doc.DocToSourcePos(INT_MAX), -1);
+    EXPECT_EQ(f.doc.DocToSourcePos(INT_MIN), -1);
+    EXPECT_FALSE(f.doc.CharAt(INT_MIN, ch, section));
+    EXPECT_FALSE(f.doc.PositionToXY(&f.canvas, INT_MAX, x, y));
+    EXPECT_EQ(f.doc.SearchText(INT_MIN, "sec", false), 5);
+    EXPECT_EQ(f.doc.SearchText(INT_MAX, "sec", false), -1);
+    EXPECT_EQ(Copy(INT_MIN, INT_MAX), "first\r\nsecond\r\n");
+    f.doc.SelStart = INT_MIN;
+    f.doc.SelEnd = INT_MAX;
+    f.Paint({0, 0, 400, 100});
+    ASSERT_EQ(f.canvas.texts.size(), 2u);
+    EXPECT_EQ(f.canvas.texts[1].mode, BkMode::Opaque); // all selected
 }
 
 TEST_F(QueryTest, ClipboardTakesAtMost32499Characters) {
