@@ -222,6 +222,42 @@ TEST_F(ViewerLoad, MetaRefreshIsReportedAfterTheLoad) {
     EXPECT_EQ(delay, -5);
 }
 
+TEST_F(ViewerLoad, NewFontDefaultsApplyFromTheNextDocument) {
+    const std::string page = write("page.htm", paragraphs(10));
+    viewer->SetDefFontSize(10);
+    viewer->LoadFile(page);
+    const int small = viewer->DocHeight();
+    viewer->SetDefFontSize(20);
+    viewer->SetDefFontName("Arial");
+    viewer->resize(401, 300); // a re-layout keeps the fonts the document was read with
+    EXPECT_EQ(viewer->DocHeight(), small);
+    viewer->LoadFile(page);
+    EXPECT_GT(viewer->DocHeight(), small * 3 / 2);
+}
+
+TEST_F(ViewerLoad, BorderAndBarParametersChangeOnlyWhenAsked) {
+    viewer->LoadFile(write("long.htm", paragraphs(100)));
+    EXPECT_FALSE(viewer->BorderPanel().BorderShown()) << "htFocused without the focus";
+    viewer->SetBorderStyle(TBorderStyle::htSingle);
+    EXPECT_TRUE(viewer->BorderPanel().BorderShown());
+    viewer->SetBorderStyle(TBorderStyle::htNone);
+    EXPECT_FALSE(viewer->BorderPanel().BorderShown());
+
+    const int sent = viewer->VScrollBar().SendCount();
+    viewer->ArrangeBars();
+    viewer->ArrangeBars();
+    EXPECT_EQ(viewer->VScrollBar().SendCount(), sent) << "nothing changed, nothing sent";
+    viewer->ScrollTo(50);
+    EXPECT_EQ(viewer->VScrollBar().SendCount(), sent + 1);
+
+    // Images off and on again: laid out anew, the view stays on the same text.
+    viewer->ScrollTo(900);
+    const TPackedPosition before = viewer->Position();
+    viewer->SetViewImages(false);
+    EXPECT_EQ(viewer->Position(), before);
+    EXPECT_FALSE(viewer->Document().ShowImages);
+}
+
 TEST_F(ViewerLoad, PropertiesKeepTheirRangesAndDefaults) {
     TViewer fresh;
     EXPECT_EQ(fresh.width(), 150);
