@@ -7,10 +7,15 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-20}
 ONLY=${2:-}
 [ "$SECONDS_EACH" = 0 ] && exit 0
-if [ ! -f build/fuzz/build.ninja ]; then
-    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLIN_FUZZ=ON
-fi
-cmake --build build/fuzz -j"${JOBS:-2}" ${ONLY:+--target "$ONLY"}
+# Builds are serialised (several engineers may fuzz at once); runs are not.
+mkdir -p build
+(
+    flock 9
+    if [ ! -f build/fuzz/build.ninja ]; then
+        CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLIN_FUZZ=ON
+    fi
+    cmake --build build/fuzz -j"${JOBS:-2}" ${ONLY:+--target "$ONLY"}
+) 9>build/.fuzz-build.lock
 for exe in build/fuzz/fuzz/fuzz_*; do
     [ -x "$exe" ] || continue
     name=$(basename "$exe")
