@@ -3,6 +3,7 @@
 #include "document/FloatingObj.h"
 #include "document/SectionList.h"
 #include "images/ImageCache.h"
+#include "images/ImageLoader.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtTimer.h"
@@ -17,6 +18,7 @@
 #include <QPalette>
 #include <QPrinter>
 #include <algorithm>
+#include <optional>
 
 namespace tavlin {
 
@@ -440,8 +442,49 @@ void TViewer::paintEvent(QPaintEvent*) {
     // Every pixel belongs to the border panel and its children.
 }
 
+// The document's background picture, fetched once per document through the viewer's cache.
+const Bitmap* TViewer::BackgroundPicture() {
+    TSectionList& doc = *document_;
+    if (!settings_.ViewImages || doc.BackgroundName.empty()) {
+        return nullptr;
+    }
+    if (!doc.BackgroundTried) {
+        doc.BackgroundTried = true;
+        int transparency = 0;
+        const ImageFetch fetched = GetImage(*imageCache_, ExpandName(doc.BackgroundName), transparency);
+        const LoadedPicture* picture = fetched.picture();
+        std::optional<Bitmap> bitmap;
+        if (picture && picture->bitmap) {
+            bitmap = *picture->bitmap;
+        } else if (picture && picture->gif) {
+            bitmap = picture->gif->CompositeWithMask();
+        }
+        if (bitmap && !bitmap->isEmpty()) {
+            if (fetched.mask()) {
+                bitmap->mask = *fetched.mask();
+            }
+            doc.BackgroundBitmap = std::make_shared<Bitmap>(std::move(*bitmap));
+        }
+    }
+    return doc.BackgroundBitmap.get();
+}
+
 void TViewer::PaintBackground(Canvas& canvas, const Rect& clip) {
     canvas.fillRect(clip, surfaceColor_ & 0xFFFFFF);
+    const Bitmap* picture = imageCache_ ? BackgroundPicture() : nullptr;
+    if (!picture) {
+        return;
+    }
+    // Tiles start at the document's origin, so they move with the text.
+    const int w = picture->width();
+    const int h = picture->height();
+    const int left = -(HScrollPosition() % w);
+    const int top = -(ScrollPosition() % h);
+    for (int y = top + (clip.top - top) / h * h; y < clip.bottom; y += h) {
+        for (int x = left + (clip.left - left) / w * w; x < clip.right; x += w) {
+            canvas.drawBitmap(*picture, x, y);
+        }
+    }
 }
 
 void TViewer::PaintPanelPaint(QWidget& panel, const QRect& rect) {

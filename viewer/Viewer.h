@@ -25,6 +25,7 @@ namespace tavlin {
 class TSectionList;
 class TStringBitmapList;
 class ImageCanvas;
+class Bitmap;
 class Canvas;
 class TBorderPanel;
 class TPaintPanel;
@@ -285,6 +286,7 @@ private:
     void BackgroundChanged();
     void ShowError(const std::string& message);
     void PaintBackground(Canvas& canvas, const Rect& clip);
+    const Bitmap* BackgroundPicture();
 
     TViewerSettings settings_;
     TBorderPanel* border_ = nullptr;

@@ -258,6 +258,29 @@ TEST_F(ViewerLoad, BorderAndBarParametersChangeOnlyWhenAsked) {
     EXPECT_FALSE(viewer->Document().ShowImages);
 }
 
+TEST_F(ViewerLoad, ABackgroundPictureIsTiledFromTheDocumentOrigin) {
+    // A 10 x 10 tile: red above its sixth row, blue from it down.
+    QImage tile(10, 10, QImage::Format_RGB32);
+    tile.fill(Qt::red);
+    for (int y = 6; y < 10; ++y) {
+        for (int x = 0; x < 10; ++x) {
+            tile.setPixel(x, y, qRgb(0, 0, 255));
+        }
+    }
+    ASSERT_TRUE(tile.save(QString::fromStdString(path("tile.bmp")), "BMP"));
+    viewer->LoadFile(write("page.htm", "<body background=\"tile.bmp\">" + paras(60)));
+    const auto surfacePixel = [this](int x, int y) { return viewer->PaintPanel().grab().toImage().pixel(x, y); };
+    EXPECT_EQ(surfacePixel(350, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(surfacePixel(350, 6), qRgb(0, 0, 255));
+    EXPECT_EQ(surfacePixel(350, 16), qRgb(0, 0, 255));
+    key(Qt::Key_Down); // 16 down: the tiles move up with the text
+    EXPECT_EQ(surfacePixel(350, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(surfacePixel(350, 4), qRgb(255, 0, 0));
+
+    viewer->SetViewImages(false);
+    EXPECT_EQ(surfacePixel(350, 4), qRgb(255, 255, 255)) << "without images, the colour only";
+}
+
 TEST_F(ViewerLoad, PropertiesKeepTheirRangesAndDefaults) {
     TViewer fresh;
     EXPECT_EQ(fresh.width(), 150);
