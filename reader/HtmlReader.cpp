@@ -293,6 +293,11 @@ void THtmlReader::ReadTag() {
         if (length < kMaxTagName) {
             name[length++] = CurUpCh;
         }
+        for (const char c : TakeRun(SIZE_MAX, [](char b) { return isAsciiLetter(b); })) {
+            if (length < kMaxTagName) {
+                name[length++] = upperAscii(c);
+            }
+        }
         Advance();
     }
     CurSym = lookupTag(std::string_view(name, length), endTag);
@@ -325,6 +330,11 @@ bool THtmlReader::ReadAttribute(TAttribute& attribute) {
     while (isUpperLetter(CurUpCh) || CurCh == '-') {
         if (attrName_.size() < kMaxTagName) {
             attrName_ += CurUpCh;
+        }
+        for (const char c : TakeRun(SIZE_MAX, [](char b) { return isAsciiLetter(b) || b == '-'; })) {
+            if (attrName_.size() < kMaxTagName) {
+                attrName_ += upperAscii(c);
+            }
         }
         Advance();
     }

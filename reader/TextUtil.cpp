@@ -106,6 +106,17 @@ bool parseReal(std::string_view s, double& out) {
     if (i != s.size()) {
         return false;
     }
+    // Whole numbers of a few digits, the usual attribute value, without a copy.
+    if (s.size() <= 10 && s.find_first_of(".eE") == std::string_view::npos) {
+        double v = 0;
+        for (const char c : s) {
+            if (isAsciiDigit(c)) {
+                v = v * 10 + (c - '0');
+            }
+        }
+        out = s[0] == '-' ? -v : v;
+        return true;
+    }
     const std::string text(s);
     out = std::strtod(text.c_str(), nullptr);
     return std::isfinite(out);

@@ -38,16 +38,6 @@ void TokenObj::EnsureCapacity(int32_t needed) {
     capacity_ = int32_t(target);
 }
 
-void TokenObj::AddChar(char ch, int32_t pos) {
-    if (count_ >= capacity_) {
-        EnsureCapacity(count_ + 1);
-    }
-    chars_[size_t(count_)] = ch;
-    positions_[size_t(count_)] = pos;
-    ++count_;
-    cacheValid_ = false;
-}
-
 void TokenObj::AddString(std::string_view s, int32_t pos) {
     for (char c : s) {
         AddChar(c, pos);

@@ -17,7 +17,15 @@ public:
     TokenObj(const TokenObj& other);
     TokenObj& operator=(const TokenObj& other);
 
-    void AddChar(char ch, int32_t pos);
+    void AddChar(char ch, int32_t pos) {
+        if (count_ >= capacity_) {
+            EnsureCapacity(count_ + 1);
+        }
+        chars_[size_t(count_)] = ch;
+        positions_[size_t(count_)] = pos;
+        ++count_;
+        cacheValid_ = false;
+    }
     // Appends a run of characters that all carry the same position.
     void AddString(std::string_view s, int32_t pos);
     // Appends a run of characters at consecutive positions from firstPos.

@@ -87,8 +87,7 @@ void THtmlBuilder::Paragraph(const SymSet& terminators) {
 
 void THtmlBuilder::List(const SymSet& terminators) {
     if (!CanNest()) {
-        Next(); // too deep: the list's content goes into the block that holds it
-        return;
+        return; // too deep: the caller skips the tag and the content goes into the block that holds it
     }
     Nest nest(depth_);
     const HtmlSymbol listSym = Sym();
