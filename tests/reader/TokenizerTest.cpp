@@ -363,3 +363,38 @@ TEST(TokenObj, EditsKeepTheCachedTextInStep) {
     t.Clear();
     EXPECT_EQ(t.AsString(), "");
 }
+
+TEST(Tokenizer, HugeInputsStayLinear) {
+    // A 10 MB attribute value, quoted and bare, arrives whole.
+    const std::string value(10 * 1024 * 1024, 'v');
+    for (const std::string& html : {"<IMG ALT=\"" + value + "\">x", "<IMG ALT=" + value + ">x"}) {
+        THtmlReader r;
+        r.UseSource(html);
+        r.Advance();
+        r.NextToken();
+        ASSERT_EQ(r.CurSym, tagIMG);
+        EXPECT_EQ(r.Attributes.FindAttribute(attrALT)->Text.size(), value.size());
+        EXPECT_EQ(r.Attributes.FindAttribute(attrALT)->NumValue, 0);
+        r.NextToken();
+        EXPECT_EQ(r.Token.AsString(), "x");
+    }
+    // 4 MB of '<': one text token each, in one pass.
+    const std::string brackets(4 * 1024 * 1024, '<');
+    THtmlReader r;
+    r.UseSource(brackets);
+    r.Advance();
+    size_t tokens = 0;
+    for (r.NextToken(); r.CurSym != symEof; r.NextToken()) {
+        ++tokens;
+    }
+    EXPECT_EQ(tokens, brackets.size());
+    EXPECT_LE(r.Token.Capacity(), TokenObj::kInitialCapacity);
+    // An end tag that never closes swallows the rest without looking back.
+    const std::string endTag = "</" + std::string(1 << 20, 'x') + " " + std::string(1 << 20, '"');
+    r.UseSource(endTag);
+    r.Advance();
+    r.NextToken();
+    EXPECT_EQ(r.CurSym, symUnknownTag);
+    r.NextToken();
+    EXPECT_EQ(r.CurSym, symEof);
+}
