@@ -44,7 +44,8 @@ double bestOf(int runs, const std::function<void()>& work) {
 
 // A bookmark file as browsers export it: folders of 100 entries, every fifth with a description.
 std::string bookmarkFile(int entries) {
-    std::string text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n";
+    std::string text =
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n";
     for (int i = 0; i < entries; ++i) {
         if (i % 100 == 0) {
             if (i > 0) {
@@ -66,7 +67,8 @@ std::string makeListing(const QTemporaryDir& dir, int entries) {
     const std::string source = dir.filePath(QString("bookmarks-%1.htm").arg(entries)).toStdString();
     const std::string listing = dir.filePath(QString("listing-%1.htm").arg(entries)).toStdString();
     std::ofstream(source, std::ios::binary) << bookmarkFile(entries);
-    if (tavlin::Convert(source, listing, 0, "Tavlin Listing", "<B>", "</B>") != tavlin::ConvertStatus::Written) {
+    if (tavlin::Convert(source, listing, 0, "Tavlin Listing", "<B>", "</B>") !=
+        tavlin::ConvertStatus::Written) {
         std::fprintf(stderr, "bench_viewer: the converter wrote no listing\n");
         std::exit(1);
     }
@@ -138,7 +140,8 @@ void runSize(const QTemporaryDir& dir, int entries) {
     const double controlLoad = bestOf(3, [&] { control.LoadFile(listing); });
     std::printf("  the window control's LoadFile (read, lay out, arrange bars): %.1f ms\n", controlLoad);
 
-    const int tops[] = {0, std::max(ourHeight / 2 - kScreenHeight / 2, 0), std::max(ourHeight - kScreenHeight, 0)};
+    const int tops[] = {0, std::max(ourHeight / 2 - kScreenHeight / 2, 0),
+                        std::max(ourHeight - kScreenHeight, 0)};
     const int qtTops[] = {0, std::max(int(qtHeight) / 2 - kScreenHeight / 2, 0),
                           std::max(int(qtHeight) - kScreenHeight, 0)};
     const char* names[] = {"top", "middle", "end"};

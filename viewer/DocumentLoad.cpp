@@ -21,7 +21,9 @@ TParseOptions parseOptions(const TLoadHooks& hooks) {
     return options;
 }
 
-TLoadResult loadResult(const TParseResult& parsed) { return {parsed.DocTitle, parsed.BaseUrl, parsed.BaseTarget}; }
+TLoadResult loadResult(const TParseResult& parsed) {
+    return {parsed.DocTitle, parsed.BaseUrl, parsed.BaseTarget};
+}
 
 } // namespace
 
@@ -29,7 +31,8 @@ TLoadResult ReadHtmlFile(TSectionList& document, const std::string& path, const 
     return loadResult(ParseHtmlFromFile(document, path, parseOptions(hooks)));
 }
 
-TLoadResult ReadHtmlLines(TSectionList& document, const std::vector<std::string>& lines, const TLoadHooks& hooks) {
+TLoadResult ReadHtmlLines(TSectionList& document, const std::vector<std::string>& lines,
+                          const TLoadHooks& hooks) {
     return loadResult(ParseHtmlFromStrings(document, lines, parseOptions(hooks)));
 }
 

@@ -33,7 +33,9 @@ void THeadlessView::LoadFile(const std::string& name) {
     InitDocument(*document_, settings_);
     fileName_ = FullPath(fileName);
     TLoadHooks hooks;
-    hooks.ExpandName = [this](const std::string& link) { return ExpandName(link, TNameContext{{}, {}, fileName_}); };
+    hooks.ExpandName = [this](const std::string& link) {
+        return ExpandName(link, TNameContext{{}, {}, fileName_});
+    };
     hooks.MarginWidth = settings_.MarginWidth;
     hooks.MarginHeight = settings_.MarginHeight;
     loaded_ = ReadHtmlFile(*document_, fileName_, hooks);
@@ -65,7 +67,9 @@ int THeadlessView::Layout(int width, int height) {
     return docHeight_;
 }
 
-Color THeadlessView::Background() const { return document_->Background & 0xFFFFFF; }
+Color THeadlessView::Background() const {
+    return document_->Background & 0xFFFFFF;
+}
 
 void THeadlessView::PaintBand(Canvas& canvas, int width, int height, int top) {
     document_->SetYOffset(top);

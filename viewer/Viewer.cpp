@@ -24,7 +24,9 @@ namespace tavlin {
 
 namespace {
 
-Color toColor(const QColor& c) { return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())); }
+Color toColor(const QColor& c) {
+    return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()));
+}
 
 constexpr int kMaxDocWidth = 6000;
 constexpr int kHScrollSmallChange = 15;
@@ -181,9 +183,13 @@ void TViewer::FinishLoad(const TLoadResult& result) {
     LayoutView();
 }
 
-void TViewer::LoadFile(const std::string& name) { LoadDocument(name, HTMLType); }
+void TViewer::LoadFile(const std::string& name) {
+    LoadDocument(name, HTMLType);
+}
 
-void TViewer::LoadImageFile(const std::string& name) { LoadDocument(name, ImgType); }
+void TViewer::LoadImageFile(const std::string& name) {
+    LoadDocument(name, ImgType);
+}
 
 void TViewer::LoadDocument(const std::string& name, int kind) {
     if (processing_ || name.empty()) {
@@ -195,7 +201,8 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
         WaitCursor wait;
         const size_t hash = name.find('#');
         const std::string fileName = name.substr(0, hash);
-        const std::string anchor = hash == std::string::npos ? std::string() : name.substr(hash + 1, kMaxAnchorLength);
+        const std::string anchor =
+            hash == std::string::npos ? std::string() : name.substr(hash + 1, kMaxAnchorLength);
         refreshDelay_ = 0;
         refreshURL_.clear();
         ProcessingScope scope(*this);
@@ -207,9 +214,9 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
         fileKind_ = kind;
         FireSoundRequest("", 0);
         const TLoadHooks hooks = LoadHooks();
-        const TLoadResult result = kind == ImgType
-                                       ? ReadHtmlString(*document_, "<img src=\"" + currentFileName_ + "\">", hooks)
-                                       : ReadHtmlFile(*document_, currentFileName_, hooks);
+        const TLoadResult result =
+            kind == ImgType ? ReadHtmlString(*document_, "<img src=\"" + currentFileName_ + "\">", hooks)
+                            : ReadHtmlFile(*document_, currentFileName_, hooks);
         FinishLoad(result);
         MarkLinksVisited(visited_);
         positioned = !anchor.empty() && PositionTo(anchor);
@@ -315,10 +322,11 @@ void TViewer::ArrangeBars() {
     if (!vertical) {
         hShows = scrollBars_ == TScrollStyle::ssHorizontal && W < docWidth_;
     } else {
-        vNeeded = docHeight_ >= H - 2 ||
-                  (scrollBars_ == TScrollStyle::ssBoth && docHeight_ >= H - barSize_ - 2 && W - barSize_ < docWidth_);
+        vNeeded = docHeight_ >= H - 2 || (scrollBars_ == TScrollStyle::ssBoth &&
+                                          docHeight_ >= H - barSize_ - 2 && W - barSize_ < docWidth_);
         vShows = vNeeded || showVScroll;
-        hShows = scrollBars_ == TScrollStyle::ssBoth && (W < docWidth_ || (vShows && W - barSize_ < docWidth_));
+        hShows =
+            scrollBars_ == TScrollStyle::ssBoth && (W < docWidth_ || (vShows && W - barSize_ < docWidth_));
     }
     const int w = vShows ? W - barSize_ : W;
     const int surfaceW = std::max(w - 2 * b, 0);
@@ -337,13 +345,21 @@ void TViewer::ArrangeBars() {
     vBar_->SetParams(0, docHeight_, surfaceH + 1, vBar_->Position());
 }
 
-int TViewer::MaxVScroll() const { return std::max(docHeight_ - paintPanel_->height(), 0); }
+int TViewer::MaxVScroll() const {
+    return std::max(docHeight_ - paintPanel_->height(), 0);
+}
 
-int TViewer::MaxHScroll() const { return std::max(docWidth_ - paintPanel_->width(), 0); }
+int TViewer::MaxHScroll() const {
+    return std::max(docWidth_ - paintPanel_->width(), 0);
+}
 
-int TViewer::ScrollPosition() const { return vBar_->Position(); }
+int TViewer::ScrollPosition() const {
+    return vBar_->Position();
+}
 
-int TViewer::HScrollPosition() const { return hBar_->value(); }
+int TViewer::HScrollPosition() const {
+    return hBar_->value();
+}
 
 void TViewer::SetHScrollPosition(int x) {
     const int clamped = std::clamp(x, 0, MaxHScroll());
@@ -370,7 +386,9 @@ void TViewer::VScrollBarMoved(int position) {
     SetVScroll(std::clamp(position, 0, MaxVScroll()), true);
 }
 
-void TViewer::ScrollTo(int y) { SetVScroll(std::clamp(y, 0, MaxVScroll()), false); }
+void TViewer::ScrollTo(int y) {
+    SetVScroll(std::clamp(y, 0, MaxVScroll()), false);
+}
 
 void TViewer::ResetScroll() {
     SetVScroll(0, false);
@@ -434,7 +452,8 @@ void TViewer::keyPressEvent(QKeyEvent* event) {
 // --- Painting ---------------------------------------------------------------------------------------
 
 void TViewer::UpdateBorder() {
-    const bool shown = (borderStyle_ == TBorderStyle::htFocused && hasFocus()) || borderStyle_ == TBorderStyle::htSingle;
+    const bool shown =
+        (borderStyle_ == TBorderStyle::htFocused && hasFocus()) || borderStyle_ == TBorderStyle::htSingle;
     border_->SetBorderShown(shown && borderStyle_ != TBorderStyle::htNone);
 }
 
@@ -515,7 +534,8 @@ void TViewer::ShowError(const std::string& message) {
     if (OnError) {
         OnError(this, message);
     } else {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromLocal8Bit(message.c_str()));
+        QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                              QString::fromLocal8Bit(message.c_str()));
     }
 }
 
@@ -550,7 +570,9 @@ void TViewer::SetDefPreFontName(const std::string& name) {
     }
 }
 
-void TViewer::SetDefFontSize(int size) { settings_.DefFontSize = std::max(size, 6); }
+void TViewer::SetDefFontSize(int size) {
+    settings_.DefFontSize = std::max(size, 6);
+}
 
 void TViewer::SetVisitedMaxCount(int n) {
     visitedMaxCount_ = std::max(n, 0);

@@ -57,8 +57,8 @@ using TErrorEvent = std::function<void(TViewer* sender, const std::string& messa
 
 // What a right click found.
 struct TRightClickParameters {
-    QPoint Point;        // in the drawing surface
-    std::string URL;     // the link under the point, if any
+    QPoint Point;    // in the drawing surface
+    std::string URL; // the link under the point, if any
     std::string Target;
     std::string ClickWord;
 };
@@ -325,9 +325,9 @@ private:
     std::string coveredTarget_;
     bool middleScrollMode_ = false;
     int middleScrollY_ = 0;
-    bool leftDragging_ = false;  // the left button went down in the document and is held
+    bool leftDragging_ = false; // the left button went down in the document and is held
     bool linkClicked_ = false;
-    QPoint lastMouse_;           // in the drawing surface
+    QPoint lastMouse_; // in the drawing surface
     bool panelHasMouse_ = false;
     int cursorNumber_ = 0;
 

@@ -32,7 +32,7 @@ QCursor linkHand() {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath hand;
-    hand.addRoundedRect(QRectF(10, 1, 5, 16), 2.5, 2.5);   // index finger
+    hand.addRoundedRect(QRectF(10, 1, 5, 16), 2.5, 2.5);    // index finger
     hand.addRoundedRect(QRectF(14.5, 9, 4.5, 9), 2.2, 2.2); // middle finger
     hand.addRoundedRect(QRectF(18.5, 10, 4.5, 9), 2.2, 2.2);
     hand.addRoundedRect(QRectF(22.5, 11.5, 4, 8), 2, 2);

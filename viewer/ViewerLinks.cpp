@@ -160,7 +160,8 @@ void TViewer::AddToHistory(const OldDocument& old) {
         history_.erase(history_.begin(), history_.begin() + historyIndex_);
     }
     historyIndex_ = 0;
-    history_.insert(history_.begin(), THistoryEntry{currentFileName_, documentTitle_, PositionObj{now, fileKind_}});
+    history_.insert(history_.begin(),
+                    THistoryEntry{currentFileName_, documentTitle_, PositionObj{now, fileKind_}});
     if (history_.size() > size_t(historyMaxCount_)) {
         history_.resize(size_t(historyMaxCount_));
     }

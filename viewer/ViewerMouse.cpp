@@ -291,7 +291,9 @@ void TViewer::ExtendSelection(const QPoint& panelPoint) {
     caretPos_ = position;
 }
 
-void TViewer::PanelMouseLeft() { panelHasMouse_ = false; }
+void TViewer::PanelMouseLeft() {
+    panelHasMouse_ = false;
+}
 
 void TViewer::PanelWheel(QWheelEvent& event) {
     // Three lines of the bar's small change for each notch of the wheel.
@@ -312,7 +314,9 @@ void TViewer::HoverTimerTick() {
 
 // --- Auto-scrolling ----------------------------------------------------------------------------------
 
-bool TViewer::AutoScrolling() const { return autoScrollTimer_.isActive(); }
+bool TViewer::AutoScrolling() const {
+    return autoScrollTimer_.isActive();
+}
 
 void TViewer::StartAutoScroll() {
     if (autoScrollTimer_.isActive()) {

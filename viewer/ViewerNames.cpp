@@ -11,10 +11,14 @@ namespace tavlin {
 
 namespace {
 
-bool isAbsolute(std::string_view path) { return !path.empty() && path[0] == '/'; }
+bool isAbsolute(std::string_view path) {
+    return !path.empty() && path[0] == '/';
+}
 
 // True when `converted` lost a "file://" prefix that `original` had.
-bool cameFromFileAddress(std::string_view original) { return containsNoCase(original, "file://"); }
+bool cameFromFileAddress(std::string_view original) {
+    return containsNoCase(original, "file://");
+}
 
 std::string workingDirectory() {
     std::error_code error;
@@ -96,8 +100,8 @@ std::string ExpandName(std::string_view name, const TNameContext& context) {
 bool IsWebAddress(std::string_view address) {
     const std::string_view s = trimView(address);
     size_t i = 0;
-    while (i < s.size() && (isAsciiLetter(s[i]) || (i > 0 && (isAsciiDigit(s[i]) || s[i] == '+' || s[i] == '-' ||
-                                                               s[i] == '.')))) {
+    while (i < s.size() && (isAsciiLetter(s[i]) ||
+                            (i > 0 && (isAsciiDigit(s[i]) || s[i] == '+' || s[i] == '-' || s[i] == '.')))) {
         ++i;
     }
     // One letter before ':' is a drive, not a scheme.
@@ -125,7 +129,8 @@ TLinkKind LinkKindOf(std::string_view path) {
     return TLinkKind::Other;
 }
 
-bool ParseMetaRefresh(std::string_view httpEquiv, std::string_view content, int& delay, std::string& address) {
+bool ParseMetaRefresh(std::string_view httpEquiv, std::string_view content, int& delay,
+                      std::string& address) {
     if (!equalsNoCase(trimView(httpEquiv), "refresh")) {
         return false;
     }

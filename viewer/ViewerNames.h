@@ -44,7 +44,11 @@ using TPackedPosition = int64_t;
 inline TPackedPosition PackPosition(int markIndex, int offset) {
     return (TPackedPosition(markIndex) + 1) * 65536 + (offset & 0xFFFF);
 }
-inline int PackedMarkIndex(TPackedPosition p) { return int(p / 65536) - 1; } // -1: a plain offset
-inline int PackedOffset(TPackedPosition p) { return int(p % 65536); }
+inline int PackedMarkIndex(TPackedPosition p) {
+    return int(p / 65536) - 1;
+} // -1: a plain offset
+inline int PackedOffset(TPackedPosition p) {
+    return int(p % 65536);
+}
 
 } // namespace tavlin

@@ -35,15 +35,30 @@ TPaintPanel::TPaintPanel(QWidget* parent, TViewer& viewer) : QWidget(parent), vi
     setMouseTracking(true);
 }
 
-void TPaintPanel::paintEvent(QPaintEvent* event) { viewer_.PaintPanelPaint(*this, event->rect()); }
-void TPaintPanel::mousePressEvent(QMouseEvent* event) { viewer_.PanelMouseDown(*event); }
-void TPaintPanel::mouseMoveEvent(QMouseEvent* event) { viewer_.PanelMouseMove(*event); }
-void TPaintPanel::mouseReleaseEvent(QMouseEvent* event) { viewer_.PanelMouseUp(*event); }
-void TPaintPanel::mouseDoubleClickEvent(QMouseEvent* event) { viewer_.PanelDoubleClick(*event); }
-void TPaintPanel::leaveEvent(QEvent*) { viewer_.PanelMouseLeft(); }
-void TPaintPanel::wheelEvent(QWheelEvent* event) { viewer_.PanelWheel(*event); }
+void TPaintPanel::paintEvent(QPaintEvent* event) {
+    viewer_.PaintPanelPaint(*this, event->rect());
+}
+void TPaintPanel::mousePressEvent(QMouseEvent* event) {
+    viewer_.PanelMouseDown(*event);
+}
+void TPaintPanel::mouseMoveEvent(QMouseEvent* event) {
+    viewer_.PanelMouseMove(*event);
+}
+void TPaintPanel::mouseReleaseEvent(QMouseEvent* event) {
+    viewer_.PanelMouseUp(*event);
+}
+void TPaintPanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    viewer_.PanelDoubleClick(*event);
+}
+void TPaintPanel::leaveEvent(QEvent*) {
+    viewer_.PanelMouseLeft();
+}
+void TPaintPanel::wheelEvent(QWheelEvent* event) {
+    viewer_.PanelWheel(*event);
+}
 
-T32ScrollBar::T32ScrollBar(QWidget* parent, TViewer& viewer) : QScrollBar(Qt::Vertical, parent), viewer_(viewer) {
+T32ScrollBar::T32ScrollBar(QWidget* parent, TViewer& viewer)
+    : QScrollBar(Qt::Vertical, parent), viewer_(viewer) {
     setFocusPolicy(Qt::NoFocus);
     setSingleStep(kSmallChange);
     setRange(0, 0);

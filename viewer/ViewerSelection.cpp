@@ -19,7 +19,9 @@ void TViewer::SetSelectionStart(int n) {
     paintPanel_->update();
 }
 
-int TViewer::SelectionStart() const { return document_->SelStart; }
+int TViewer::SelectionStart() const {
+    return document_->SelStart;
+}
 
 int TViewer::SelectionLength() const {
     const int start = document_->SelStart;

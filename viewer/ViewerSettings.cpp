@@ -21,11 +21,11 @@ void InitDocument(TSectionList& document, const TViewerSettings& settings) {
     document.ShowImages = settings.ViewImages;
     document.PrintBackgrounds = (settings.htOptions & htPrintTableBackground) != 0;
     document.ShowCaret = (settings.htOptions & htShowDummyCaret) != 0;
-    document.SetDefaults(settings.DefFontName, settings.DefPreFontName, settings.MarginWidth, settings.MarginHeight,
-                         settings.CharSet, (settings.htOptions & htNoLinkUnderline) == 0,
-                         (settings.htOptions & htOverLinksActive) != 0, settings.DefBackground,
-                         settings.DefOverLinkColor, settings.DefVisitedLinkColor, settings.DefHotSpotColor,
-                         settings.DefFontColor, settings.DefFontSize);
+    document.SetDefaults(
+        settings.DefFontName, settings.DefPreFontName, settings.MarginWidth, settings.MarginHeight,
+        settings.CharSet, (settings.htOptions & htNoLinkUnderline) == 0,
+        (settings.htOptions & htOverLinksActive) != 0, settings.DefBackground, settings.DefOverLinkColor,
+        settings.DefVisitedLinkColor, settings.DefHotSpotColor, settings.DefFontColor, settings.DefFontSize);
 }
 
 } // namespace tavlin

@@ -32,9 +32,10 @@ struct RenderOptions {
 };
 
 int printRenderUsage(std::FILE* out) {
-    std::fprintf(out, "usage: tavlin render FILE [--width N] [--height N|--full] -o OUT.png\n\n"
-                      "Lays FILE out N pixels wide (default %d) as the main window's viewer shows it and\n"
-                      "paints the top of it, N pixels high (default %d), or the whole document with --full.\n",
+    std::fprintf(out,
+                 "usage: tavlin render FILE [--width N] [--height N|--full] -o OUT.png\n\n"
+                 "Lays FILE out N pixels wide (default %d) as the main window's viewer shows it and\n"
+                 "paints the top of it, N pixels high (default %d), or the whole document with --full.\n",
                  kDefaultWidth, kDefaultHeight);
     return out == stdout ? 0 : 2;
 }
@@ -56,8 +57,8 @@ bool parseArguments(int argc, char** argv, RenderOptions& options) {
         if ((arg == "--width" || arg == "--height") && hasValue) {
             const std::optional<int> size = parseSize(argv[++i]);
             if (!size) {
-                std::fprintf(stderr, "tavlin render: %s wants a number from 1 to %d, not \"%s\"\n", argv[i - 1],
-                             kMaxSize, argv[i]);
+                std::fprintf(stderr, "tavlin render: %s wants a number from 1 to %d, not \"%s\"\n",
+                             argv[i - 1], kMaxSize, argv[i]);
                 return false;
             }
             (arg == "--width" ? options.width : options.height) = *size;

@@ -42,8 +42,9 @@ double differingShare(const QImage& a, const QImage& b) {
         const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
         for (int col = 0; col < x.width(); ++col) {
-            const int d = std::max({std::abs(qRed(p[col]) - qRed(q[col])), std::abs(qGreen(p[col]) - qGreen(q[col])),
-                                    std::abs(qBlue(p[col]) - qBlue(q[col]))});
+            const int d =
+                std::max({std::abs(qRed(p[col]) - qRed(q[col])), std::abs(qGreen(p[col]) - qGreen(q[col])),
+                          std::abs(qBlue(p[col]) - qBlue(q[col]))});
             differing += d > 48 ? 1 : 0;
         }
     }
@@ -95,7 +96,8 @@ protected:
 };
 
 TEST_F(RenderPicture, TheExampleListingAt600Pixels) {
-    const Rendered r = render({kRenderData + "example_listing.htm", "--width", "600", "--full"}, out("l.png"));
+    const Rendered r =
+        render({kRenderData + "example_listing.htm", "--width", "600", "--full"}, out("l.png"));
     ASSERT_EQ(r.status, 0) << r.errors.toStdString();
     ASSERT_EQ(r.image.width(), 600);
     // White like the window's viewer; the centred title; the address in the link colour.
@@ -103,7 +105,8 @@ TEST_F(RenderPicture, TheExampleListingAt600Pixels) {
     const auto [left, right] = inkRange(r.image, 0, 60, qRgb(255, 255, 255));
     ASSERT_LT(left, right);
     EXPECT_NEAR((left + right) / 2, 300, 3) << "\"My Links\" stands in the middle";
-    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.blue() > 150 && c.red() < 80 && c.green() < 80; }), 50);
+    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.blue() > 150 && c.red() < 80 && c.green() < 80; }),
+              50);
     expectMatchesReference(r.image, "example_listing.png");
 }
 
@@ -111,15 +114,18 @@ TEST_F(RenderPicture, HeadingsListsPreFontsAndColours) {
     const Rendered r = render({kRenderData + "styles.htm", "--width", "600", "--full"}, out("s.png"));
     ASSERT_EQ(r.status, 0) << r.errors.toStdString();
     EXPECT_EQ(r.image.pixel(0, 0), qRgb(0xFF, 0xFF, 0xF0)) << "the body's own background";
-    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.red() > 150 && c.green() < 60 && c.blue() < 60; }), 30)
+    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.red() > 150 && c.green() < 60 && c.blue() < 60; }),
+              30)
         << "red text";
-    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.green() > 90 && c.red() < 60 && c.blue() > 90; }), 30)
+    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.green() > 90 && c.red() < 60 && c.blue() > 90; }),
+              30)
         << "teal text";
     expectMatchesReference(r.image, "styles.png");
 }
 
 TEST_F(RenderPicture, HeightWidthAndFailures) {
-    const Rendered top = render({kRenderData + "styles.htm", "--width", "320", "--height", "100"}, out("t.png"));
+    const Rendered top =
+        render({kRenderData + "styles.htm", "--width", "320", "--height", "100"}, out("t.png"));
     ASSERT_EQ(top.status, 0) << top.errors.toStdString();
     EXPECT_EQ(top.image.size(), QSize(320, 100));
 

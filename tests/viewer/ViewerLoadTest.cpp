@@ -72,7 +72,8 @@ TEST_F(ViewerLoad, LoadLinesAndClearDocument) {
     EXPECT_EQ(viewer->DocHeight(), 0);
     EXPECT_EQ(viewer->Document().Count(), 0);
 
-    viewer->LoadLines({"<title>Help</title>", "<h1>Where are my bookmarks?</h1>", "<p>In the profile folder."});
+    viewer->LoadLines(
+        {"<title>Help</title>", "<h1>Where are my bookmarks?</h1>", "<p>In the profile folder."});
     EXPECT_EQ(viewer->CurrentFileName(), "");
     EXPECT_EQ(viewer->DocumentTitle(), "Help");
     EXPECT_GT(viewer->DocHeight(), 20);
@@ -211,7 +212,8 @@ TEST_F(ViewerLoad, MetaRefreshIsReportedAfterTheLoad) {
         url = u;
         processingDuringEvent = v->Processing();
     };
-    viewer->LoadFile(write("r.htm", "<head><meta http-equiv=\"Refresh\" content=\"7; URL=next.htm\"></head><p>x"));
+    viewer->LoadFile(
+        write("r.htm", "<head><meta http-equiv=\"Refresh\" content=\"7; URL=next.htm\"></head><p>x"));
     EXPECT_EQ(delay, 7);
     EXPECT_EQ(url, "next.htm");
     EXPECT_FALSE(processingDuringEvent);
@@ -269,7 +271,9 @@ TEST_F(ViewerLoad, ABackgroundPictureIsTiledFromTheDocumentOrigin) {
     }
     ASSERT_TRUE(tile.save(QString::fromStdString(path("tile.bmp")), "BMP"));
     viewer->LoadFile(write("page.htm", "<body background=\"tile.bmp\">" + paras(60)));
-    const auto surfacePixel = [this](int x, int y) { return viewer->PaintPanel().grab().toImage().pixel(x, y); };
+    const auto surfacePixel = [this](int x, int y) {
+        return viewer->PaintPanel().grab().toImage().pixel(x, y);
+    };
     EXPECT_EQ(surfacePixel(350, 0), qRgb(255, 0, 0));
     EXPECT_EQ(surfacePixel(350, 6), qRgb(0, 0, 255));
     EXPECT_EQ(surfacePixel(350, 16), qRgb(0, 0, 255));

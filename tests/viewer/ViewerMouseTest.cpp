@@ -56,8 +56,8 @@ TEST_F(ViewerLinks, ClickingALocalLinkLoadsItAndMarksItVisited) {
 }
 
 TEST_F(ViewerLinks, AWebAddressDoesNothing) {
-    const std::string page =
-        write("page.htm", "<a href=\"http://www.example.com/\">Example</a> <a href=\"https://e.org/a.html\">B</a>");
+    const std::string page = write(
+        "page.htm", "<a href=\"http://www.example.com/\">Example</a> <a href=\"https://e.org/a.html\">B</a>");
     int clicks = 0;
     viewer->OnHotSpotClick = [&](TViewer*, const std::string&, bool&) { ++clicks; };
     viewer->LoadFile(page);
@@ -84,8 +84,9 @@ TEST_F(ViewerLinks, AHandledClickIsLeftToTheHostAndABrokenLinkIsShown) {
 }
 
 TEST_F(ViewerLinks, HistoryOnlyWhenItsLengthAllows) {
-    const std::string page = write("page.htm", "<body><a href=\"#end\">To the end</a>" + paras(80) +
-                                                   "<p><a name=\"end\">The end</a> <a href=\"two.htm\">Two</a>");
+    const std::string page =
+        write("page.htm", "<body><a href=\"#end\">To the end</a>" + paras(80) +
+                              "<p><a name=\"end\">The end</a> <a href=\"two.htm\">Two</a>");
     write("two.htm", "<p>two");
     int changes = 0;
     viewer->OnHistoryChange = [&](TViewer*) { ++changes; };
@@ -114,7 +115,8 @@ TEST_F(ViewerLinks, VisitedListKeepsItsLengthAndOrder) {
     viewer->MarkVisited("/x/1.htm");
     viewer->MarkVisited("/x/2.htm");
     viewer->MarkVisited("/X/1.HTM");
-    EXPECT_EQ(viewer->VisitedList(), (std::vector<std::string>{"/x/1.htm", "/x/2.htm"})) << "moved to the front";
+    EXPECT_EQ(viewer->VisitedList(), (std::vector<std::string>{"/x/1.htm", "/x/2.htm"}))
+        << "moved to the front";
     viewer->MarkVisited(path("A.HTM"));
     EXPECT_EQ(viewer->VisitedList().size(), 2u);
     EXPECT_TRUE(anyLinkVisited(*viewer)) << "a link is matched without regard to case";

@@ -28,7 +28,9 @@ protected:
     }
     void TearDown() override { viewer.reset(); }
 
-    std::string path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string path(const std::string& name) const {
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
+    }
 
     std::string write(const std::string& name, const std::string& html) const {
         const std::string file = path(name);
@@ -52,12 +54,17 @@ protected:
     QWidget& surface() { return viewer->PaintPanel(); }
 
     void mouse(QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(at), QPointF(surface().mapToGlobal(at)), button, held, Qt::NoModifier);
+        QMouseEvent event(type, QPointF(at), QPointF(surface().mapToGlobal(at)), button, held,
+                          Qt::NoModifier);
         QApplication::sendEvent(&surface(), &event);
     }
     void press(Qt::MouseButton button, QPoint at) { mouse(QEvent::MouseButtonPress, button, at, button); }
-    void release(Qt::MouseButton button, QPoint at) { mouse(QEvent::MouseButtonRelease, button, at, Qt::NoButton); }
-    void move(QPoint at, Qt::MouseButtons held = Qt::NoButton) { mouse(QEvent::MouseMove, Qt::NoButton, at, held); }
+    void release(Qt::MouseButton button, QPoint at) {
+        mouse(QEvent::MouseButtonRelease, button, at, Qt::NoButton);
+    }
+    void move(QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+        mouse(QEvent::MouseMove, Qt::NoButton, at, held);
+    }
     void click(QPoint at) {
         press(Qt::LeftButton, at);
         release(Qt::LeftButton, at);
