@@ -129,7 +129,11 @@ std::string failureMessage(ConvertStatus status, const ConvertOptions& options,
                "extension): no listing written";
     }
     case ConvertStatus::OutputIsSource:
-        return "the output " + options.output + " is the source itself (or lies inside it): nothing written";
+        if (isBookmarkFilePath(options.source)) {
+            return "the output " + options.output + " is the source file itself: nothing written";
+        }
+        return "the output " + options.output + " lies in the source folder " + options.source +
+               ": nothing written";
     case ConvertStatus::OutputNotWritten:
         return "cannot write the listing to " + options.output;
     }
