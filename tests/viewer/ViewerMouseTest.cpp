@@ -188,6 +188,40 @@ TEST_F(ViewerMouse, MiddleClickScrollsUntilReleasedAway) {
     EXPECT_FALSE(viewer->MiddleScrollMode());
 }
 
+TEST_F(ViewerMouse, DraggingPastTheEdgeScrollsAndSelects) {
+    viewer->LoadFile(write("long.htm", paragraphs(200)));
+    const int height = viewer->PaintPanel().height();
+    press(Qt::LeftButton, QPoint(20, 30));
+    ASSERT_GE(viewer->DragAnchor(), 0);
+    move(QPoint(20, height + 5), Qt::LeftButton);
+    EXPECT_TRUE(viewer->AutoScrolling());
+    viewer->AutoScrollStep();
+    EXPECT_EQ(viewer->ScrollPosition(), 16) << "one line a step just below the surface";
+    move(QPoint(20, height + 40), Qt::LeftButton);
+    viewer->AutoScrollStep();
+    EXPECT_EQ(viewer->ScrollPosition(), 16 + 8 * 16) << "eight lines a step further away";
+    EXPECT_GT(viewer->Document().SelEnd, viewer->DragAnchor()) << "the selection follows";
+    release(Qt::LeftButton, QPoint(20, height + 40));
+    EXPECT_FALSE(viewer->AutoScrolling());
+}
+
+TEST_F(ViewerMouse, ARightClickReportsTheLinkAndTheWord) {
+    viewer->LoadFile(write("page.htm", "<a href=\"x.htm\">Linked words</a> plain"));
+    TRightClickParameters seen;
+    int calls = 0;
+    viewer->OnRightClick = [&](TViewer*, const TRightClickParameters& parameters) {
+        seen = parameters;
+        ++calls;
+    };
+    press(Qt::RightButton, kFirstLink);
+    release(Qt::RightButton, kFirstLink);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(seen.URL, "x.htm");
+    EXPECT_EQ(seen.ClickWord, "Linked");
+    EXPECT_EQ(seen.Point, kFirstLink);
+    EXPECT_EQ(viewer->CurrentFileName(), path("page.htm")) << "a right click follows nothing";
+}
+
 TEST_F(ViewerMouse, DraggingSelectsAndADoubleClickTakesAWord) {
     viewer->LoadFile(write("page.htm", "Alpha beta gamma delta"));
     press(Qt::LeftButton, QPoint(12, 9));
