@@ -22,6 +22,9 @@ bool IsSentinel(int32_t v) { return v == NotSet || v == AutoValue || v == AutoRe
 
 int ClampLength(int32_t v) { return IsSentinel(v) ? v : std::clamp(v, -kMaxLength, kMaxLength); }
 
+// The layout pass blocks measure their widths in; a body starts a new one.
+thread_local unsigned gLayoutPass = 1;
+
 // Equal box styles share one array: a listing holds thousands of identical items.
 std::shared_ptr<const TVMarginArray> SharedVariants(TVMarginArray v) {
     thread_local std::array<std::weak_ptr<const TVMarginArray>, 4> recent;
@@ -277,6 +280,11 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
 }
 
 void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
+    if (measuredPass_ == gLayoutPass) {
+        minWidth = measuredMin_;
+        maxWidth = measuredMax_;
+        return;
+    }
     int minContent = 0;
     int maxContent = 0;
     Content->MeasureWidths(canvas, minContent, maxContent);
@@ -291,6 +299,9 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     const int boxWidth = value(piWidth);
     minWidth = extras + std::max(minContent, boxWidth);
     maxWidth = boxWidth < 1 ? extras + std::max(maxContent, boxWidth) : minWidth;
+    measuredMin_ = minWidth;
+    measuredMax_ = maxWidth;
+    measuredPass_ = gLayoutPass;
 }
 
 // ---- layout ----
@@ -603,6 +614,7 @@ std::unique_ptr<TSectionBase> TBodyBlock::CloneFor(TSectionList& document) const
 
 int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                         IndentManager& floats, int& maxWidth, int& counter) {
+    ++gLayoutPass; // widths measured in an earlier layout may have changed (pictures arrive)
     ArrangeY = y;
     FirstPos = counter;
     ClearAddon = 0;

@@ -127,8 +127,13 @@ protected:
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
 
 private:
-    void SettleVerticalMargins(const TProperties& props);
     void CollapseTopMargin(bool topIsDefault);
+
+    // Widths measured in the current layout pass: a block's ancestors measure it before it
+    // measures itself, so without this a deep document would be measured once per level.
+    int measuredMin_ = 0;
+    int measuredMax_ = 0;
+    unsigned measuredPass_ = 0;
 };
 
 // The block of the document's body: its margins are the page margins, and it paints no

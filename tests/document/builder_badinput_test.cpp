@@ -1,0 +1,127 @@
+// Input that must neither crash the builder nor make it slow or hungry: deep nesting, piles of
+// unclosed tags, huge preformatted text, random bytes. Each document is also laid out and painted.
+#include "reader/builder/Builder.h"
+#include "tests/document/BuilderTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+namespace tavlin::test {
+namespace {
+
+std::string Repeat(std::string_view piece, size_t count) {
+    std::string out;
+    out.reserve(piece.size() * count);
+    for (size_t i = 0; i < count; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
+// How deep the blocks of a document go.
+int BlockDepth(const TCellBasic& cell) {
+    int deepest = 0;
+    for (int i = 0; i < cell.Count(); ++i) {
+        if (const auto* block = dynamic_cast<const TBlock*>(&cell[i])) {
+            deepest = std::max(deepest, 1 + BlockDepth(*block->Content));
+        }
+    }
+    return deepest;
+}
+
+// The text of every section in document order.
+void CollectText(const TCellBasic& cell, std::string& out) {
+    for (int i = 0; i < cell.Count(); ++i) {
+        if (const auto* block = dynamic_cast<const TBlock*>(&cell[i])) {
+            CollectText(*block->Content, out);
+        } else if (const auto* text = dynamic_cast<const TSection*>(&cell[i])) {
+            out += text->SectionText;
+        }
+    }
+}
+
+void LayOutAndPaint(Built& b) {
+    b.Layout(640);
+    b.Paint(Rect{0, 0, 640, 480});
+    b.Paint(Rect{0, 0, 640, 480}, std::max(0, b.height - 480));
+}
+
+TEST(BuilderBadInput, DeepNestingIsBuiltFlatBelowTheLimit) {
+    // 100,000 nested lists, divisions and quotes; lists with items (every item a block of its
+    // own once the limit is reached) 5,000 deep.
+    const std::pair<const char*, size_t> cases[] = {{"<DL>x", 100000},      {"<UL>x", 100000},
+                                                    {"<DIV>x", 100000},     {"<BLOCKQUOTE>x", 100000},
+                                                    {"<DL><DT>x", 5000},    {"<OL><LI><P>x", 5000}};
+    for (const auto& [piece, count] : cases) {
+        Built b(Repeat(piece, count) + "end");
+        LayOutAndPaint(b);
+        const int depth = BlockDepth(b.doc);
+        EXPECT_LE(depth, THtmlBuilder::kMaxNesting + 3) << piece;
+        EXPECT_GT(depth, THtmlBuilder::kMaxNesting / 3) << piece;
+        std::string text;
+        CollectText(b.doc, text);
+        EXPECT_EQ(size_t(std::count(text.begin(), text.end(), 'x')), count) << piece << ": every x is kept";
+        EXPECT_EQ(text.substr(text.size() - 3), "end") << piece;
+    }
+}
+
+TEST(BuilderBadInput, DeeplyNestedFontsAndUnclosedTagsKeepTheStackSmall) {
+    Built fonts(Repeat("<FONT SIZE=+1 COLOR=red>a", 100000));
+    LayOutAndPaint(fonts);
+    std::string text;
+    CollectText(fonts.doc, text);
+    EXPECT_EQ(text.size(), 100000u);
+
+    // A million unclosed B, then a million end tags of elements that are not open: neither
+    // costs a search through a million entries.
+    Built bold(Repeat("<B>", 1000000) + "bold" + Repeat("</I>", 1000000) + "<P>after");
+    LayOutAndPaint(bold);
+    EXPECT_EQ(Shape(bold.Cell()), "'bold' p('after')");
+    EXPECT_TRUE(At<TSection>(bold.Cell(), 0).FontRuns[0].TheFont->Desc.bold());
+}
+
+TEST(BuilderBadInput, HugePreformattedText) {
+    // 50 MB in one line, and many lines: each line is one section, and a line keeps at most
+    // what a preformatted section takes.
+    std::string oneLine = "<PRE>" + std::string(50u << 20, 'p') + "</PRE>after";
+    Built line(oneLine);
+    oneLine.clear();
+    oneLine.shrink_to_fit();
+    LayOutAndPaint(line);
+    const TBlock& pre = At<TBlock>(line.Cell(), 0);
+    ASSERT_EQ(pre.Content->Count(), 1);
+    EXPECT_LE(At<TSection>(*pre.Content, 0).Len(), TPreFormated::kMaxChars + THtmlBuilder::kPreChunk + 1);
+    EXPECT_EQ(Shape(line.Cell()).substr(Shape(line.Cell()).size() - 7), "'after'");
+
+    Built lines("<PRE>" + Repeat("0123456789 line of preformatted text\n", 100000) + "</PRE>");
+    LayOutAndPaint(lines);
+    EXPECT_EQ(At<TBlock>(lines.Cell(), 0).Content->Count(), 100001);
+}
+
+TEST(BuilderBadInput, OpenCommentAndRandomBytes) {
+    Built comment("<UL><LI>a<LI>b<!-- open");
+    LayOutAndPaint(comment);
+    EXPECT_EQ(comment.result.Error, "Open Comment at End of HTML File");
+    EXPECT_EQ(Shape(comment.Cell()), "ul(li('a') li())") << "the text being read when the source ended is lost";
+
+    std::mt19937 random(12345);
+    const std::string alphabet = "<>/=\"' \r\n\t&#;!-abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int round = 0; round < 20; ++round) {
+        std::string bytes(20000, ' ');
+        for (char& c : bytes) {
+            c = round % 2 ? char(random() & 0xFF) : alphabet[random() % alphabet.size()];
+        }
+        Built b(bytes);
+        LayOutAndPaint(b);
+        std::unique_ptr<TSectionList> copy = b.doc.CloneFor();
+        b.doc.SelStart = 0;
+        b.doc.SelEnd = 1000000;
+        b.doc.CopyToClipboard();
+    }
+}
+
+} // namespace
+} // namespace tavlin::test
