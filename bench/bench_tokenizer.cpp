@@ -29,8 +29,12 @@ void* operator new(size_t size) {
     }
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -62,11 +66,13 @@ const std::string& mixedPage() {
         const std::string style =
             "<STYLE TYPE=\"text/css\"><!--\r\n  p.note { color: #336699; margin: 1em 2em }\r\n"
             "  td.x { border: 1px solid #ccc; font: italic bold 12pt/14pt arial, sans-serif }\r\n"
-            "  ul li { list-style: square } a:hover { background: url(img/bg.gif) no-repeat }\r\n--></STYLE>\r\n";
+            "  ul li { list-style: square } a:hover { background: url(img/bg.gif) no-repeat "
+            "}\r\n--></STYLE>\r\n";
         const std::string block =
             "<TABLE BORDER=1 CELLPADDING=2 CELLSPACING=0 WIDTH=\"100%\" BGCOLOR=#FFFFEE>\r\n"
             "<TR><TH ALIGN=left>Caf&eacute; &amp; cr&egrave;me</TH><TH>Price &#8364;</TH></TR>\r\n"
-            "<TR><TD CLASS=x VALIGN=top>Espresso &mdash; d&eacute;j&agrave; vu</TD><TD ALIGN=right>2.50</TD></TR>\r\n"
+            "<TR><TD CLASS=x VALIGN=top>Espresso &mdash; d&eacute;j&agrave; vu</TD><TD "
+            "ALIGN=right>2.50</TD></TR>\r\n"
             "<TR><TD CLASS=x>Cappuccino&nbsp;grande &lt;hot&gt;</TD><TD ALIGN=right>3.75</TD></TR>\r\n"
             "</TABLE>\r\n<!-- a comment between tables -->\r\n"
             "<P CLASS=note STYLE=\"font-size: 90%\">Some paragraph text with <B>bold</B>, <I>italic</I> and "
@@ -121,12 +127,17 @@ void runReader(benchmark::State& state, const std::string& html) {
         allocations += gAllocations.load() - before;
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(html.size()));
-    state.counters["allocs_per_KB"] = double(allocations) / double(state.iterations()) / (double(html.size()) / 1024);
+    state.counters["allocs_per_KB"] =
+        double(allocations) / double(state.iterations()) / (double(html.size()) / 1024);
     state.counters["MB"] = double(html.size()) / 1e6;
 }
 
-void BM_Reader_Listing(benchmark::State& state) { runReader(state, listing()); }
-void BM_Reader_MixedPage(benchmark::State& state) { runReader(state, mixedPage()); }
+void BM_Reader_Listing(benchmark::State& state) {
+    runReader(state, listing());
+}
+void BM_Reader_MixedPage(benchmark::State& state) {
+    runReader(state, mixedPage());
+}
 BENCHMARK(BM_Reader_Listing)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_Reader_MixedPage)->Unit(benchmark::kMillisecond)->MinTime(2);
 
@@ -147,7 +158,8 @@ void runLibxml2(benchmark::State& state, const std::string& html) {
     size_t allocations = 0;
     for (auto _ : state) {
         const size_t before = gAllocations.load();
-        htmlParserCtxtPtr ctxt = htmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
+        htmlParserCtxtPtr ctxt =
+            htmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
         htmlCtxtUseOptions(ctxt, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
         htmlParseChunk(ctxt, html.data(), int(html.size()), 1);
         htmlFreeParserCtxt(ctxt);
@@ -157,8 +169,12 @@ void runLibxml2(benchmark::State& state, const std::string& html) {
     state.counters["MB"] = double(html.size()) / 1e6;
 }
 
-void BM_Libxml2_Listing(benchmark::State& state) { runLibxml2(state, listing()); }
-void BM_Libxml2_MixedPage(benchmark::State& state) { runLibxml2(state, mixedPage()); }
+void BM_Libxml2_Listing(benchmark::State& state) {
+    runLibxml2(state, listing());
+}
+void BM_Libxml2_MixedPage(benchmark::State& state) {
+    runLibxml2(state, mixedPage());
+}
 BENCHMARK(BM_Libxml2_Listing)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_Libxml2_MixedPage)->Unit(benchmark::kMillisecond)->MinTime(2);
 #endif

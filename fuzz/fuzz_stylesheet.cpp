@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stack.PushRoot();
     const char* tags[] = {"div", "ul", "li", "a", "p", "span", "td", "pre", "b"};
     for (const char* tag : tags) {
-        tavlin::TProperties& p =
-            stack.PushElement(tag, (mode & 4) ? "c" : "", (mode & 8) ? "i" : "", nullptr, tag[0] == 'a' ? "link" : "");
+        tavlin::TProperties& p = stack.PushElement(tag, (mode & 4) ? "c" : "", (mode & 8) ? "i" : "", nullptr,
+                                                   tag[0] == 'a' ? "link" : "");
         (void)p.GetFont();
         (void)p.GetBoxMetrics(400, 300);
         (void)p.GetBackgroundPosition();

@@ -50,7 +50,9 @@ void TAttributeList::RemoveLast() {
     }
 }
 
-void TAttributeList::Add(TAttribute attribute) { AddNew() = std::move(attribute); }
+void TAttributeList::Add(TAttribute attribute) {
+    AddNew() = std::move(attribute);
+}
 
 void TAttributeList::Clear() {
     count_ = 0;

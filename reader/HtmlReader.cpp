@@ -26,8 +26,12 @@ constexpr std::array<char, 256> kUpper = [] {
     return t;
 }();
 
-inline char upperOf(char c) { return kUpper[uint8_t(c)]; }
-inline bool isUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
+inline char upperOf(char c) {
+    return kUpper[uint8_t(c)];
+}
+inline bool isUpperLetter(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 // Names of the character references, case-sensitive, searched in order: eight special rows,
 // then the characters 160 to 255.
@@ -57,7 +61,9 @@ constexpr int32_t kMaxTextToken = 100;
 
 } // namespace
 
-THtmlReader::THtmlReader() { Reset(); }
+THtmlReader::THtmlReader() {
+    Reset();
+}
 
 void THtmlReader::Reset() {
     SourcePos = -1;
@@ -130,8 +136,7 @@ char THtmlReader::PeekRawChar() {
     return pos_ < size_ ? data_[pos_] : kEndOfSource;
 }
 
-template <typename Pred>
-std::string_view THtmlReader::TakeRun(size_t max, Pred ordinary) {
+template <typename Pred> std::string_view THtmlReader::TakeRun(size_t max, Pred ordinary) {
     if (inIncluded_ || pos_ >= size_) {
         return {};
     }
@@ -389,9 +394,8 @@ void THtmlReader::ReadQuotedValue(TAttribute& attribute) {
         if (CurCh != CR) {
             attribute.Text += CurCh;
         }
-        attribute.Text += TakeRun(SIZE_MAX, [quote](char b) {
-            return b != quote && b != '&' && b != '<' && uint8_t(b) >= 32;
-        });
+        attribute.Text += TakeRun(
+            SIZE_MAX, [quote](char b) { return b != quote && b != '&' && b != '<' && uint8_t(b) >= 32; });
         Advance();
     }
     if (CurCh == quote) {
@@ -428,10 +432,14 @@ void THtmlReader::ReadBareValue(TAttribute& attribute) {
 
 // ---- character references ----
 
-void THtmlReader::EmitEntityChar(char ch, int32_t pos) { Token.AddChar(ch, pos); }
+void THtmlReader::EmitEntityChar(char ch, int32_t pos) {
+    Token.AddChar(ch, pos);
+}
 
 // The reference reads as the text that was written.
-void THtmlReader::EntityFallback() { Token.AppendToken(entityRaw_); }
+void THtmlReader::EntityFallback() {
+    Token.AppendToken(entityRaw_);
+}
 
 void THtmlReader::ReadEntity() {
     CurSym = symText;
@@ -526,8 +534,9 @@ bool THtmlReader::ReadText() {
             Token.AddChar(CurCh, SourcePos);
             const int32_t next = SourcePos + 1;
             const size_t room = size_t(kMaxTextToken - Token.Count());
-            Token.AddRun(PreMode ? TakeRun(room, [](char b) { return uint8_t(b) >= 32 && b != '&' && b != '<'; })
-                                 : TakeRun(room, [](char b) { return uint8_t(b) > 32 && b != '&' && b != '<'; }),
+            Token.AddRun(PreMode
+                             ? TakeRun(room, [](char b) { return uint8_t(b) >= 32 && b != '&' && b != '<'; })
+                             : TakeRun(room, [](char b) { return uint8_t(b) > 32 && b != '&' && b != '<'; }),
                          next);
             Advance();
         } else {

@@ -38,7 +38,7 @@ public:
     // Source set-up. Each resets the state (SourcePos -1, flags off); the caller then reads the
     // first character with Advance (inside its handler of EParseError: a source that opens
     // with an unclosed comment fails there) before the first NextToken.
-    void LoadFromBuffer(std::string_view bytes); // copied
+    void LoadFromBuffer(std::string_view bytes);                 // copied
     void LoadFromStrings(const std::vector<std::string>& lines); // joined with CR LF after each
     // Reads the file whole; false when it cannot be read (the source is then empty).
     bool LoadFromFile(const std::string& path);
@@ -113,8 +113,7 @@ private:
     // `ordinary` holds for them, and makes the last one current. `ordinary` must refuse line
     // ends, tabs, '<' and the end marker, so that the bytes are exactly what Advance would
     // deliver one by one.
-    template <typename Pred>
-    std::string_view TakeRun(size_t max, Pred ordinary);
+    template <typename Pred> std::string_view TakeRun(size_t max, Pred ordinary);
     void SkipCommentBody();
     void ProcessIncludeDirective();
     void EmitEntityChar(char ch, int32_t pos);
@@ -131,7 +130,7 @@ private:
     size_t includedPos_ = 0;
     bool inIncluded_ = false;
     LineEnd lineEnd_ = LineEnd::None;
-    TokenObj entityRaw_; // what ReadEntity consumed, for the fallback
+    TokenObj entityRaw_;   // what ReadEntity consumed, for the fallback
     std::string attrName_; // upper-case name of the last attribute read
 };
 

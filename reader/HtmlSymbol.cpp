@@ -129,9 +129,15 @@ std::string_view attributeName(HtmlSymbol s) {
 
 } // namespace
 
-bool isTagSymbol(HtmlSymbol s) { return s >= tagHTML && s <= tagLINK; }
-bool isEndSymbol(HtmlSymbol s) { return s >= endHTML && s <= endSPAN; }
-bool isAttributeSymbol(HtmlSymbol s) { return (s >= attrHREF && s < symCount) || s == attrSTYLE; }
+bool isTagSymbol(HtmlSymbol s) {
+    return s >= tagHTML && s <= tagLINK;
+}
+bool isEndSymbol(HtmlSymbol s) {
+    return s >= endHTML && s <= endSPAN;
+}
+bool isAttributeSymbol(HtmlSymbol s) {
+    return (s >= attrHREF && s < symCount) || s == attrSTYLE;
+}
 
 std::string_view symbolName(HtmlSymbol s) {
     if (s < tagHTML) {

@@ -32,7 +32,9 @@ void TIDNameList::Add(std::string_view name, TIDObject* object, std::unique_ptr<
     entries_.insert(entries_.begin() + std::ptrdiff_t(i), Entry{std::string(name), object, std::move(owned)});
 }
 
-void TIDNameList::AddObject(std::string_view name, TIDObject* object) { Add(name, object, nullptr); }
+void TIDNameList::AddObject(std::string_view name, TIDObject* object) {
+    Add(name, object, nullptr);
+}
 
 void TIDNameList::AddPositionMark(std::string_view name, int32_t sourcePos) {
     auto mark = std::make_unique<TChPosObj>(owner_, sourcePos);
@@ -52,6 +54,8 @@ void TIDNameList::RemoveObject(const TIDObject* object) {
     std::erase_if(entries_, [object](const Entry& e) { return e.object == object; });
 }
 
-void TIDNameList::Clear() { entries_.clear(); }
+void TIDNameList::Clear() {
+    entries_.clear();
+}
 
 } // namespace tavlin

@@ -13,8 +13,7 @@ class NameTable {
 public:
     static constexpr size_t kMaxLength = 16;
 
-    template <typename Rows, typename NameOf>
-    NameTable(const Rows& rows, NameOf nameOf) {
+    template <typename Rows, typename NameOf> NameTable(const Rows& rows, NameOf nameOf) {
         int index = 0;
         for (const auto& row : rows) {
             const std::string_view name = nameOf(row);

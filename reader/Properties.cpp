@@ -13,25 +13,57 @@ namespace tavlin {
 
 namespace {
 
-constexpr std::string_view kPropertyNames[PropCount] = {
-    "font-family",      "font-size",           "font-style",        "font-weight",
-    "text-align",       "text-decoration",     "border-style",      "color",
-    "background-color", "border-color",        "margin-top",        "margin-right",
-    "margin-bottom",    "margin-left",         "padding-top",       "padding-right",
-    "padding-bottom",   "padding-left",        "border-top-width",  "border-right-width",
-    "border-bottom-width", "border-left-width", "border-top-style", "border-right-style",
-    "border-bottom-style", "border-left-style", "width",            "height",
-    "top",              "left",                "visibility",        "line-height",
-    "background-image", "background-position", "background-repeat", "vertical-align",
-    "position",         "z-index",             "list-style-type",   "list-style-image",
-    "float",            "clear"};
+constexpr std::string_view kPropertyNames[PropCount] = {"font-family",
+                                                        "font-size",
+                                                        "font-style",
+                                                        "font-weight",
+                                                        "text-align",
+                                                        "text-decoration",
+                                                        "border-style",
+                                                        "color",
+                                                        "background-color",
+                                                        "border-color",
+                                                        "margin-top",
+                                                        "margin-right",
+                                                        "margin-bottom",
+                                                        "margin-left",
+                                                        "padding-top",
+                                                        "padding-right",
+                                                        "padding-bottom",
+                                                        "padding-left",
+                                                        "border-top-width",
+                                                        "border-right-width",
+                                                        "border-bottom-width",
+                                                        "border-left-width",
+                                                        "border-top-style",
+                                                        "border-right-style",
+                                                        "border-bottom-style",
+                                                        "border-left-style",
+                                                        "width",
+                                                        "height",
+                                                        "top",
+                                                        "left",
+                                                        "visibility",
+                                                        "line-height",
+                                                        "background-image",
+                                                        "background-position",
+                                                        "background-repeat",
+                                                        "vertical-align",
+                                                        "position",
+                                                        "z-index",
+                                                        "list-style-type",
+                                                        "list-style-image",
+                                                        "float",
+                                                        "clear"};
 
 bool isInheritedProp(int i) {
     return (i >= piFontFamily && i <= piTextDecoration) || i == piColor || i == piVisibility ||
            i == piLineHeight || i == piZIndex || i == piListStyleType || i == piListStyleImage;
 }
 
-bool isResetProp(int i) { return i >= piMarginTop && i <= piLeft; }
+bool isResetProp(int i) {
+    return i >= piMarginTop && i <= piLeft;
+}
 
 // Properties whose change reaches the link fonts.
 bool isLinkFontProp(int i) {
@@ -108,22 +140,24 @@ struct CharSetName {
     uint8_t value;
 };
 constexpr CharSetName kCharSetNames[] = {
-    {"ANSI_CHARSET", 0},          {"DEFAULT_CHARSET", 1},   {"SYMBOL_CHARSET", 2},   {"MAC_CHARSET", 77},
-    {"SHIFTJIS_CHARSET", 128},    {"HANGEUL_CHARSET", 129}, {"JOHAB_CHARSET", 130},  {"GB2312_CHARSET", 134},
-    {"CHINESEBIG5_CHARSET", 136}, {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},
-    {"VIETNAMESE_CHARSET", 163},  {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178}, {"BALTIC_CHARSET", 186},
-    {"RUSSIAN_CHARSET", 204},     {"THAI_CHARSET", 222},    {"EASTEUROPE_CHARSET", 238},
+    {"ANSI_CHARSET", 0},      {"DEFAULT_CHARSET", 1},    {"SYMBOL_CHARSET", 2},
+    {"MAC_CHARSET", 77},      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},   {"GB2312_CHARSET", 134},   {"CHINESEBIG5_CHARSET", 136},
+    {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+    {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178},   {"BALTIC_CHARSET", 186},
+    {"RUSSIAN_CHARSET", 204}, {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
     {"OEM_CHARSET", 255}};
 
 // Searched in order as substrings of the lower-cased content type; "utf-8" names the UTF-8
 // character set of this platform (DEFAULT).
 constexpr CharSetName kContentTypeCharSets[] = {
-    {"1252", 0},   {"8859-1", 0},   {"1253", 161}, {"8859-7", 161}, {"1250", 238},
-    {"8859-2", 238}, {"1251", 204}, {"8859-5", 204}, {"koi8-r", 204}, {"1254", 162},
-    {"8859-3", 162}, {"8859-9", 162}, {"1257", 186}, {"8859-4", 186}, {"utf-8", 1}};
+    {"1252", 0},     {"8859-1", 0},   {"1253", 161},   {"8859-7", 161}, {"1250", 238},
+    {"8859-2", 238}, {"1251", 204},   {"8859-5", 204}, {"koi8-r", 204}, {"1254", 162},
+    {"8859-3", 162}, {"8859-9", 162}, {"1257", 186},   {"8859-4", 186}, {"utf-8", 1}};
 
-constexpr std::string_view kListStyleNames[] = {"blank", "circle", "decimal", "disc", "lower-alpha",
-                                                "lower-roman", "none", "square", "upper-alpha", "upper-roman"};
+constexpr std::string_view kListStyleNames[] = {"blank",       "circle",      "decimal", "disc",
+                                                "lower-alpha", "lower-roman", "none",    "square",
+                                                "upper-alpha", "upper-roman"};
 
 // The words of a background-position value as a placement.
 BgPosition placementOf(std::string_view word, int emSize, int exSize) {
@@ -177,7 +211,8 @@ bool imageNameOf(const PropValue& v, std::string& name) {
         return false;
     }
     const size_t close = s.find(')', open + 4);
-    std::string_view inner = std::string_view(s).substr(open + 4, close == std::string::npos ? s.npos : close - open - 4);
+    std::string_view inner =
+        std::string_view(s).substr(open + 4, close == std::string::npos ? s.npos : close - open - 4);
     inner = unquoteView(trimView(inner));
     if (inner.empty()) {
         return false;
@@ -232,7 +267,8 @@ int TBackgroundPosition::Offset(const BgPosition& p, int areaSize, int imageSize
     }
 }
 
-int LengthToPixels(std::string_view text, int base, int emSize, int exSize, int defaultValue, bool multiplier) {
+int LengthToPixels(std::string_view text, int base, int emSize, int exSize, int defaultValue,
+                   bool multiplier) {
     const NumberAndUnit nu = splitNumber(text);
     if (!nu.hasNumber) {
         return defaultValue;
@@ -317,7 +353,8 @@ TMarginArray GetBoxMetrics(const TVMarginArray& v, int width, int height, int em
         m[side] = boxLength(at(side), width, emSize, exSize, NotSet, 0);
     }
     for (int side : {piMarginLeft, piMarginRight}) {
-        m[side] = stringOf(at(side)) == "auto" ? AutoResult : boxLength(at(side), width, emSize, exSize, 0, 0);
+        m[side] =
+            stringOf(at(side)) == "auto" ? AutoResult : boxLength(at(side), width, emSize, exSize, 0, 0);
     }
     for (int side = piPaddingTop; side <= piPaddingLeft; ++side) {
         m[side] = boxLength(at(side), width, emSize, exSize, 0, 0);
@@ -589,7 +626,7 @@ double resolveFontSize(std::string_view text, double parent, double def) {
         return parent * 1.25;
     }
     static constexpr std::pair<std::string_view, double> kKeywords[] = {
-        {"xx-small", 1 / 1.5}, {"x-small", 1 / 1.2}, {"small", 1},  {"medium", 1.2},
+        {"xx-small", 1 / 1.5}, {"x-small", 1 / 1.2}, {"small", 1},   {"medium", 1.2},
         {"large", 1.5},        {"x-large", 2},       {"xx-large", 3}};
     for (const auto& [word, factor] : kKeywords) {
         if (u == word) {
@@ -735,7 +772,8 @@ void TProperties::SetPropByIndex(int index, std::string_view value) {
     const std::string text(value);
     switch (index) {
     case piBorderStyle:
-        for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle, piBorderLeftStyle}) {
+        for (int i :
+             {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle, piBorderLeftStyle}) {
             Props[size_t(i)] = text;
         }
         break;
@@ -772,7 +810,8 @@ void TProperties::SetPropByIndex(int index, std::string_view value) {
 }
 
 void TProperties::TakeBackColor() {
-    if (const int32_t* n = std::get_if<int32_t>(&Props[piBackgroundColor]); n && OwnFlags[piBackgroundColor]) {
+    if (const int32_t* n = std::get_if<int32_t>(&Props[piBackgroundColor]);
+        n && OwnFlags[piBackgroundColor]) {
         BackColor = Color(*n);
         cachedFont_.reset();
     }
@@ -845,9 +884,13 @@ Color TProperties::GetFontColor() const {
     return n && OwnFlags[piColor] ? Color(*n) : clNone;
 }
 
-bool TProperties::GetBackgroundImage(std::string& name) const { return imageNameOf(Props[piBackgroundImage], name); }
+bool TProperties::GetBackgroundImage(std::string& name) const {
+    return imageNameOf(Props[piBackgroundImage], name);
+}
 
-bool TProperties::GetListStyleImage(std::string& name) const { return imageNameOf(Props[piListStyleImage], name); }
+bool TProperties::GetListStyleImage(std::string& name) const {
+    return imageNameOf(Props[piListStyleImage], name);
+}
 
 TBackgroundPosition TProperties::GetBackgroundPosition() const {
     TBackgroundPosition bp;
@@ -981,14 +1024,18 @@ TMarginArray TProperties::GetBoxMetrics(int width, int height) const {
     return tavlin::GetBoxMetrics(v, width, height, EmSize, ExSize);
 }
 
-std::string TProperties::GetTextAlign() const { return stringOf(Props[piTextAlign]); }
+std::string TProperties::GetTextAlign() const {
+    return stringOf(Props[piTextAlign]);
+}
 
 // ---- the property stack ----
 
 TPropStack::TPropStack() = default;
 TPropStack::~TPropStack() = default;
 
-void TPropStack::Clear() { items_.clear(); }
+void TPropStack::Clear() {
+    items_.clear();
+}
 
 void TPropStack::PushRoot() {
     auto root = std::make_unique<TProperties>();

@@ -75,10 +75,18 @@ inline constexpr int kBoxPropCount = kLastBoxProp - kFirstBoxProp + 1;
 // One property value: empty, an integer, a real or a string.
 using PropValue = std::variant<std::monostate, int32_t, double, std::string>;
 
-inline bool isEmptyValue(const PropValue& v) { return std::holds_alternative<std::monostate>(v); }
-inline bool isIntValue(const PropValue& v) { return std::holds_alternative<int32_t>(v); }
-inline bool isRealValue(const PropValue& v) { return std::holds_alternative<double>(v); }
-inline bool isStringValue(const PropValue& v) { return std::holds_alternative<std::string>(v); }
+inline bool isEmptyValue(const PropValue& v) {
+    return std::holds_alternative<std::monostate>(v);
+}
+inline bool isIntValue(const PropValue& v) {
+    return std::holds_alternative<int32_t>(v);
+}
+inline bool isRealValue(const PropValue& v) {
+    return std::holds_alternative<double>(v);
+}
+inline bool isStringValue(const PropValue& v) {
+    return std::holds_alternative<std::string>(v);
+}
 // The string, or empty for other kinds.
 const std::string& stringOf(const PropValue& v);
 
@@ -117,12 +125,29 @@ struct FontSpec {
 FontSpec fontSpecOf(const ThtFontInfo& info);
 
 // Object alignment shared by images, panels and form controls standing in text.
-enum class AlignmentType : uint8_t { None = 0, Top = 1, Middle = 2, Baseline = 3, Bottom = 4, Left = 5, Right = 6 };
+enum class AlignmentType : uint8_t {
+    None = 0,
+    Top = 1,
+    Middle = 2,
+    Baseline = 3,
+    Bottom = 4,
+    Left = 5,
+    Right = 6
+};
 enum class ClearType : uint8_t { None = 0, Left = 1, Right = 2, Both = 3 };
 enum class PositionType : uint8_t { Static = 0, Absolute = 1, Relative = 2 };
 // In the order of the list-style-type names: blank means the list's default.
 enum class ListStyleType : uint8_t {
-    Blank, Circle, Decimal, Disc, LowerAlpha, LowerRoman, None, Square, UpperAlpha, UpperRoman
+    Blank,
+    Circle,
+    Decimal,
+    Disc,
+    LowerAlpha,
+    LowerRoman,
+    None,
+    Square,
+    UpperAlpha,
+    UpperRoman
 };
 
 // Placement of a background image on one axis.

@@ -13,11 +13,11 @@ constexpr char kEndMarker = 26;
 
 using Declarations = std::vector<std::pair<std::string, std::string>>;
 
-constexpr std::string_view kShorthands[] = {"margin",     "padding",       "border-width", "border",
-                                            "border-top", "border-right",  "border-bottom", "border-left",
-                                            "font",       "background",    "list-style"};
+constexpr std::string_view kShorthands[] = {"margin",     "padding",      "border-width",  "border",
+                                            "border-top", "border-right", "border-bottom", "border-left",
+                                            "font",       "background",   "list-style"};
 
-constexpr std::string_view kBorderStyles[] = {"none",  "solid", "dashed", "dotted", "double",
+constexpr std::string_view kBorderStyles[] = {"none",   "solid", "dashed", "dotted", "double",
                                               "groove", "inset", "outset", "ridge"};
 
 bool isShorthand(std::string_view name) {
@@ -127,8 +127,8 @@ void expandBorder(std::string_view name, std::string value, Declarations& out) {
         } else if (isBorderStyle(word)) {
             out.emplace_back(std::string(name) + "-style", word);
         } else if (name == "border") {
-            for (const char* side : {"border-top-width", "border-right-width", "border-bottom-width",
-                                     "border-left-width"}) {
+            for (const char* side :
+                 {"border-top-width", "border-right-width", "border-bottom-width", "border-left-width"}) {
                 out.emplace_back(side, word);
             }
         } else {
@@ -139,11 +139,11 @@ void expandBorder(std::string_view name, std::string value, Declarations& out) {
 
 void expandFont(std::string_view value, Declarations& out) {
     static constexpr std::pair<std::string_view, std::string_view> kKeywords[] = {
-        {"italic", "font-style"},    {"oblique", "font-style"},   {"normal", "font-weight"},
-        {"bolder", "font-weight"},   {"lighter", "font-weight"},  {"bold", "font-weight"},
-        {"small-caps", "font-variant"}, {"larger", "font-size"},  {"smaller", "font-size"},
-        {"xx-small", "font-size"},   {"x-small", "font-size"},    {"small", "font-size"},
-        {"medium", "font-size"},     {"large", "font-size"},      {"x-large", "font-size"},
+        {"italic", "font-style"},       {"oblique", "font-style"},  {"normal", "font-weight"},
+        {"bolder", "font-weight"},      {"lighter", "font-weight"}, {"bold", "font-weight"},
+        {"small-caps", "font-variant"}, {"larger", "font-size"},    {"smaller", "font-size"},
+        {"xx-small", "font-size"},      {"x-small", "font-size"},   {"small", "font-size"},
+        {"medium", "font-size"},        {"large", "font-size"},     {"x-large", "font-size"},
         {"xx-large", "font-size"}};
     for (const std::string& word : shorthandWords(value)) {
         if (word[0] == '/') {
@@ -300,7 +300,9 @@ bool isSelectorChar(char c) {
            c == '_';
 }
 
-bool isNameChar(char c) { return isAsciiLetter(c) || isAsciiDigit(c) || c == '-'; }
+bool isNameChar(char c) {
+    return isAsciiLetter(c) || isAsciiDigit(c) || c == '-';
+}
 
 void skipSpaces(StyleReader& r) {
     while (r.ch == ' ') {
@@ -421,7 +423,8 @@ char ParseStyleSheet(TStyleList& styles, char firstChar, const std::function<cha
     r.Next();
     // Passes the '>' of the STYLE tag and an opening "<!--"; a '<' that opens anything else
     // (the closing tag of an empty STYLE element) ends the sheet.
-    while (r.ch == ' ' || r.ch == '!' || r.ch == '-' || r.ch == '>' || (r.ch == '<' && r.OpensDeclaration())) {
+    while (r.ch == ' ' || r.ch == '!' || r.ch == '-' || r.ch == '>' ||
+           (r.ch == '<' && r.OpensDeclaration())) {
         r.Next();
     }
     while (!r.AtEnd()) {
@@ -490,7 +493,8 @@ void ParseInlineStyle(std::string_view text, TProperties& props) {
             while (i < s.size() && s[i] != ';') {
                 ++i;
             }
-            const std::string value(unquoteView(trimView(std::string_view(s).substr(valueStart, i - valueStart))));
+            const std::string value(
+                unquoteView(trimView(std::string_view(s).substr(valueStart, i - valueStart))));
             if (isShorthand(name)) {
                 for (const auto& [prop, v] : expandShorthand(name, value, {})) {
                     props.SetPropByName(prop, v);
@@ -574,7 +578,8 @@ std::string ResolveUrlValue(std::string_view urlValue, std::string_view base) {
         }
     } else {
         resolved = HTMLToDos(url);
-        const bool absolute = (resolved.size() >= 2 && resolved[1] == ':') || (!resolved.empty() && resolved[0] == '/');
+        const bool absolute =
+            (resolved.size() >= 2 && resolved[1] == ':') || (!resolved.empty() && resolved[0] == '/');
         if (!absolute) {
             std::string dir(base);
             if (!dir.empty() && dir.back() != '/') {

@@ -9,7 +9,6 @@ namespace tavlin {
 
 namespace {
 
-
 // Contextual keys carry their ancestor count and a sequence number as one run of digits
 // ("li 210ul div "). For sorting, the sequence number is widened so that rule 100 sorts after
 // rule 99; the key itself keeps its written form.
@@ -126,8 +125,9 @@ bool sortsBefore(std::string_view stored, std::string_view key) {
 int TStyleList::LowerBound(std::string_view key) const {
     const std::string widened = hasSequence(key) ? toLowerAscii(sortKeyOf(key)) : std::string();
     const std::string_view k = widened.empty() ? key : std::string_view(widened);
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), k,
-                                     [](const Entry& e, std::string_view q) { return sortsBefore(e.sortKey, q); });
+    const auto it =
+        std::lower_bound(entries_.begin(), entries_.end(), k,
+                         [](const Entry& e, std::string_view q) { return sortsBefore(e.sortKey, q); });
     return int(it - entries_.begin());
 }
 
@@ -211,7 +211,8 @@ void TStyleList::AddModifyProp(std::string_view selector, std::string_view prope
     const std::string text(value);
     switch (index) {
     case piBorderStyle:
-        for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle, piBorderLeftStyle}) {
+        for (int i :
+             {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle, piBorderLeftStyle}) {
             entry.Props[size_t(i)] = text;
         }
         break;
@@ -319,10 +320,12 @@ void TStyleList::LoadDefaults(const TStyleDefaults& d) {
                                 {piMarginBottom, n(0)},
                                 {piListStyleType, s("blank")}});
     }
-    AddDefaultEntry("dl", V{{piMarginLeft, n(0)}, {piMarginTop, n(0)}, {piMarginBottom, n(0)},
-                            {piListStyleType, s("none")}});
+    AddDefaultEntry(
+        "dl",
+        V{{piMarginLeft, n(0)}, {piMarginTop, n(0)}, {piMarginBottom, n(0)}, {piListStyleType, s("none")}});
     AddDefaultEntry("dd", V{{piMarginLeft, n(40)}, {piMarginTop, n(0)}, {piMarginBottom, n(0)}});
-    AddDefaultEntry("blockquote", V{{piMarginLeft, n(35)}, {piMarginTop, n(AutoValue)}, {piMarginBottom, n(14)}});
+    AddDefaultEntry("blockquote",
+                    V{{piMarginLeft, n(35)}, {piMarginTop, n(AutoValue)}, {piMarginBottom, n(14)}});
     for (const char* mono : {"code", "tt", "kbd", "samp"}) {
         AddDefaultEntry(mono, V{{piFontFamily, d.DefPreFontName}, {piFontSize, s("0.833em")}});
     }
@@ -355,8 +358,8 @@ void TStyleList::LoadDefaults(const TStyleDefaults& d) {
     V textarea = control;
     textarea.emplace_back(piFontFamily, d.DefPreFontName);
     AddDefaultEntry("textarea", textarea);
-    AddDefaultEntry("hr", V{{piMarginLeft, n(0)}, {piMarginRight, n(0)}, {piMarginTop, n(10)},
-                            {piMarginBottom, n(10)}});
+    AddDefaultEntry(
+        "hr", V{{piMarginLeft, n(0)}, {piMarginRight, n(0)}, {piMarginTop, n(10)}, {piMarginBottom, n(10)}});
     static constexpr std::array<double, 6> kHeadingSizes = {24, 18, 14, 12, 10, 8};
     for (size_t h = 0; h < kHeadingSizes.size(); ++h) {
         AddDefaultEntry("h" + std::to_string(h + 1), V{{piFontSize, D / 12 * kHeadingSizes[h]},
@@ -422,10 +425,10 @@ void TProperties::ApplyContextualRules(const TStyleList& styles, std::string_vie
     }
 }
 
-void TProperties::Combine(const TStyleList& styles, std::string_view tag, std::string_view cls, std::string_view id,
-                          std::string_view pseudo, const TProperties* inlineStyle) {
-    const double parentSize = std::holds_alternative<double>(Props[piFontSize]) ? std::get<double>(Props[piFontSize])
-                                                                                : DefFontSize;
+void TProperties::Combine(const TStyleList& styles, std::string_view tag, std::string_view cls,
+                          std::string_view id, std::string_view pseudo, const TProperties* inlineStyle) {
+    const double parentSize =
+        std::holds_alternative<double>(Props[piFontSize]) ? std::get<double>(Props[piFontSize]) : DefFontSize;
     // Recorded first: contextual matching compares the element's own id.
     ElemTag = tag;
     ElemClass = cls;

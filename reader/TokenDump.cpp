@@ -77,7 +77,9 @@ void DumpTokens(THtmlReader& reader, std::string& out) {
                 return;
             }
             const bool isTag = reader.CurSym != symText && reader.CurSym != symLoneChar;
-            dumpToken(reader, isTag ? reader.TagStartPos : (reader.Token.Count() ? reader.Token.PositionAt(0) : start),
+            dumpToken(reader,
+                      isTag ? reader.TagStartPos
+                            : (reader.Token.Count() ? reader.Token.PositionAt(0) : start),
                       out);
         }
     } catch (const std::exception& e) {

@@ -6,10 +6,12 @@
 namespace tavlin {
 
 TokenObj::TokenObj()
-    : chars_(std::make_unique<char[]>(kInitialCapacity)), positions_(std::make_unique<int32_t[]>(kInitialCapacity)),
-      capacity_(kInitialCapacity) {}
+    : chars_(std::make_unique<char[]>(kInitialCapacity)),
+      positions_(std::make_unique<int32_t[]>(kInitialCapacity)), capacity_(kInitialCapacity) {}
 
-TokenObj::TokenObj(const TokenObj& other) : TokenObj() { AppendToken(other); }
+TokenObj::TokenObj(const TokenObj& other) : TokenObj() {
+    AppendToken(other);
+}
 
 TokenObj& TokenObj::operator=(const TokenObj& other) {
     if (this != &other) {

@@ -1,5 +1,5 @@
-#include "platform/System.h"
 #include "reader/Properties.h"
+#include "platform/System.h"
 #include "reader/StyleSheet.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +66,7 @@ TEST(Properties, PushInheritsInheritedPropertiesOnly) {
     EXPECT_EQ(font.desc.height, 16);
     EXPECT_EQ(font.desc.style, fsBold);
     EXPECT_EQ(font.color, rgb(0, 128, 0));
-    EXPECT_EQ(font.bgColor, clNone); // div's background is not the text's unless taken
+    EXPECT_EQ(font.bgColor, clNone);     // div's background is not the text's unless taken
     EXPECT_EQ(b.GetFontColor(), clNone); // not set on b itself
 }
 
@@ -81,7 +81,7 @@ TEST(Properties, ClosingAnOuterElementReinheritsTheInnerOnes) {
     EXPECT_EQ(c.top().ElemTag, "i");
     EXPECT_EQ(c.top().GetFont().desc.style, fsItalic);
     EXPECT_EQ(stringOf(c.top().Props[piMarginLeft]), "3px"); // its own box values stay
-    c.stack.PopElement("b"); // nothing left to close
+    c.stack.PopElement("b");                                 // nothing left to close
     EXPECT_EQ(c.stack.Count(), 2);
     c.stack.PopElement("i");
     EXPECT_EQ(c.stack.Count(), 1);
@@ -168,10 +168,10 @@ TEST(Properties, DefaultSheetGivesPreInsideParagraphNoTopMargin) {
 
 TEST(Properties, FontSizeUnitsAndKeywords) {
     const std::pair<const char*, double> cases[] = {
-        {"150%", 18}, {"2em", 24},     {"1.5em", 18},    {"2ex", 12},     {"smaller", 9},  {"larger", 15},
-        {"x-large", 24}, {"xx-small", 8}, {"small", 12},  {"medium", 14.4}, {"12px", 9},    {"16", 12},
-        {"1in", 72},  {"2.54cm", 72},  {"25.4mm", 72},  {"10pt", 10},    {"1pc", 12},     {"bogus", 12},
-        {"3furlongs", 12}};
+        {"150%", 18},   {"2em", 24},     {"1.5em", 18},   {"2ex", 12},      {"smaller", 9},
+        {"larger", 15}, {"x-large", 24}, {"xx-small", 8}, {"small", 12},    {"medium", 14.4},
+        {"12px", 9},    {"16", 12},      {"1in", 72},     {"2.54cm", 72},   {"25.4mm", 72},
+        {"10pt", 10},   {"1pc", 12},     {"bogus", 12},   {"3furlongs", 12}};
     for (const auto& [text, points] : cases) {
         Cascade c;
         TProperties style;
@@ -203,8 +203,8 @@ TEST(Properties, FontSizeTextFromAHugeNumberStaysUsable) {
 }
 
 TEST(Properties, FontStyleBitsAndFaces) {
-    const std::pair<const char*, int> weights[] = {{"700", fsBold}, {"bolder", fsBold}, {"lighter", 0},
-                                                   {"599", 0},      {"bold", fsBold}};
+    const std::pair<const char*, int> weights[] = {
+        {"700", fsBold}, {"bolder", fsBold}, {"lighter", 0}, {"599", 0}, {"bold", fsBold}};
     for (const auto& [weight, bits] : weights) {
         Cascade c;
         TProperties style;
@@ -259,7 +259,7 @@ TEST(Properties, UnparsableColoursInlineAndInSheets) {
     Cascade c("span { color: bogus }");
     ASSERT_NE(c.styles.Find("span"), nullptr);
     EXPECT_TRUE(isEmptyValue(c.styles.Find("span")->Props[piColor])); // no colour: nothing stored
-    EXPECT_EQ(intProp(c.push("span"), piColor), 0);                    // the inherited black
+    EXPECT_EQ(intProp(c.push("span"), piColor), 0);                   // the inherited black
 }
 
 TEST(Properties, BackgroundColourIsTakenOnlyWhenSetOnTheElement) {

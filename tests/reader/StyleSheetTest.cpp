@@ -1,7 +1,7 @@
+#include "reader/StyleSheet.h"
 #include "reader/Attributes.h"
 #include "reader/HtmlReader.h"
 #include "reader/IDNames.h"
-#include "reader/StyleSheet.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,9 @@ std::map<std::string, std::string> parse(std::string_view sheet, std::string_vie
     return declarations(styles);
 }
 
-std::string colorOf(Color c) { return "#" + std::to_string(int32_t(c)); }
+std::string colorOf(Color c) {
+    return "#" + std::to_string(int32_t(c));
+}
 
 } // namespace
 
@@ -106,8 +108,8 @@ TEST(StyleSheet, EmptyStyleElementDoesNotSwallowWhatFollows) {
 }
 
 TEST(StyleSheet, EndsAtTheEndMarkerInsideAnythingOpen) {
-    for (const char* sheet : {"p { color: red", "p { color", "p {", "p", "/* open", "@media { p {", "p { a: '",
-                              "{{{{{{{{{{{{{{{{{{{{", "}}}}}}}}", "@@@@", "p{color:red}/", "/"}) {
+    for (const char* sheet : {"p { color: red", "p { color", "p {", "p", "/* open", "@media { p {",
+                              "p { a: '", "{{{{{{{{{{{{{{{{{{{{", "}}}}}}}}", "@@@@", "p{color:red}/", "/"}) {
         TStyleList styles;
         ParseStyleSheetText(styles, sheet, {});
     }
@@ -158,7 +160,8 @@ TEST(StyleSheet, BorderShorthands) {
 }
 
 TEST(StyleSheet, FontShorthand) {
-    auto d = parse("p { font: italic bold 12pt/14pt arial } h1 { font: small-caps larger \"Courier New\", serif }");
+    auto d = parse(
+        "p { font: italic bold 12pt/14pt arial } h1 { font: small-caps larger \"Courier New\", serif }");
     EXPECT_EQ(d.at("p/font-style"), "italic");
     EXPECT_EQ(d.at("p/font-weight"), "bold");
     EXPECT_EQ(d.at("p/font-size"), "12pt");
@@ -192,7 +195,8 @@ TEST(StyleSheet, BackgroundAndListStyleShorthands) {
 TEST(StyleSheet, InlineStyles) {
     TProperties p;
     ParseInlineStyle("COLOR: Red; font-size: 150%;\r\nmargin: 1px 2px; border-style: solid; "
-                     "border-left-style: dashed; font: bold 'x y'; visibility: hidden; nonsense; :; x:", p);
+                     "border-left-style: dashed; font: bold 'x y'; visibility: hidden; nonsense; :; x:",
+                     p);
     EXPECT_EQ(std::get<int32_t>(p.Props[piColor]), int32_t(rgb(255, 0, 0)));
     EXPECT_EQ(stringOf(p.Props[piFontSize]), "150%");
     EXPECT_EQ(stringOf(p.Props[piMarginLeft]), "2px");
@@ -214,7 +218,8 @@ TEST(StyleSheet, StyleAttributeBeatsClassRules) {
     TAttributeList attrs;
     attrs.Add({attrCLASS, "C", 0});
     attrs.Add({attrSTYLE, "color: red; font-size: 150%", 0});
-    TProperties& span = stack.PushElement("span", attrs.ClassValue(), attrs.IdValue(), attrs.StyleProperties(), {});
+    TProperties& span =
+        stack.PushElement("span", attrs.ClassValue(), attrs.IdValue(), attrs.StyleProperties(), {});
     EXPECT_EQ(std::get<int32_t>(span.Props[piColor]), int32_t(rgb(255, 0, 0)));
     EXPECT_DOUBLE_EQ(std::get<double>(span.Props[piFontSize]), 18);
     ASSERT_NE(span.InlineStyle, nullptr);
@@ -270,7 +275,8 @@ TEST(StyleSheet, DefaultSheet) {
     stack.PushRoot();
     EXPECT_EQ(stack.TopProps().ElemTag, "default");
     EXPECT_EQ(stack.TopProps().GetFont().desc.height, 13); // 10 points
-    EXPECT_DOUBLE_EQ(std::get<double>(stack.PushElement("h3", {}, {}, nullptr, {}).Props[piFontSize]), 10.0 / 12 * 14);
+    EXPECT_DOUBLE_EQ(std::get<double>(stack.PushElement("h3", {}, {}, nullptr, {}).Props[piFontSize]),
+                     10.0 / 12 * 14);
     EXPECT_DOUBLE_EQ(std::get<double>(stack.PushElement("big", {}, {}, nullptr, {}).Props[piFontSize]),
                      10.0 / 12 * 14 * 1.25);
     // Clearing and reloading starts a fresh sheet.

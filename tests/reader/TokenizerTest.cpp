@@ -70,7 +70,8 @@ TEST(Tokenizer, LineEndsBecomeOneCrEach) {
         const auto toks = tokenize(src, true);
         ASSERT_EQ(toks[0].sym, symText) << src;
         EXPECT_EQ(toks[0].text, "a\rb") << src;
-        EXPECT_EQ(toks[0].positions, (std::vector<int32_t>{0, 1, int32_t(std::string(src).size()) - 1})) << src;
+        EXPECT_EQ(toks[0].positions, (std::vector<int32_t>{0, 1, int32_t(std::string(src).size()) - 1}))
+            << src;
     }
     const auto two = tokenize("a\r\n\r\nb", true);
     EXPECT_EQ(two[0].text, "a\r\rb");
@@ -169,7 +170,8 @@ TEST(Tokenizer, ClassIdAndIdPositionMarks) {
 TEST(Tokenizer, Entities) {
     EXPECT_EQ(joinedText(tokenize("&amp;|&amp|&#38;|&AMP;|&foo;|&#65|&#0;|&#9;|&nbsp;|&yuml;|&trade;")),
               "&|&|&|&AMP;|&foo;|A|&#0;| |\xA0|\xFF|\x99");
-    EXPECT_EQ(joinedText(tokenize("&#123456;|&abcdefg;|&#;|& x|&#x41;")), "&#123456;|&abcdefg;|&#;|& x|&#x41;");
+    EXPECT_EQ(joinedText(tokenize("&#123456;|&abcdefg;|&#;|& x|&#x41;")),
+              "&#123456;|&abcdefg;|&#;|& x|&#x41;");
     // A reference above 255 is encoded in the character set (UTF-8 under DEFAULT).
     EXPECT_EQ(joinedText(tokenize("&#8364;")), "\xE2\x82\xAC");
     THtmlReader r;
@@ -196,7 +198,8 @@ TEST(Tokenizer, WhiteSpaceCollapses) {
     auto toks = tokenize("a   b\r\n c");
     EXPECT_EQ(toks[0].text, "a b c");
     EXPECT_EQ(toks[0].positions, (std::vector<int32_t>{0, 1, 4, 5, 8}));
-    EXPECT_EQ(tokenize("a   b", false, true)[0].text, std::string("a\x05" "b"));
+    EXPECT_EQ(tokenize("a   b", false, true)[0].text, std::string("a\x05"
+                                                                  "b"));
     EXPECT_EQ(tokenize("a   b", true)[0].text, "a   b");
 }
 
@@ -267,7 +270,7 @@ TEST(Tokenizer, ScriptTokens) {
         got.emplace_back(r.CurSym, r.Token.AsString());
     } while (r.CurSym != symScriptEnd && r.CurSym != symEof);
     const std::vector<std::pair<HtmlSymbol, std::string>> want = {
-        {symText, "x = 1;"}, {symLineEnd, ""},          {symText, "if (a"},
+        {symText, "x = 1;"},   {symLineEnd, ""},    {symText, "if (a"},
         {symUnknownTag, "<b"}, {symText, ") y();"}, {symScriptEnd, "</Script>"}};
     EXPECT_EQ(got, want);
     r.NextToken();
@@ -283,9 +286,13 @@ TEST(Tokenizer, TextAreaTokens) {
         r.ReadTextAreaToken();
         got.emplace_back(r.CurSym, r.Token.AsString());
     } while (r.CurSym != symTextAreaEnd && r.CurSym != symEof);
-    const std::vector<std::pair<HtmlSymbol, std::string>> want = {
-        {symText, "a "}, {symText, "<"}, {symText, " b"}, {symLineEnd, ""}, {symUnknownTag, "<b"},
-        {symText, ">c"}, {symTextAreaEnd, "</TEXTAREA"}};
+    const std::vector<std::pair<HtmlSymbol, std::string>> want = {{symText, "a "},
+                                                                  {symText, "<"},
+                                                                  {symText, " b"},
+                                                                  {symLineEnd, ""},
+                                                                  {symUnknownTag, "<b"},
+                                                                  {symText, ">c"},
+                                                                  {symTextAreaEnd, "</TEXTAREA"}};
     EXPECT_EQ(got, want);
 }
 
