@@ -971,9 +971,9 @@ PositionType TProperties::GetPosition() const {
     return s == "relative" ? PositionType::Relative : PositionType::Static;
 }
 
-bool TProperties::IsHidden() const {
+VisibilityType TProperties::GetVisibility() const {
     const int32_t* n = std::get_if<int32_t>(&Props[piVisibility]);
-    return n && *n == 1;
+    return n && *n == 1 ? VisibilityType::Hidden : VisibilityType::Visible;
 }
 
 int32_t TProperties::GetZIndex() const {

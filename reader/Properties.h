@@ -136,6 +136,7 @@ enum class AlignmentType : uint8_t {
 };
 enum class ClearType : uint8_t { None = 0, Left = 1, Right = 2, Both = 3 };
 enum class PositionType : uint8_t { Static = 0, Absolute = 1, Relative = 2 };
+enum class VisibilityType : uint8_t { Visible, Hidden };
 // In the order of the list-style-type names: blank means the list's default.
 enum class ListStyleType : uint8_t {
     Blank,
@@ -218,7 +219,8 @@ public:
     bool GetFloat(AlignmentType& align) const;
     bool GetClear(ClearType& clear) const;
     PositionType GetPosition() const;
-    bool IsHidden() const;
+    VisibilityType GetVisibility() const;
+    bool IsHidden() const { return GetVisibility() == VisibilityType::Hidden; }
     int32_t GetZIndex() const;
     ListStyleType GetListStyleType() const;
     bool GetListStyleImage(std::string& name) const;
