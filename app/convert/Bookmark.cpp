@@ -119,7 +119,10 @@ int CompareByDate(const TBookmark& a, const TBookmark& b) {
     return compareUpperTitles(a.Title, b.Title);
 }
 
-void QuickSort(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompare compare) {
+namespace {
+
+// The quicksort over any copyable items; compare answers -1, 0 or +1.
+template <class Item, class Compare> void hoareSort(std::vector<Item>& list, Compare compare) {
     if (list.empty()) {
         return;
     }
@@ -133,12 +136,12 @@ void QuickSort(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompare c
         do {
             i = l;
             ptrdiff_t j = r;
-            const TBookmark* pivot = list[size_t((l + r) / 2)].get();
+            const Item pivot = list[size_t((l + r) / 2)];
             do {
-                while (compare(*list[size_t(i)], *pivot) < 0) {
+                while (compare(list[size_t(i)], pivot) < 0) {
                     ++i;
                 }
-                while (compare(*list[size_t(j)], *pivot) > 0) {
+                while (compare(list[size_t(j)], pivot) > 0) {
                     --j;
                 }
                 if (i <= j) {
@@ -155,6 +158,90 @@ void QuickSort(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompare c
     }
 }
 
+// What the two listing orders compare, gathered side by side so that sorting a large folder
+// does not chase every node and title through memory. Compares exactly as CompareByTitle and
+// CompareByDate do, so the quicksort makes the same moves.
+struct SortKey {
+    uint64_t prefix; // the first eight upper-cased title bytes, big-endian, zero-padded
+    double date;
+    TBookmark* node;
+    bool leaf;
+};
+
+SortKey sortKeyOf(TBookmark* node) {
+    uint64_t prefix = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        prefix = (prefix << 8) | (i < node->Title.size() ? asciiUpper(node->Title[i]) : 0u);
+    }
+    return {prefix, node->AddDate, node, node->Children.empty()};
+}
+
+// A zero-padded prefix can tie with a title holding zero bytes; the full titles decide then.
+int compareTitleKeys(const SortKey& a, const SortKey& b) {
+    if (a.prefix != b.prefix) {
+        return a.prefix < b.prefix ? -1 : 1;
+    }
+    return compareUpperTitles(a.node->Title, b.node->Title);
+}
+
+int compareKeysByTitle(const SortKey& a, const SortKey& b) {
+    if (a.leaf != b.leaf) {
+        return a.leaf ? 1 : -1;
+    }
+    return compareTitleKeys(a, b);
+}
+
+int compareKeysByDate(const SortKey& a, const SortKey& b) {
+    if (a.leaf != b.leaf) {
+        return a.leaf ? 1 : -1;
+    }
+    if (a.date != b.date) {
+        return a.date > b.date ? 1 : -1;
+    }
+    return compareTitleKeys(a, b);
+}
+
+// Puts the owning pointers into the order of the sorted raw ones.
+template <class Item, class NodeOf>
+void reorder(std::vector<std::unique_ptr<TBookmark>>& list, const std::vector<Item>& sorted, NodeOf nodeOf) {
+    for (std::unique_ptr<TBookmark>& owner : list) {
+        owner.release(); // still owned: every node is in sorted and is taken back below
+    }
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i].reset(nodeOf(sorted[i]));
+    }
+}
+
+void sortChildren(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompare compare) {
+    if (compare != &CompareByTitle && compare != &CompareByDate) {
+        QuickSort(list, compare);
+        return;
+    }
+    std::vector<SortKey> keys;
+    keys.reserve(list.size());
+    for (const std::unique_ptr<TBookmark>& child : list) {
+        keys.push_back(sortKeyOf(child.get()));
+    }
+    if (compare == &CompareByTitle) {
+        hoareSort(keys, compareKeysByTitle);
+    } else {
+        hoareSort(keys, compareKeysByDate);
+    }
+    reorder(list, keys, [](const SortKey& key) { return key.node; });
+}
+
+} // namespace
+
+void QuickSort(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompare compare) {
+    std::vector<TBookmark*> nodes;
+    nodes.reserve(list.size());
+    for (const std::unique_ptr<TBookmark>& child : list) {
+        nodes.push_back(child.get());
+    }
+    hoareSort(nodes, [compare](const TBookmark* a, const TBookmark* b) { return compare(*a, *b); });
+    reorder(list, nodes, [](TBookmark* node) { return node; });
+}
+
 void SortTree(TBookmark* node, TBookmarkCompare compare) {
     if (!node) {
         return;
@@ -163,7 +250,7 @@ void SortTree(TBookmark* node, TBookmarkCompare compare) {
     while (!pending.empty()) {
         TBookmark* folder = pending.back();
         pending.pop_back();
-        QuickSort(folder->Children, compare);
+        sortChildren(folder->Children, compare);
         for (const std::unique_ptr<TBookmark>& child : folder->Children) {
             if (!child->Children.empty()) {
                 pending.push_back(child.get());

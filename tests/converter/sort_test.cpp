@@ -97,31 +97,72 @@ void recursiveQuickSort(std::vector<TBookmark*>& list, ptrdiff_t l, ptrdiff_t r,
     } while (i < r);
 }
 
+struct NodeSpec {
+    std::string title;
+    int32_t date;
+    bool hasChild;
+};
+
+// A folder of the given nodes, each numbered in its Description.
+std::unique_ptr<TBookmark> numberedFolderOf(const std::vector<NodeSpec>& specs) {
+    auto root = std::make_unique<TBookmark>(nullptr, "&&&", "root", "", 0);
+    for (size_t k = 0; k < specs.size(); ++k) {
+        auto* node = new TBookmark(root.get(), "u", specs[k].title, std::to_string(k), specs[k].date);
+        if (specs[k].hasChild) {
+            new TBookmark(node, "u", "c", "", 0);
+        }
+    }
+    return root;
+}
+
+std::vector<std::string> numbers(const std::vector<TBookmark*>& nodes) {
+    std::vector<std::string> out;
+    for (const TBookmark* node : nodes) {
+        out.push_back(node->Description);
+    }
+    return out;
+}
+
+std::vector<TBookmark*> childrenOf(const TBookmark& folder) {
+    std::vector<TBookmark*> out;
+    for (const auto& child : folder.Children) {
+        out.push_back(child.get());
+    }
+    return out;
+}
+
 TEST(Sorting, ManyEqualKeysGiveTheRecursiveOrder) {
+    // Few distinct keys, so that the order of equal nodes matters; titles that agree in their
+    // first eight bytes, and titles with zero bytes, so that the longer comparison is needed.
+    const std::vector<std::string> titles = {"a",
+                                             "A",
+                                             "b",
+                                             "B",
+                                             "abcdefgh1",
+                                             "ABCDEFGH2",
+                                             "abcdefgh",
+                                             "AbCdEfGh",
+                                             std::string("abcdefgh\0", 9),
+                                             "ab",
+                                             std::string("ab\0", 3)};
     std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
-        auto root = std::make_unique<TBookmark>(nullptr, "&&&", "root", "", 0);
-        const int n = 1 + int(random() % 60);
-        for (int k = 0; k < n; ++k) {
-            // Few distinct keys, so that the order of equal nodes matters.
-            const char letter = "aAbB"[random() % 4];
-            auto* node = new TBookmark(root.get(), "u", std::string(1, letter), "", int32_t(random() % 3));
-            if (random() % 4 == 0) {
-                new TBookmark(node, "u", "c", "", 0);
-            }
+    for (int round = 0; round < 300; ++round) {
+        std::vector<NodeSpec> specs(1 + random() % 60);
+        for (NodeSpec& spec : specs) {
+            spec = {titles[random() % titles.size()], int32_t(random() % 3), random() % 4 == 0};
         }
         for (const TBookmarkCompare compare : {&CompareByTitle, &CompareByDate}) {
-            std::vector<TBookmark*> expected;
-            for (const auto& child : root->Children) {
-                expected.push_back(child.get());
-            }
+            auto reference = numberedFolderOf(specs);
+            std::vector<TBookmark*> expected = childrenOf(*reference);
             recursiveQuickSort(expected, 0, ptrdiff_t(expected.size()) - 1, compare);
-            QuickSort(root->Children, compare);
-            std::vector<TBookmark*> actual;
-            for (const auto& child : root->Children) {
-                actual.push_back(child.get());
-            }
-            ASSERT_EQ(actual, expected) << "round " << round;
+
+            auto plain = numberedFolderOf(specs);
+            QuickSort(plain->Children, compare);
+            ASSERT_EQ(numbers(childrenOf(*plain)), numbers(expected)) << "round " << round;
+
+            auto tree = numberedFolderOf(specs);
+            SortTree(tree.get(), compare);
+            ASSERT_EQ(numbers(childrenOf(*tree)), numbers(expected)) << "round " << round;
         }
     }
 }
