@@ -172,6 +172,10 @@ void TViewer::InitLoad() {
     coveredURL_.clear();
     coveredTarget_.clear();
     InitDocument(*document_, settings_);
+    if (cacheStale_) {
+        imageCache_->Clear();
+        cacheStale_ = false;
+    }
     caretPos_ = 0;
     dragAnchor_ = -1;
 }
@@ -521,6 +525,7 @@ void TViewer::PaintPanelPaint(QWidget& panel, const QRect& rect) {
         QPainter painter(&buffer);
         painter.translate(-rect.x(), -rect.y());
         QtCanvas canvas(painter);
+        canvas.setDeviceColors(screenColorClass() >= 24 ? 1 << 24 : 1 << screenColorClass());
         const Rect clip{rect.x(), rect.y(), rect.right() + 1, rect.bottom() + 1};
         canvas.intersectClip(clip);
         PaintBackground(canvas, clip);
@@ -648,6 +653,17 @@ void TViewer::SethtOptions(ThtOptionSet options) {
     document_->ShowCaret = (options & htShowDummyCaret) != 0;
     document_->PrintBackgrounds = (options & htPrintTableBackground) != 0;
     ArrangeBars();
+}
+
+void TViewer::SetDisplayDepth(tavlin::DisplayDepth depth) {
+    if (depth == displayDepth()) {
+        return;
+    }
+    setDisplayDepth(depth);
+    // The cached pictures were prepared for the other screen; they go when the document that may
+    // use them goes.
+    cacheStale_ = true;
+    paintPanel_->update();
 }
 
 void TViewer::SetServerRoot(const std::string& root) {

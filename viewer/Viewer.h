@@ -1,4 +1,5 @@
 #pragma once
+#include "images/Display.h"
 #include "platform/CodePage.h"
 #include "platform/Geometry.h"
 #include "viewer/DocumentLoad.h"
@@ -204,6 +205,11 @@ public:
     ThtOptionSet htOptions() const { return settings_.htOptions; }
     void SethtOptions(ThtOptionSet options);
     const TViewerSettings& Settings() const { return settings_; }
+    // Emulates an old palette screen (256 or 16 colours): pictures are reduced and dithered for it
+    // from the next document on, and painting draws for that many colours. Program-wide, as the
+    // screen is.
+    tavlin::DisplayDepth DisplayDepth() const { return displayDepth(); }
+    void SetDisplayDepth(tavlin::DisplayDepth depth);
 
     // --- Published events -------------------------------------------------------------------------
     THotSpotClickEvent OnHotSpotClick;
@@ -296,6 +302,7 @@ private:
     int barSize_ = 16;
     std::unique_ptr<TSectionList> document_;
     std::unique_ptr<TStringBitmapList> imageCache_;
+    bool cacheStale_ = false; // made for another display depth
     std::unique_ptr<ImageCanvas> measure_;
     std::unique_ptr<QPrinter> printer_;
     QTimer hoverTimer_;

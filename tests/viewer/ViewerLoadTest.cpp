@@ -285,6 +285,31 @@ TEST_F(ViewerLoad, ABackgroundPictureIsTiledFromTheDocumentOrigin) {
     EXPECT_EQ(surfacePixel(350, 4), qRgb(255, 255, 255)) << "without images, the colour only";
 }
 
+TEST_F(ViewerLoad, APaletteScreenReducesPicturesToItsColours) {
+    QImage ramp(64, 8, QImage::Format_RGB32);
+    for (int x = 0; x < 64; ++x) {
+        for (int y = 0; y < 8; ++y) {
+            ramp.setPixel(x, y, qRgb(x * 4, 255 - x * 4, 128));
+        }
+    }
+    ASSERT_TRUE(ramp.save(QString::fromStdString(path("ramp.bmp")), "BMP"));
+    const std::string page = write("page.htm", "<body background=\"ramp.bmp\">");
+    struct DepthBack {
+        ~DepthBack() { setDisplayDepth(DisplayDepth::TrueColor); }
+    } restore;
+    viewer->SetDisplayDepth(DisplayDepth::Colors16);
+    viewer->LoadFile(page);
+    const QImage shown = viewer->PaintPanel().grab().toImage();
+    const Palette& palette = defaultPalette();
+    for (int x = 0; x < 64; ++x) {
+        const uint32_t pixel = shown.pixel(x, 3) | 0xFF000000u;
+        ASSERT_NE(std::find(palette.begin(), palette.end(), pixel), palette.end()) << "x " << x;
+    }
+    viewer->SetDisplayDepth(DisplayDepth::TrueColor);
+    viewer->LoadFile(page);
+    EXPECT_EQ(viewer->PaintPanel().grab().toImage().pixel(10, 3), qRgb(40, 215, 128));
+}
+
 TEST_F(ViewerLoad, PropertiesKeepTheirRangesAndDefaults) {
     TViewer fresh;
     EXPECT_EQ(fresh.width(), 150);
