@@ -81,6 +81,7 @@ TEST(Properties, ClosingAnOuterElementReinheritsTheInnerOnes) {
     EXPECT_EQ(c.top().ElemTag, "i");
     EXPECT_EQ(c.top().GetFont().desc.style, fsItalic);
     EXPECT_EQ(stringOf(c.top().Props[piMarginLeft]), "3px"); // its own box values stay
+    EXPECT_EQ(intProp(c.top(), piMarginTop), NotSet); // and the root's margins are not inherited
     c.stack.PopElement("b");                                 // nothing left to close
     EXPECT_EQ(c.stack.Count(), 2);
     c.stack.PopElement("i");
