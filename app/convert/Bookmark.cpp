@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 namespace tavlin {
@@ -158,30 +159,52 @@ template <class Item, class Compare> void hoareSort(std::vector<Item>& list, Com
     }
 }
 
-// What the two listing orders compare, gathered side by side so that sorting a large folder
-// does not chase every node and title through memory. Compares exactly as CompareByTitle and
-// CompareByDate do, so the quicksort makes the same moves.
+// What the two listing orders compare, gathered side by side (the titles upper-cased into one
+// block) so that sorting a large folder does not chase every node and title through memory.
+// Compares exactly as CompareByTitle and CompareByDate do, so the quicksort makes the same moves.
 struct SortKey {
-    uint64_t prefix; // the first eight upper-cased title bytes, big-endian, zero-padded
+    uint64_t prefix;            // the first eight upper-cased title bytes, big-endian, zero-padded
+    const unsigned char* title; // the whole title upper-cased
+    size_t size;
     double date;
     TBookmark* node;
     bool leaf;
 };
 
-SortKey sortKeyOf(TBookmark* node) {
-    uint64_t prefix = 0;
-    for (size_t i = 0; i < 8; ++i) {
-        prefix = (prefix << 8) | (i < node->Title.size() ? asciiUpper(node->Title[i]) : 0u);
+std::vector<SortKey> sortKeysOf(const std::vector<std::unique_ptr<TBookmark>>& list, std::string& titles) {
+    size_t total = 0;
+    for (const std::unique_ptr<TBookmark>& child : list) {
+        total += child->Title.size();
     }
-    return {prefix, node->AddDate, node, node->Children.empty()};
+    titles.resize(total);
+    std::vector<SortKey> keys;
+    keys.reserve(list.size());
+    auto* at = reinterpret_cast<unsigned char*>(titles.data());
+    for (const std::unique_ptr<TBookmark>& child : list) {
+        const std::string& title = child->Title;
+        uint64_t prefix = 0;
+        for (size_t i = 0; i < title.size(); ++i) {
+            at[i] = asciiUpper(title[i]);
+        }
+        for (size_t i = 0; i < 8; ++i) {
+            prefix = (prefix << 8) | (i < title.size() ? at[i] : 0u);
+        }
+        keys.push_back({prefix, at, title.size(), child->AddDate, child.get(), child->Children.empty()});
+        at += title.size();
+    }
+    return keys;
 }
 
-// A zero-padded prefix can tie with a title holding zero bytes; the full titles decide then.
+// The zero-padded prefix decides most pairs; a tie (which zero bytes in a title can fake) goes
+// to the whole titles.
 int compareTitleKeys(const SortKey& a, const SortKey& b) {
     if (a.prefix != b.prefix) {
         return a.prefix < b.prefix ? -1 : 1;
     }
-    return compareUpperTitles(a.node->Title, b.node->Title);
+    if (const int c = std::memcmp(a.title, b.title, std::min(a.size, b.size))) {
+        return c < 0 ? -1 : 1;
+    }
+    return a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
 }
 
 int compareKeysByTitle(const SortKey& a, const SortKey& b) {
@@ -217,11 +240,8 @@ void sortChildren(std::vector<std::unique_ptr<TBookmark>>& list, TBookmarkCompar
         QuickSort(list, compare);
         return;
     }
-    std::vector<SortKey> keys;
-    keys.reserve(list.size());
-    for (const std::unique_ptr<TBookmark>& child : list) {
-        keys.push_back(sortKeyOf(child.get()));
-    }
+    std::string titles;
+    std::vector<SortKey> keys = sortKeysOf(list, titles);
     if (compare == &CompareByTitle) {
         hoareSort(keys, compareKeysByTitle);
     } else {

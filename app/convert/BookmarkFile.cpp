@@ -60,6 +60,34 @@ int32_t readAddDate(std::string_view attributes) {
     return readInt32(beforeFirst(from(attributes, at + key.size()), '"'));
 }
 
+// Where the first of each tag the reader looks for stands in a line (npos when absent). Every
+// tag begins with "<", so one pass from "<" to "<" finds them all.
+struct LineTags {
+    size_t title = npos;
+    size_t titleEnd = npos;
+    size_t list = npos;
+    size_t listEnd = npos;
+    size_t entry = npos;
+};
+
+LineTags findTags(std::string_view line) {
+    LineTags tags;
+    const auto mark = [](size_t& slot, std::string_view rest, std::string_view tag, size_t at) {
+        if (slot == npos && rest.starts_with(tag)) {
+            slot = at;
+        }
+    };
+    for (size_t at = line.find('<'); at != npos; at = line.find('<', at + 1)) {
+        const std::string_view rest = line.substr(at);
+        mark(tags.title, rest, "<TITLE>", at);
+        mark(tags.titleEnd, rest, "</TITLE>", at);
+        mark(tags.list, rest, "<DL>", at);
+        mark(tags.listEnd, rest, "</DL>", at);
+        mark(tags.entry, rest, "<DT>", at);
+    }
+    return tags;
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -115,24 +143,20 @@ void TBookmarkConverter::ReadBookmarkLine(std::string_view line) {
         }
         return;
     }
-    const size_t titleAt = line.find("<TITLE>");
-    if (titleAt != npos) {
-        const size_t titleEnd = line.find("</TITLE>");
-        if (titleEnd != npos && titleEnd > titleAt) {
-            const std::string_view title = line.substr(titleAt + 7, titleEnd - titleAt - 7);
-            setRoot(std::make_unique<TBookmark>(nullptr, std::string(kFolderMarker), std::string(title),
-                                                std::string(), 0));
-        }
+    const LineTags tags = findTags(line);
+    if (tags.title != npos && tags.titleEnd != npos && tags.titleEnd > tags.title) {
+        const std::string_view title = line.substr(tags.title + 7, tags.titleEnd - tags.title - 7);
+        setRoot(std::make_unique<TBookmark>(nullptr, std::string(kFolderMarker), std::string(title),
+                                            std::string(), 0));
     }
-    if (line.find("<DL>") != npos) {
+    if (tags.list != npos) {
         CurrentFolder = LatestNode;
     }
-    if (line.find("</DL>") != npos && CurrentFolder) {
+    if (tags.listEnd != npos && CurrentFolder) {
         CurrentFolder = CurrentFolder->Parent;
     }
-    const size_t dtAt = line.find("<DT>");
-    if (dtAt != npos) {
-        addEntry(line, dtAt);
+    if (tags.entry != npos) {
+        addEntry(line, tags.entry);
     }
 }
 
