@@ -97,18 +97,18 @@ void recursiveQuickSort(std::vector<TBookmark*>& list, ptrdiff_t l, ptrdiff_t r,
     } while (i < r);
 }
 
-struct NodeSpec {
+struct NodePlan {
     std::string title;
     int32_t date;
     bool hasChild;
 };
 
 // A folder of the given nodes, each numbered in its Description.
-std::unique_ptr<TBookmark> numberedFolderOf(const std::vector<NodeSpec>& specs) {
+std::unique_ptr<TBookmark> numberedFolderOf(const std::vector<NodePlan>& plans) {
     auto root = std::make_unique<TBookmark>(nullptr, "&&&", "root", "", 0);
-    for (size_t k = 0; k < specs.size(); ++k) {
-        auto* node = new TBookmark(root.get(), "u", specs[k].title, std::to_string(k), specs[k].date);
-        if (specs[k].hasChild) {
+    for (size_t k = 0; k < plans.size(); ++k) {
+        auto* node = new TBookmark(root.get(), "u", plans[k].title, std::to_string(k), plans[k].date);
+        if (plans[k].hasChild) {
             new TBookmark(node, "u", "c", "", 0);
         }
     }
@@ -133,34 +133,36 @@ std::vector<TBookmark*> childrenOf(const TBookmark& folder) {
 
 TEST(Sorting, ManyEqualKeysGiveTheRecursiveOrder) {
     // Few distinct keys, so that the order of equal nodes matters; titles that agree in their
-    // first eight bytes, and titles with zero bytes, so that the longer comparison is needed.
+    // first sixteen bytes, and titles with zero bytes, so that the longer comparison is needed.
     const std::vector<std::string> titles = {"a",
                                              "A",
                                              "b",
                                              "B",
-                                             "abcdefgh1",
-                                             "ABCDEFGH2",
+                                             "abcdefghijklmnop1",
+                                             "ABCDEFGHIJKLMNOP2",
+                                             "abcdefghijklmnop",
+                                             "AbCdEfGhIjKlMnOp",
+                                             std::string("abcdefghijklmnop\0", 17),
                                              "abcdefgh",
-                                             "AbCdEfGh",
                                              std::string("abcdefgh\0", 9),
                                              "ab",
                                              std::string("ab\0", 3)};
     std::mt19937 random(7);
     for (int round = 0; round < 300; ++round) {
-        std::vector<NodeSpec> specs(1 + random() % 60);
-        for (NodeSpec& spec : specs) {
-            spec = {titles[random() % titles.size()], int32_t(random() % 3), random() % 4 == 0};
+        std::vector<NodePlan> plans(1 + random() % 60);
+        for (NodePlan& plan : plans) {
+            plan = {titles[random() % titles.size()], int32_t(random() % 3), random() % 4 == 0};
         }
         for (const TBookmarkCompare compare : {&CompareByTitle, &CompareByDate}) {
-            auto reference = numberedFolderOf(specs);
+            auto reference = numberedFolderOf(plans);
             std::vector<TBookmark*> expected = childrenOf(*reference);
             recursiveQuickSort(expected, 0, ptrdiff_t(expected.size()) - 1, compare);
 
-            auto plain = numberedFolderOf(specs);
+            auto plain = numberedFolderOf(plans);
             QuickSort(plain->Children, compare);
             ASSERT_EQ(numbers(childrenOf(*plain)), numbers(expected)) << "round " << round;
 
-            auto tree = numberedFolderOf(specs);
+            auto tree = numberedFolderOf(plans);
             SortTree(tree.get(), compare);
             ASSERT_EQ(numbers(childrenOf(*tree)), numbers(expected)) << "round " << round;
         }
