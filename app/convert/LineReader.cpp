@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace tavlin {
 
@@ -12,10 +13,26 @@ constexpr char kCtrlZ = 26;
 LineReader::LineReader(std::FILE* file, bool ctrlZEnds, size_t chunkSize)
     : file_(file), ctrlZEnds_(ctrlZEnds), chunkSize_(std::max<size_t>(chunkSize, 1)) {
     chunk_.resize(chunkSize_);
+    struct stat st {};
+    const long at = std::ftell(file);
+    if (::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode) && at >= 0 && st.st_size > at) {
+        unreadHint_ = size_t(st.st_size - at);
+    }
 }
 
 LineReader::LineReader(std::string_view text, bool ctrlZEnds, size_t chunkSize)
-    : text_(text), ctrlZEnds_(ctrlZEnds), chunkSize_(std::max<size_t>(chunkSize, 1)) {}
+    : text_(text), ctrlZEnds_(ctrlZEnds), chunkSize_(std::max<size_t>(chunkSize, 1)),
+      unreadHint_(text.size()) {}
+
+void LineReader::appendStraddling(std::string_view piece) {
+    // A line longer than a chunk may be huge, but it can be no longer than what is left of the
+    // input: take that much at once (up to a bound) rather than doubling and copying its way up.
+    constexpr size_t kMostAtOnce = size_t(1) << 30;
+    if (long_.size() >= chunkSize_ && long_.size() + piece.size() > long_.capacity()) {
+        long_.reserve(long_.size() + piece.size() + std::min(unreadHint_, kMostAtOnce));
+    }
+    long_.append(piece);
+}
 
 size_t LineReader::NextByte::find(const char* data, size_t from, size_t end) {
     if (!known || at < from) {
@@ -45,6 +62,7 @@ bool LineReader::refill() {
         ended_ = true;
         return false;
     }
+    unreadHint_ -= std::min(unreadHint_, n);
     pos_ = 0;
     end_ = n;
     if (ctrlZEnds_) {
@@ -82,7 +100,7 @@ bool LineReader::next(std::string_view& line) {
         }
         const size_t stop = std::min(cr_.find(data_, pos_, end_), lf_.find(data_, pos_, end_));
         if (stop == end_) {
-            long_.append(data_ + pos_, end_ - pos_);
+            appendStraddling({data_ + pos_, end_ - pos_});
             straddles = true;
             pos_ = end_;
             continue;
@@ -91,7 +109,7 @@ bool LineReader::next(std::string_view& line) {
         skipLF_ = data_[stop] == '\r';
         pos_ = stop + 1;
         if (straddles) {
-            long_.append(piece);
+            appendStraddling(piece);
             line = long_;
         } else {
             line = piece;

@@ -32,6 +32,7 @@ private:
     };
 
     bool refill();
+    void appendStraddling(std::string_view piece);
 
     std::FILE* file_ = nullptr;
     std::string_view text_; // what is left of the text in memory
@@ -47,7 +48,8 @@ private:
     bool skipLF_ = false; // the last line ended with a CR, so an LF next belongs to it
     NextByte cr_{'\r'};
     NextByte lf_{'\n'};
-    std::string long_; // a line that straddles chunks
+    std::string long_;      // a line that straddles chunks
+    size_t unreadHint_ = 0; // how much input may still come, to size a long line in one go
 };
 
 } // namespace tavlin
