@@ -160,6 +160,11 @@ TEST_F(ViewerLoad, KeysScrollBySixteenPagesAndToTheEnds) {
     EXPECT_EQ(viewer->ScrollPosition(), 16);
     viewer->VScrollBar().triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(viewer->Document().YOffset, viewer->DocHeight() - surface);
+    viewer->VScrollBar().triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(viewer->ScrollPosition(), viewer->DocHeight() - surface - (surface - 16));
+    viewer->VScrollBar().setSliderPosition(500); // the thumb dragged
+    EXPECT_EQ(viewer->ScrollPosition(), 500);
+    EXPECT_EQ(viewer->Document().YOffset, 500);
 }
 
 TEST_F(ViewerLoad, APackedPositionSurvivesAResize) {
