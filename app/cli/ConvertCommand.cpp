@@ -85,8 +85,12 @@ std::string parseArguments(int argc, char** argv, ConvertOptions& options) {
                 if (!parseSortMode(value, options.sortMode)) {
                     return "--sort takes none, title or date, not \"" + std::string(value) + "\"";
                 }
+            } else if (name == "--title") {
+                options.title = value;
+            } else if (value.empty()) {
+                return std::string(name) + " needs a file name";
             } else {
-                (name == "--title" ? options.title : options.output) = value;
+                options.output = value;
             }
             continue;
         }
