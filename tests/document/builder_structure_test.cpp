@@ -297,6 +297,27 @@ TEST(BuilderStructure, LinkedStyleSheetIsReadFromTheDocumentsDirectory) {
     std::remove((dir + "/builder_test.htm").c_str());
 }
 
+TEST(BuilderStructure, LinkedStyleSheetFromAHostStreamResolvesAgainstItsAddress) {
+    std::vector<std::string> asked;
+    TParseOptions options;
+    options.OnExpandName = [](const std::string& name) { return "http://host/css/" + name + "?v=2"; };
+    options.OnStreamRequest = [&](const std::string& name, std::string& bytes) {
+        asked.push_back(name);
+        bytes = "p { background-image: url(../img/bg.gif); color: #0000ff }";
+        return true;
+    };
+    Built b("<LINK REV=STYLESHEET HREF=site.css><P>x", options);
+    EXPECT_EQ(asked, (std::vector<std::string>{"http://host/css/site.css?v=2"}));
+    const TProperties* rule = b.doc.Styles->Find("p");
+    ASSERT_NE(rule, nullptr);
+    EXPECT_EQ(stringOf(rule->Props[piBackgroundImage]), "url(http://host/img/bg.gif)");
+    EXPECT_EQ(Text(*BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0xFF0000u);
+    // A LINK after content has begun is not read.
+    asked.clear();
+    Built late("<P>x<LINK REL=stylesheet HREF=site.css>", options);
+    EXPECT_TRUE(asked.empty());
+}
+
 TEST(BuilderStructure, TablesAndFormControlsAreReadPast) {
     // Cells read as plain content; the options of a SELECT and a TEXTAREA's text do not appear.
     Built table("<TABLE>\n<TR><TD>one</TD>\n<TD>two</TD></TR>\n</TABLE>\nafter");
