@@ -1,0 +1,92 @@
+// The whole path of a page: bytes through the builder into a document, laid out at two widths,
+// painted in bands on a fixed-metric canvas (on screen and as a paginated print copy), and asked
+// every query at points spread over it.
+#include "document/SectionList.h"
+#include "reader/builder/HtmlParser.h"
+#include "tests/document/FixedCanvas.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+using namespace tavlin;
+
+namespace {
+
+void PaintBands(TSectionList& doc, Canvas& canvas, int width, int height) {
+    const int band = 480;
+    for (int top : {0, height / 2, std::max(0, height - band)}) {
+        doc.SetYOffset(top);
+        doc.PaintDocument(canvas, Rect{0, 0, width, band}, 6000, 0, 0, 0, 0);
+    }
+}
+
+void PrintPages(const TSectionList& doc, int width) {
+    std::unique_ptr<TSectionList> copy = doc.CloneFor();
+    copy->Printing = true;
+    test::FixedCanvas canvas;
+    int scrollWidth = 0;
+    int counter = 0;
+    const int height = copy->Layout(canvas, 0, width, 600, scrollWidth, counter);
+    int top = 0;
+    for (int page = 0; page < 20 && top < height; ++page) {
+        copy->SetYOffset(top);
+        copy->PageBottom = top + 600;
+        copy->PaintDocument(canvas, Rect{0, 0, width, 600}, width, 0, 0, 0, 0);
+        top = std::max(top + 1, copy->PageBottom);
+    }
+}
+
+void Ask(TSectionList& doc, Canvas& canvas, int width, int height) {
+    for (int i = 0; i <= 8; ++i) {
+        const int x = width * i / 8;
+        const int y = height * i / 8;
+        TPositionHit hit;
+        const int position = doc.PositionAt(canvas, x, y, hit);
+        TLinkAnswer answer;
+        doc.LinkAtPoint(canvas, x, y, answer);
+        TFloatingObj* object = nullptr;
+        int objX = 0;
+        int objY = 0;
+        doc.ObjectAt(x, y, object, objX, objY);
+        char ch = 0;
+        TSectionBase* section = nullptr;
+        doc.CharAt(std::max(position, 0), ch, section);
+        int px = 0;
+        int py = 0;
+        doc.PositionToXY(&canvas, std::max(position, 0), px, py);
+        doc.DocToSourcePos(std::max(position, 0));
+        doc.SourceToDocPos(y, i % 2 == 0);
+    }
+    doc.ClearHover();
+    doc.SearchText(0, "a", false);
+    doc.SearchText(0, "The", true);
+    doc.OnClipboardText = [](std::string_view) {};
+    doc.SelStart = 0;
+    doc.SelEnd = 1 << 30;
+    doc.CopyToClipboard();
+    int anchor = 0;
+    int index = 0;
+    doc.SectionAtY(height / 2, anchor, index);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    TSectionList doc;
+    doc.SetDefaults("Times New Roman", "Courier New", 10, 5, 1, true, true, 0xFFFFFF, rgb(0, 0, 255),
+                    rgb(128, 0, 128), rgb(0, 0, 255), 0, 12);
+    ParseHtmlFromBuffer(doc, bytes);
+    test::FixedCanvas canvas;
+    for (const int width : {640, 90}) {
+        int scrollWidth = 0;
+        int counter = 0;
+        const int height = doc.Layout(canvas, 0, width, 480, scrollWidth, counter);
+        PaintBands(doc, canvas, width, height);
+        Ask(doc, canvas, width, height);
+    }
+    PrintPages(doc, 500);
+    return 0;
+}
