@@ -7,31 +7,30 @@ namespace tavlin {
 
 // The tag table: rows 1-51 have an end symbol, rows 52-71 do not. Order matters: the tokenizer
 // searches the rows in this order.
-#define TAVLIN_TAGS_WITH_END(X)                                                                              \
-    X(HTML)                                                                                                  \
-    X(TITLE) X(BODY) X(HEAD) X(B) X(I) X(H) X(EM) X(STRONG) X(U) X(CITE) X(VAR) X(TT) X(CODE) X(KBD) X(SAMP) \
-        X(OL) X(UL) X(DIR) X(MENU) X(DL) X(A) X(ADDRESS) X(BLOCKQUOTE) X(PRE) X(CENTER) X(TABLE) X(TD) X(TH) \
-            X(CAPTION) X(FORM) X(TEXTAREA) X(SELECT) X(OPTION) X(FONT) X(SUB) X(SUP) X(BIG) X(SMALL) X(P)    \
-                X(MAP) X(FRAMESET) X(NOFRAMES) X(SCRIPT) X(DIV) X(S) X(STRIKE) X(TR) X(NOBR) X(STYLE)        \
-                    X(SPAN)
-#define TAVLIN_TAGS_WITHOUT_END(X)                                                                           \
-    X(LI)                                                                                                    \
-    X(BR) X(HR) X(DD) X(DT) X(IMG) X(BASE) X(BUTTON) X(INPUT) X(SELECTED) X(BASEFONT) X(AREA) X(FRAME)       \
-        X(PAGE) X(BGSOUND) X(WRAP) X(META) X(PANEL) X(WBR) X(LINK)
+// clang-format off
+#define TAVLIN_TAGS_WITH_END(X)                                                                  \
+    X(HTML) X(TITLE) X(BODY) X(HEAD) X(B) X(I) X(H) X(EM) X(STRONG) X(U) X(CITE) X(VAR) X(TT) \
+    X(CODE) X(KBD) X(SAMP) X(OL) X(UL) X(DIR) X(MENU) X(DL) X(A) X(ADDRESS) X(BLOCKQUOTE)     \
+    X(PRE) X(CENTER) X(TABLE) X(TD) X(TH) X(CAPTION) X(FORM) X(TEXTAREA) X(SELECT) X(OPTION)  \
+    X(FONT) X(SUB) X(SUP) X(BIG) X(SMALL) X(P) X(MAP) X(FRAMESET) X(NOFRAMES) X(SCRIPT)       \
+    X(DIV) X(S) X(STRIKE) X(TR) X(NOBR) X(STYLE) X(SPAN)
+#define TAVLIN_TAGS_WITHOUT_END(X)                                                               \
+    X(LI) X(BR) X(HR) X(DD) X(DT) X(IMG) X(BASE) X(BUTTON) X(INPUT) X(SELECTED) X(BASEFONT)   \
+    X(AREA) X(FRAME) X(PAGE) X(BGSOUND) X(WRAP) X(META) X(PANEL) X(WBR) X(LINK)
 
 // Attribute symbols, one per distinct name (STYLE is shared with the tag; the attribute table
 // itself, with its duplicate VALUE row, lives in HtmlSymbol.cpp). HTTP-EQUIV is written with '_'.
-#define TAVLIN_ATTRIBUTES(X)                                                                                 \
-    X(HREF)                                                                                                  \
-    X(NAME) X(SRC) X(ALT) X(ALIGN) X(TEXT) X(BGCOLOR) X(LINK) X(BACKGROUND) X(COLSPAN) X(ROWSPAN) X(BORDER)  \
-        X(CELLPADDING) X(CELLSPACING) X(VALIGN) X(WIDTH) X(START) X(VALUE) X(TYPE) X(CHECKBOX) X(RADIO)      \
-            X(METHOD) X(ACTION) X(CHECKED) X(SIZE) X(MAXLENGTH) X(COLS) X(ROWS) X(MULTIPLE) X(SELECTED)      \
-                X(FACE) X(COLOR) X(TRANSP) X(CLEAR) X(ISMAP) X(BORDERCOLOR) X(USEMAP) X(SHAPE) X(COORDS)     \
-                    X(NOHREF) X(HEIGHT) X(PLAIN) X(TARGET) X(NORESIZE) X(SCROLLING) X(HSPACE) X(LANGUAGE)    \
-                        X(FRAMEBORDER) X(MARGINWIDTH) X(MARGINHEIGHT) X(LOOP) X(ONCLICK) X(WRAP) X(NOSHADE)  \
-                            X(HTTP_EQUIV) X(CONTENT) X(ENCTYPE) X(VLINK) X(OLINK) X(ACTIVE) X(VSPACE)        \
-                                X(CLASS) X(ID) X(REL) X(REV) X(NOWRAP) X(BORDERCOLORLIGHT)                   \
-                                    X(BORDERCOLORDARK) X(CHARSET)
+#define TAVLIN_ATTRIBUTES(X)                                                                     \
+    X(HREF) X(NAME) X(SRC) X(ALT) X(ALIGN) X(TEXT) X(BGCOLOR) X(LINK) X(BACKGROUND) X(COLSPAN) \
+    X(ROWSPAN) X(BORDER) X(CELLPADDING) X(CELLSPACING) X(VALIGN) X(WIDTH) X(START) X(VALUE)   \
+    X(TYPE) X(CHECKBOX) X(RADIO) X(METHOD) X(ACTION) X(CHECKED) X(SIZE) X(MAXLENGTH) X(COLS)  \
+    X(ROWS) X(MULTIPLE) X(SELECTED) X(FACE) X(COLOR) X(TRANSP) X(CLEAR) X(ISMAP)              \
+    X(BORDERCOLOR) X(USEMAP) X(SHAPE) X(COORDS) X(NOHREF) X(HEIGHT) X(PLAIN) X(TARGET)        \
+    X(NORESIZE) X(SCROLLING) X(HSPACE) X(LANGUAGE) X(FRAMEBORDER) X(MARGINWIDTH)              \
+    X(MARGINHEIGHT) X(LOOP) X(ONCLICK) X(WRAP) X(NOSHADE) X(HTTP_EQUIV) X(CONTENT) X(ENCTYPE) \
+    X(VLINK) X(OLINK) X(ACTIVE) X(VSPACE) X(CLASS) X(ID) X(REL) X(REV) X(NOWRAP)              \
+    X(BORDERCOLORLIGHT) X(BORDERCOLORDARK) X(CHARSET)
+// clang-format on
 
 // One symbol per token kind: tags (tagB), end tags (endB), attributes (attrHREF) and the special
 // symbols of text, unknown tags and attributes, the end of the source and line ends.
