@@ -29,18 +29,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // A bookmark file as browsers export it: folders of 50 entries, a description on every 7th.
 std::string BookmarkFile(int entries) {
-    std::string out = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n"
-                      "<DL><p>\r\n";
+    std::string out =
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n"
+        "<DL><p>\r\n";
     for (int i = 0; i < entries; ++i) {
         if (i % 50 == 0) {
             if (i > 0) {
                 out += "    </DL><p>\r\n";
             }
-            out += "    <DT><H3 ADD_DATE=\"1600000000\">Folder " + std::to_string(i / 50) + "</H3>\r\n    <DL><p>\r\n";
+            out += "    <DT><H3 ADD_DATE=\"1600000000\">Folder " + std::to_string(i / 50) +
+                   "</H3>\r\n    <DL><p>\r\n";
         }
         out += "        <DT><A HREF=\"https://www.example" + std::to_string(i % 977) + ".com/articles/" +
                std::to_string(i) + "/page.html\" ADD_DATE=\"" + std::to_string(1600000000 + i) +
@@ -118,7 +122,8 @@ Figures Measure(const std::string& listing, const std::string& bytes, bool peer)
 }
 
 // Runs Measure in a child; returns its figures and its peak resident memory in kB.
-bool InChild(const std::string& listing, const std::string& bytes, bool peer, Figures& figures, long& peakKb) {
+bool InChild(const std::string& listing, const std::string& bytes, bool peer, Figures& figures,
+             long& peakKb) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
         return false;
@@ -153,8 +158,8 @@ int main(int argc, char** argv) {
         sizes = {1000, 10000, 100000};
     }
     const std::string dir = tempDirectory();
-    std::printf("%9s %9s %9s %9s %9s %9s %10s %9s %9s %9s %9s\n", "entries", "file kB", "tokens ms", "parse ms",
-                "layout ms", "total ms", "ms/1000", "peak MB", "base MB", "budget MB", "Qt ms");
+    std::printf("%9s %9s %9s %9s %9s %9s %10s %9s %9s %9s %9s\n", "entries", "file kB", "tokens ms",
+                "parse ms", "layout ms", "total ms", "ms/1000", "peak MB", "base MB", "budget MB", "Qt ms");
     double previousTotal = 0;
     int previousSize = 0;
     for (const int entries : sizes) {
@@ -172,19 +177,22 @@ int main(int argc, char** argv) {
         long peerKb = 0;
         // BENCH_NO_PEER=1 leaves the peer out (for profiling ours alone).
         const bool withPeer = !std::getenv("BENCH_NO_PEER");
-        if (!InChild(listing, bytes, false, ours, peakKb) || (withPeer && !InChild(listing, bytes, true, peer, peerKb))) {
+        if (!InChild(listing, bytes, false, ours, peakKb) ||
+            (withPeer && !InChild(listing, bytes, true, peer, peerKb))) {
             std::fprintf(stderr, "a measuring child failed\n");
             return 1;
         }
         const double total = ours.parseMs + ours.layoutMs;
         const double fileMb = double(bytes.size()) / (1024 * 1024);
-        std::printf("%9d %9zu %9.1f %9.1f %9.1f %9.1f %10.2f %9.1f %9.1f %9.1f %9.1f\n", entries, bytes.size() / 1024,
-                    ours.tokenizeMs, ours.parseMs, ours.layoutMs, total, total * 1000 / entries, peakKb / 1024.0,
-                    ours.baseKb / 1024.0, 3 * fileMb + 50, peer.qtMs);
+        std::printf("%9d %9zu %9.1f %9.1f %9.1f %9.1f %10.2f %9.1f %9.1f %9.1f %9.1f\n", entries,
+                    bytes.size() / 1024, ours.tokenizeMs, ours.parseMs, ours.layoutMs, total,
+                    total * 1000 / entries, peakKb / 1024.0, ours.baseKb / 1024.0, 3 * fileMb + 50,
+                    peer.qtMs);
         if (previousSize > 0) {
-            std::printf("          growth x%.1f in entries gives x%.2f in time; ours/Qt %.2f; ours/tokens %.1f\n",
-                        double(entries) / previousSize, total / previousTotal, total / peer.qtMs,
-                        total / ours.tokenizeMs);
+            std::printf(
+                "          growth x%.1f in entries gives x%.2f in time; ours/Qt %.2f; ours/tokens %.1f\n",
+                double(entries) / previousSize, total / previousTotal, total / peer.qtMs,
+                total / ours.tokenizeMs);
         }
         previousTotal = total;
         previousSize = entries;

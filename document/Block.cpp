@@ -18,9 +18,13 @@ namespace {
 constexpr int kMaxLength = 1000000;
 constexpr int kMaxZIndex = 10000000;
 
-bool IsSentinel(int32_t v) { return v == NotSet || v == AutoValue || v == AutoResult; }
+bool IsSentinel(int32_t v) {
+    return v == NotSet || v == AutoValue || v == AutoResult;
+}
 
-int ClampLength(int32_t v) { return IsSentinel(v) ? v : std::clamp(v, -kMaxLength, kMaxLength); }
+int ClampLength(int32_t v) {
+    return IsSentinel(v) ? v : std::clamp(v, -kMaxLength, kMaxLength);
+}
 
 // The layout pass blocks measure their widths in; a body starts a new one.
 thread_local unsigned gLayoutPass = 1;
@@ -67,12 +71,15 @@ int CollapsedMargin(int top, int bottom) {
     return top + bottom;
 }
 
-Color Opaque(Color c) { return c & 0x00FFFFFF; }
+Color Opaque(Color c) {
+    return c & 0x00FFFFFF;
+}
 
 // Keeps the owner of the float bands and removes the block's own bands however Arrange ends.
 class OwnerScope {
 public:
-    OwnerScope(IndentManager& floats, BandOwner owner) : floats_(floats), saved_(floats.CurrentOwner), owner_(owner) {
+    OwnerScope(IndentManager& floats, BandOwner owner)
+        : floats_(floats), saved_(floats.CurrentOwner), owner_(owner) {
         floats_.CurrentOwner = owner;
     }
     ~OwnerScope() { Close(); }
@@ -103,7 +110,8 @@ TBlockPictureMaker& BlockPictureMaker() {
 // ---- creation ----
 
 TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
-    : TSectionBase(document), Content(std::make_unique<TBlockCell>(document, props.ElemTag)), OwnerList(ownerList) {
+    : TSectionBase(document), Content(std::make_unique<TBlockCell>(document, props.ElemTag)),
+      OwnerList(ownerList) {
     TVMarginArray variants;
     props.GetVMarginArray(variants);
     BoxVariants = SharedVariants(std::move(variants));
@@ -114,14 +122,18 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
     ExSize = props.ExSize;
     AlignmentType side;
     if (props.GetFloat(side)) {
-        Floating = side == AlignmentType::Left ? FloatLeft : side == AlignmentType::Right ? FloatRight : NoFloat;
+        Floating = side == AlignmentType::Left    ? FloatLeft
+                   : side == AlignmentType::Right ? FloatRight
+                                                  : NoFloat;
     }
     ClearType clear;
     if (props.GetClear(clear)) {
         ClearSide = int(clear);
     }
     const PositionType position = props.GetPosition();
-    Positioning = position == PositionType::Absolute ? Absolute : position == PositionType::Relative ? Relative : Static;
+    Positioning = position == PositionType::Absolute   ? Absolute
+                  : position == PositionType::Relative ? Relative
+                                                       : Static;
     Hidden = props.IsHidden();
     if (Positioning != Static) {
         Layer = std::clamp(props.GetZIndex(), -kMaxZIndex, kMaxZIndex) * 10;
@@ -151,7 +163,8 @@ TBlock::TBlock(TSectionList* document, const TBlock& source)
       TextColor(source.TextColor), EmSize(source.EmSize), ExSize(source.ExSize),
       BackgroundPosition(source.BackgroundPosition), Floating(source.Floating), ClearSide(source.ClearSide),
       ListIndent(source.ListIndent), Positioning(source.Positioning), Hidden(source.Hidden),
-      BottomIsDefault(source.BottomIsDefault), MarginTop(source.MarginTop), MarginBottom(source.MarginBottom) {
+      BottomIsDefault(source.BottomIsDefault), MarginTop(source.MarginTop),
+      MarginBottom(source.MarginBottom) {
     // The print copy decides at painting whether backgrounds are printed.
     if (source.BackgroundImage && document) {
         BackgroundImage = source.BackgroundImage->CloneFor(*document);
@@ -224,7 +237,8 @@ TMarginArray TBlock::ResolveBox(int width, int availHeight) const {
 
 int TBlock::HorizontalExtras(bool withMargins) const {
     auto value = [this](int i) { return Box[i] == AutoResult ? 0 : Box[i]; };
-    int extras = value(piPaddingLeft) + value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
+    int extras =
+        value(piPaddingLeft) + value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
     if (withMargins) {
         extras += value(piMarginLeft) + value(piMarginRight);
     }
@@ -294,8 +308,8 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     }
     TMarginArray box = GetBoxMetrics(*BoxVariants, 0, 0, EmSize, ExSize);
     auto value = [&box](int i) { return box[i] == AutoResult ? 0 : ClampLength(box[i]); };
-    const int extras = value(piMarginLeft) + value(piMarginRight) + value(piPaddingLeft) + value(piPaddingRight) +
-                       value(piBorderLeftWidth) + value(piBorderRightWidth);
+    const int extras = value(piMarginLeft) + value(piMarginRight) + value(piPaddingLeft) +
+                       value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
     const int boxWidth = value(piWidth);
     minWidth = extras + std::max(minContent, boxWidth);
     maxWidth = boxWidth < 1 ? extras + std::max(maxContent, boxWidth) : minWidth;
@@ -317,7 +331,8 @@ int TBlock::ClearDistance(const IndentManager& floats, int y) const {
     return std::max(0, bottom - y);
 }
 
-int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats, int& counter) {
+int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats,
+                           int& counter) {
     int contentY = ContentY;
     if (Positioning == Relative) {
         // The content is laid out shifted; the box follows it when painted.
@@ -328,7 +343,8 @@ int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, Ind
         xRef = PosLeft + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth];
     }
     int contentMax = 0;
-    Content->ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax, counter);
+    Content->ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
+                          counter);
     return contentMax;
 }
 
@@ -406,7 +422,8 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     if (Positioning != Static) {
         maxWidth += PosLeft - Box[piMarginRight];
     }
-    const int contentBottom = Positioning == Relative ? Content->ContentBottom - PosTop : Content->ContentBottom;
+    const int contentBottom =
+        Positioning == Relative ? Content->ContentBottom - PosTop : Content->ContentBottom;
     ContentBottomY = std::max({ContentY, contentBottom, ContentY + Box[piHeight]});
     const int closing = Box[piPaddingBottom] + Box[piBorderBottomWidth];
     FlowBottom = ContentBottomY + closing + Box[piMarginBottom];
@@ -422,10 +439,11 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
         if (Positioning != Absolute) {
             const int height = PaintBottom - givenY;
             if (Floating == FloatLeft) {
-                floats.PlaceFloatBlock(givenY, x + ContentWidth + rightEdges, IndentManager::LeftSide, height);
-            } else {
-                floats.PlaceFloatBlock(givenY, leftEdges + ContentWidth + rightEdges, IndentManager::RightSide,
+                floats.PlaceFloatBlock(givenY, x + ContentWidth + rightEdges, IndentManager::LeftSide,
                                        height);
+            } else {
+                floats.PlaceFloatBlock(givenY, leftEdges + ContentWidth + rightEdges,
+                                       IndentManager::RightSide, height);
             }
         }
         FlowHeight = 0;
@@ -450,12 +468,12 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
     const int yOffset = Document ? Document->YOffset : 0;
     const int boxTop = ContentY - Box[piPaddingTop] - Box[piBorderTopWidth] + shift - yOffset;
     const int boxBottom =
-        (Floating != NoFloat ? PaintBottom : ContentBottomY + Box[piPaddingBottom] + Box[piBorderBottomWidth]) +
+        (Floating != NoFloat ? PaintBottom
+                             : ContentBottomY + Box[piPaddingBottom] + Box[piBorderBottomWidth]) +
         shift - yOffset;
     b.contentX = x + ContentOffset;
-    b.x = Floating != NoFloat
-              ? b.contentX - Box[piMarginLeft] - Box[piPaddingLeft] - Box[piBorderLeftWidth]
-              : x;
+    b.x = Floating != NoFloat ? b.contentX - Box[piMarginLeft] - Box[piPaddingLeft] - Box[piBorderLeftWidth]
+                              : x;
     const int borderLeft = b.x + Box[piMarginLeft];
     const int borderRight = b.contentX + ContentWidth + Box[piPaddingRight] + Box[piBorderRightWidth];
     b.border = Rect{borderLeft, boxTop, std::max(borderLeft, borderRight), std::max(boxTop, boxBottom)};
@@ -486,7 +504,8 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
     if (color != clNone) {
         canvas.fillRect(area, Opaque(color));
     }
-    const Bitmap* picture = BackgroundImage && Document && Document->ShowImages ? BackgroundImage->Picture() : nullptr;
+    const Bitmap* picture =
+        BackgroundImage && Document && Document->ShowImages ? BackgroundImage->Picture() : nullptr;
     if (!picture || picture->isEmpty()) {
         return;
     }
@@ -505,10 +524,10 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
         }
         return offset;
     };
-    const int ox = firstTile(TBackgroundPosition::Offset(BackgroundPosition.x, pad.width(), w), pad.width(), w,
-                             BackgroundPosition.repeatX);
-    const int oy = firstTile(TBackgroundPosition::Offset(BackgroundPosition.y, pad.height(), h), pad.height(), h,
-                             BackgroundPosition.repeatY);
+    const int ox = firstTile(TBackgroundPosition::Offset(BackgroundPosition.x, pad.width(), w), pad.width(),
+                             w, BackgroundPosition.repeatX);
+    const int oy = firstTile(TBackgroundPosition::Offset(BackgroundPosition.y, pad.height(), h), pad.height(),
+                             h, BackgroundPosition.repeatY);
     CanvasStateSaver saver(canvas);
     canvas.intersectClip(area);
     const int startY = BackgroundPosition.repeatY ? oy + ((area.top - pad.top - oy) / h) * h : oy;
@@ -534,8 +553,9 @@ void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
     const Color color = Opaque(border != clNone ? border : TextColor);
     const Rect& o = boxes.border;
     const Rect& i = boxes.padding;
-    const std::array<Rect, 4> bands = {Rect{o.left, o.top, o.right, i.top}, Rect{o.left, i.bottom, o.right, o.bottom},
-                                       Rect{o.left, i.top, i.left, i.bottom}, Rect{i.right, i.top, o.right, i.bottom}};
+    const std::array<Rect, 4> bands = {
+        Rect{o.left, o.top, o.right, i.top}, Rect{o.left, i.bottom, o.right, o.bottom},
+        Rect{o.left, i.top, i.left, i.bottom}, Rect{i.right, i.top, o.right, i.bottom}};
     for (const Rect& band : bands) {
         if (!band.isEmpty()) {
             canvas.fillRect(band, color);
@@ -543,7 +563,8 @@ void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
     }
 }
 
-void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) {
+void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef,
+                          int yRef) {
     const BandOwner saved = floats.CurrentOwner;
     floats.CurrentOwner = this;
     if (PaintOrder.empty() || PaintOrder.size() != size_t(Content->Count())) {
@@ -571,21 +592,29 @@ int TBlock::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x
 
 // ---- queries, passed to the content ----
 
-void TBlock::CopySelection() { Content->CopySelection(); }
+void TBlock::CopySelection() {
+    Content->CopySelection();
+}
 
-bool TBlock::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) { return Content->LinkAt(canvas, x, y, answer); }
+bool TBlock::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
+    return Content->LinkAt(canvas, x, y, answer);
+}
 
 bool TBlock::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
     return Content->ObjectAt(x, y, object, objX, objY);
 }
 
-int TBlock::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) { return Content->PositionAt(canvas, x, y, hit); }
+int TBlock::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
+    return Content->PositionAt(canvas, x, y, hit);
+}
 
 int TBlock::SearchText(int from, std::string_view text, bool matchCase) {
     return Content->SearchText(from, text, matchCase);
 }
 
-int TBlock::DocToSourcePos(int position) const { return Content->DocToSourcePos(position); }
+int TBlock::DocToSourcePos(int position) const {
+    return Content->DocToSourcePos(position);
+}
 
 int TBlock::SourceToDocPos(int sourcePos, bool backwards) const {
     return Content->SourceToDocPos(sourcePos, backwards);
@@ -595,9 +624,13 @@ bool TBlock::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
     return Content->PositionToXY(canvas, position, x, y);
 }
 
-bool TBlock::CharAt(int position, char& ch, TSectionBase*& section) { return Content->CharAt(position, ch, section); }
+bool TBlock::CharAt(int position, char& ch, TSectionBase*& section) {
+    return Content->CharAt(position, ch, section);
+}
 
-void TBlock::EnlistPositions() { Content->EnlistPositions(); }
+void TBlock::EnlistPositions() {
+    Content->EnlistPositions();
+}
 
 // ---- the body ----
 
@@ -632,7 +665,8 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
     int contentMax = 0;
     const int height = std::max(0, availHeight - Box[piMarginTop] - Box[piMarginBottom]);
-    Content->ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax, counter);
+    Content->ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax,
+                          counter);
     PosCount = counter - FirstPos;
     ContentBottomY = std::max({ContentY, Content->ContentBottom, ContentY + Box[piHeight]});
     const int closing = Box[piPaddingBottom] + Box[piBorderBottomWidth];
@@ -643,7 +677,8 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     FlowBottom = y + FlowHeight;
     owner.Close();
     PaintHeight = std::max(FlowHeight, floats.FloatBottom() - y);
-    maxWidth = std::max(floats.Width, std::max(contentMax, ContentWidth) + Box[piMarginLeft] + Box[piMarginRight]);
+    maxWidth =
+        std::max(floats.Width, std::max(contentMax, ContentWidth) + Box[piMarginLeft] + Box[piMarginRight]);
     BuildPaintOrder();
     return FlowHeight;
 }

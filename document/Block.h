@@ -78,8 +78,8 @@ public:
 
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
     void CopySelection() override;
-    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
-                int& maxWidth, int& counter) override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                IndentManager& floats, int& maxWidth, int& counter) override;
     int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
     bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) override;
     bool ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) override;
@@ -144,8 +144,8 @@ public:
     TBodyBlock(TSectionList* document, const TBodyBlock& source);
 
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
-    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
-                int& maxWidth, int& counter) override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                IndentManager& floats, int& maxWidth, int& counter) override;
     int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
 };
 
@@ -157,8 +157,8 @@ class TBlockLI : public TBlock {
 public:
     // listTag is the symbol name of the list ("OL", "UL", "DIR", "MENU", "DL"), empty outside a
     // list; level counts the enclosing UL, OL, DIR and MENU lists, the item's own included.
-    TBlockLI(TSectionList* document, TCellBasic* ownerList, const TProperties& props, std::string_view listTag,
-             int itemNumber, int level, bool plain, char typeLetter);
+    TBlockLI(TSectionList* document, TCellBasic* ownerList, const TProperties& props,
+             std::string_view listTag, int itemNumber, int level, bool plain, char typeLetter);
     TBlockLI(TSectionList* document, const TBlockLI& source);
 
     int ListType = lkNone;
@@ -173,8 +173,8 @@ public:
     std::string MarkerLabel() const;
 
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
-    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
-                int& maxWidth, int& counter) override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                IndentManager& floats, int& maxWidth, int& counter) override;
     int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
     void TrimDefaultBottomMargin() override;
 
@@ -197,8 +197,8 @@ public:
 
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
     void CopySelection() override;
-    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight, IndentManager& floats,
-                int& maxWidth, int& counter) override;
+    int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                IndentManager& floats, int& maxWidth, int& counter) override;
     int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
 };
 

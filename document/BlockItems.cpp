@@ -19,9 +19,9 @@ constexpr Color kButtonHighlight = 0xFFFFFF;
 constexpr Color kSilver = 0xC0C0C0;
 constexpr Color kBlack = 0;
 
-constexpr std::array<const char*, 20> kRoman = {"i",   "ii",   "iii",   "iv",  "v",  "vi",  "vii",
-                                                "viii", "ix",  "x",     "xi",  "xii", "xiii", "xiv",
-                                                "xv",  "xvi",  "xvii", "xviii", "xix", "xx"};
+constexpr std::array<const char*, 20> kRoman = {"i",    "ii",  "iii",  "iv",    "v",   "vi",   "vii",
+                                                "viii", "ix",  "x",    "xi",    "xii", "xiii", "xiv",
+                                                "xv",   "xvi", "xvii", "xviii", "xix", "xx"};
 
 ListStyleType OrderedStyle(char typeLetter) {
     switch (typeLetter) {
@@ -173,7 +173,8 @@ void TBlockLI::PaintMarker(Canvas& canvas, int x) {
         return;
     }
     const Color color = MarkerFont.FontColor & 0x00FFFFFF;
-    const Bitmap* picture = MarkerImage && Document && Document->ShowImages ? MarkerImage->Picture() : nullptr;
+    const Bitmap* picture =
+        MarkerImage && Document && Document->ShowImages ? MarkerImage->Picture() : nullptr;
     if (picture && !picture->isEmpty()) {
         canvas.drawBitmap(*picture, x - 16, baseline - picture->height());
         return;
@@ -313,9 +314,9 @@ int THorzLine::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, in
     const Color dark = mono ? kBlack : kButtonShadow;
     const Color light = mono ? kBlack : (printing || whitePage) ? kSilver : kButtonHighlight;
     const int bottom = y + Thickness;
-    canvas.fillRect(Rect{left, y, right - 1, y + 1}, dark);          // top
-    canvas.fillRect(Rect{left, y, left + 1, bottom}, dark);          // left
-    canvas.fillRect(Rect{right - 1, y, right, bottom}, light);       // right
+    canvas.fillRect(Rect{left, y, right - 1, y + 1}, dark);    // top
+    canvas.fillRect(Rect{left, y, left + 1, bottom}, dark);    // left
+    canvas.fillRect(Rect{right - 1, y, right, bottom}, light); // right
     if (Thickness > 1) {
         canvas.fillRect(Rect{left + 1, bottom - 1, right, bottom}, light); // bottom
     }

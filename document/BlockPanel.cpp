@@ -11,7 +11,9 @@ namespace tavlin {
 
 namespace {
 
-int SpaceOf(const TAttribute& a) { return std::min(std::abs(a.NumValue), TPanelObj::kMaxSpace); }
+int SpaceOf(const TAttribute& a) {
+    return std::min(std::abs(a.NumValue), TPanelObj::kMaxSpace);
+}
 
 } // namespace
 
@@ -31,11 +33,11 @@ TPanelObj::TPanelObj(TSectionList* document, TPanelHost* host, const TAttributeL
             break;
         case attrALIGN: {
             const std::string align = toUpperAscii(a.Text);
-            ObjAlign = align == "TOP"                            ? ATop
+            ObjAlign = align == "TOP"                              ? ATop
                        : align == "MIDDLE" || align == "ABSMIDDLE" ? AMiddle
-                       : align == "LEFT"                          ? ALeft
-                       : align == "RIGHT"                         ? ARight
-                                                                  : ObjAlign;
+                       : align == "LEFT"                           ? ALeft
+                       : align == "RIGHT"                          ? ARight
+                                                                   : ObjAlign;
             break;
         }
         case attrWIDTH:

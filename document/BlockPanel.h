@@ -30,7 +30,8 @@ public:
 // What the viewer gives panels: their windows and its panel events.
 struct TPanelHost {
     std::function<std::unique_ptr<TPanelWindow>()> MakeWindow;
-    std::function<void(const std::string& name, TPanelWindow& panel, const std::string& src, const std::string& type)>
+    std::function<void(const std::string& name, TPanelWindow& panel, const std::string& src,
+                       const std::string& type)>
         OnPanelCreate;
     std::function<void(TPanelWindow& panel)> OnPanelDestroy;
 };

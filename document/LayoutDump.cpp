@@ -36,7 +36,8 @@ private:
             Block(*block, "block", depth, {});
         } else if (const auto* rule = dynamic_cast<const THorzLine*>(&s)) {
             Line(depth, "rule y=" + std::to_string(rule->ArrangeY) + " x=" + std::to_string(rule->RuleX) +
-                            " w=" + std::to_string(rule->RuleWidth) + " thickness=" + std::to_string(rule->Thickness) +
+                            " w=" + std::to_string(rule->RuleWidth) +
+                            " thickness=" + std::to_string(rule->Thickness) +
                             (rule->RuleColor != clNone ? " color=" + Hex(rule->RuleColor) : std::string()) +
                             (rule->NoShade ? " noshade" : ""));
         } else if (dynamic_cast<const TPage*>(&s)) {
@@ -47,15 +48,17 @@ private:
     }
 
     void Block(const TBlock& b, const char* kind, int depth, const std::string& extra) {
-        std::string head = std::string(kind) + " " + b.Content->OwnerTag + " y=" + std::to_string(b.ArrangeY) +
-                           " flow=" + std::to_string(b.FlowHeight) + " paint=" + std::to_string(b.PaintHeight) +
-                           " content=(" + std::to_string(b.ContentX) + "," + std::to_string(b.ContentY) +
-                           ") w=" + std::to_string(b.ContentWidth) + " bottom=" + std::to_string(b.ContentBottomY);
-        head += Sides(" margin=", b.Box[piMarginTop], b.Box[piMarginRight], b.Box[piMarginBottom], b.Box[piMarginLeft]);
+        std::string head =
+            std::string(kind) + " " + b.Content->OwnerTag + " y=" + std::to_string(b.ArrangeY) +
+            " flow=" + std::to_string(b.FlowHeight) + " paint=" + std::to_string(b.PaintHeight) +
+            " content=(" + std::to_string(b.ContentX) + "," + std::to_string(b.ContentY) +
+            ") w=" + std::to_string(b.ContentWidth) + " bottom=" + std::to_string(b.ContentBottomY);
+        head += Sides(" margin=", b.Box[piMarginTop], b.Box[piMarginRight], b.Box[piMarginBottom],
+                      b.Box[piMarginLeft]);
         head += Sides(" padding=", b.Box[piPaddingTop], b.Box[piPaddingRight], b.Box[piPaddingBottom],
                       b.Box[piPaddingLeft]);
-        head += Sides(" border=", b.Box[piBorderTopWidth], b.Box[piBorderRightWidth], b.Box[piBorderBottomWidth],
-                      b.Box[piBorderLeftWidth]);
+        head += Sides(" border=", b.Box[piBorderTopWidth], b.Box[piBorderRightWidth],
+                      b.Box[piBorderBottomWidth], b.Box[piBorderLeftWidth]);
         if (Color(b.Box[piBackgroundColor]) != clNone) {
             head += " background=" + Hex(Color(b.Box[piBackgroundColor]));
         }
@@ -80,8 +83,9 @@ private:
     }
 
     static std::string Marker(const TBlockLI& li) {
-        static constexpr const char* kStyles[] = {"blank",       "circle", "decimal", "disc",        "lower-alpha",
-                                                  "lower-roman", "none",   "square",  "upper-alpha", "upper-roman"};
+        static constexpr const char* kStyles[] = {"blank",       "circle",      "decimal", "disc",
+                                                  "lower-alpha", "lower-roman", "none",    "square",
+                                                  "upper-alpha", "upper-roman"};
         std::string m = " list=" + std::to_string(li.ListType) + " marker=" + kStyles[int(li.MarkerStyle)];
         const std::string label = li.MarkerLabel();
         if (!label.empty()) {
@@ -92,13 +96,14 @@ private:
 
     void Text(const TSection& s, int depth) {
         static constexpr const char* kJustify[] = {"", "left", "center", "right"};
-        Line(depth, std::string(s.IsPreformatted() ? "pre" : "text") + " pos=" + Range(s.FirstPos, s.PosCount) +
-                        " y=" + std::to_string(s.ArrangeY) + " flow=" + std::to_string(s.FlowHeight) +
-                        " paint=" + std::to_string(s.PaintHeight) +
-                        (s.Justify >= 1 && s.Justify <= 3 && s.Justify != 1 ? std::string(" ") + kJustify[s.Justify]
-                                                                            : std::string()) +
-                        (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
-                        (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.SectionText) + "\"");
+        Line(depth,
+             std::string(s.IsPreformatted() ? "pre" : "text") + " pos=" + Range(s.FirstPos, s.PosCount) +
+                 " y=" + std::to_string(s.ArrangeY) + " flow=" + std::to_string(s.FlowHeight) +
+                 " paint=" + std::to_string(s.PaintHeight) +
+                 (s.Justify >= 1 && s.Justify <= 3 && s.Justify != 1 ? std::string(" ") + kJustify[s.Justify]
+                                                                     : std::string()) +
+                 (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
+                 (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.SectionText) + "\"");
         for (const auto& run : s.FontRuns) {
             const TMyFont& f = *run->TheFont;
             std::string line = "run " + std::to_string(run->Pos) + " \"" + f.Desc.name + "\" " +
@@ -124,14 +129,16 @@ private:
         }
         for (const LineRec& l : s.Lines) {
             Line(depth + 1, "line " + std::to_string(l.Start) + "+" + std::to_string(l.CharCount) +
-                                " y=" + std::to_string(l.LineY) + " h=" + std::to_string(l.SpaceBefore) + "/" +
-                                std::to_string(l.TextHeight) + "/" + std::to_string(l.SpaceAfter) +
-                                " descent=" + std::to_string(l.Descent) + " indent=" + std::to_string(l.IndentX) +
-                                " box=" + std::to_string(l.BoxHeight));
+                                " y=" + std::to_string(l.LineY) + " h=" + std::to_string(l.SpaceBefore) +
+                                "/" + std::to_string(l.TextHeight) + "/" + std::to_string(l.SpaceAfter) +
+                                " descent=" + std::to_string(l.Descent) + " indent=" +
+                                std::to_string(l.IndentX) + " box=" + std::to_string(l.BoxHeight));
         }
     }
 
-    static std::string Range(int first, int count) { return std::to_string(first) + "+" + std::to_string(count); }
+    static std::string Range(int first, int count) {
+        return std::to_string(first) + "+" + std::to_string(count);
+    }
 
     static std::string Sides(const char* name, int top, int right, int bottom, int left) {
         if (top == 0 && right == 0 && bottom == 0 && left == 0) {
@@ -143,7 +150,8 @@ private:
 
     static std::string Hex(Color c) {
         char buf[16];
-        std::snprintf(buf, sizeof buf, "#%02X%02X%02X", unsigned(redOf(c)), unsigned(greenOf(c)), unsigned(blueOf(c)));
+        std::snprintf(buf, sizeof buf, "#%02X%02X%02X", unsigned(redOf(c)), unsigned(greenOf(c)),
+                      unsigned(blueOf(c)));
         return buf;
     }
 

@@ -63,7 +63,8 @@ int runDumpLayout(const std::string& path, const std::string&, int argc, char** 
             }
             ++i;
         } else {
-            std::fprintf(stderr, "tavlin dump: unknown option \"%s\" (--layout takes --width N and --height N)\n",
+            std::fprintf(stderr,
+                         "tavlin dump: unknown option \"%s\" (--layout takes --width N and --height N)\n",
                          argv[i]);
             return 2;
         }

@@ -14,14 +14,17 @@ namespace tavlin {
 
 namespace {
 
-const SymSet kInlineStyleStarts = {tagB,   tagI,   tagEM, tagSTRONG, tagU,   tagCITE,   tagVAR,  tagTT,   tagCODE,
-                                   tagKBD, tagSAMP, tagS, tagSTRIKE, tagBIG, tagSMALL, tagSPAN, tagSUB, tagSUP};
-const SymSet kInlineStyleEnds = {endB,   endI,    endEM, endSTRONG, endU,   endCITE,   endVAR,  endTT,   endCODE,
-                                 endKBD, endSAMP, endS,  endSTRIKE, endBIG, endSMALL, endSPAN, endSUB, endSUP};
+const SymSet kInlineStyleStarts = {tagB,      tagI,   tagEM,    tagSTRONG, tagU,    tagCITE,
+                                   tagVAR,    tagTT,  tagCODE,  tagKBD,    tagSAMP, tagS,
+                                   tagSTRIKE, tagBIG, tagSMALL, tagSPAN,   tagSUB,  tagSUP};
+const SymSet kInlineStyleEnds = {endB,      endI,   endEM,    endSTRONG, endU,    endCITE,
+                                 endVAR,    endTT,  endCODE,  endKBD,    endSAMP, endS,
+                                 endSTRIKE, endBIG, endSMALL, endSPAN,   endSUB,  endSUP};
 
 } // namespace
 
-THtmlBuilder::THtmlBuilder(TSectionList& document, const TParseOptions& options) : doc_(document), opt_(options) {}
+THtmlBuilder::THtmlBuilder(TSectionList& document, const TParseOptions& options)
+    : doc_(document), opt_(options) {}
 
 THtmlBuilder::~THtmlBuilder() = default;
 
@@ -480,14 +483,16 @@ std::string DirectoryOf(const std::string& fileName) {
 
 } // namespace
 
-TParseResult ParseHtmlFromFile(TSectionList& document, const std::string& fileName, const TParseOptions& options) {
+TParseResult ParseHtmlFromFile(TSectionList& document, const std::string& fileName,
+                               const TParseOptions& options) {
     THtmlBuilder builder(document, options);
     builder.SetDocumentDirectory(DirectoryOf(fileName));
     const bool loaded = builder.Reader().LoadFromFile(fileName);
     return builder.ParseHtml(loaded, "Can't locate file: " + fileName);
 }
 
-TParseResult ParseHtmlFromBuffer(TSectionList& document, std::string_view bytes, const TParseOptions& options) {
+TParseResult ParseHtmlFromBuffer(TSectionList& document, std::string_view bytes,
+                                 const TParseOptions& options) {
     THtmlBuilder builder(document, options);
     builder.Reader().LoadFromBuffer(bytes);
     return builder.ParseHtml(true, {});

@@ -13,12 +13,14 @@ namespace {
 
 // What a paragraph holds: its end is implied by any symbol outside this set.
 const SymSet kParagraphInline = {
-    tagB,    endB,    tagI,    endI,        tagBR,     tagEM,       endEM,     tagSTRONG, endSTRONG, tagU,    endU,
-    tagCITE, tagVAR,  endCITE, endVAR,      tagTT,     tagCODE,     tagKBD,    tagSAMP,   endTT,     endCODE, endKBD,
-    endSAMP, tagIMG,  tagA,    endA,        symUnknownTag, symText, tagINPUT,  tagTEXTAREA, endTEXTAREA, tagSELECT,
-    tagFONT, endFONT, tagBASEFONT, tagSUB,  endSUB,    tagSUP,      endSUP,    tagBIG,    endBIG,    tagSMALL, endSMALL,
-    tagMAP,  tagPAGE, tagSCRIPT,   endSCRIPT, tagS,    endS,        tagSTRIKE, endSTRIKE, tagPANEL,  tagNOBR, endNOBR,
-    tagWBR,  tagSPAN, endSPAN};
+    tagB,      endB,      tagI,          endI,     tagBR,    tagEM,       endEM,       tagSTRONG,
+    endSTRONG, tagU,      endU,          tagCITE,  tagVAR,   endCITE,     endVAR,      tagTT,
+    tagCODE,   tagKBD,    tagSAMP,       endTT,    endCODE,  endKBD,      endSAMP,     tagIMG,
+    tagA,      endA,      symUnknownTag, symText,  tagINPUT, tagTEXTAREA, endTEXTAREA, tagSELECT,
+    tagFONT,   endFONT,   tagBASEFONT,   tagSUB,   endSUB,   tagSUP,      endSUP,      tagBIG,
+    endBIG,    tagSMALL,  endSMALL,      tagMAP,   tagPAGE,  tagSCRIPT,   endSCRIPT,   tagS,
+    endS,      tagSTRIKE, endSTRIKE,     tagPANEL, tagNOBR,  endNOBR,     tagWBR,      tagSPAN,
+    endSPAN};
 
 // What a list passes to the inline dispatcher.
 const SymSet kListInline = kParagraphInline | SymSet{tagTABLE, tagH, endH, tagHR, tagPRE};
@@ -26,22 +28,26 @@ const SymSet kListInline = kParagraphInline | SymSet{tagTABLE, tagH, endH, tagHR
 const SymSet kItemInline = kParagraphInline | SymSet{tagTABLE, tagH};
 // What a heading holds.
 const SymSet kHeadingInline = {
-    symText, tagB,     endB,    tagI,    endI,        tagBR,   tagEM,     endEM,     tagSTRONG, endSTRONG, tagU,
-    endU,    tagCITE,  endCITE, tagVAR,  endVAR,      tagTT,   endTT,     tagCODE,   endCODE,   tagKBD,    endKBD,
-    tagSAMP, endSAMP,  tagIMG,  tagA,    endA,        tagINPUT, tagTEXTAREA, endTEXTAREA, tagSELECT, tagFONT, endFONT,
-    tagBASEFONT, tagSUB, endSUB, tagSUP, endSUP,      tagBIG,  endBIG,    tagSMALL,  endSMALL,  tagSCRIPT, endSCRIPT,
-    tagS,    endS,     tagSTRIKE, endSTRIKE, tagPANEL, tagNOBR, endNOBR,  tagWBR,    tagSPAN,   endSPAN};
+    symText,   tagB,        endB,        tagI,      endI,     tagBR,    tagEM,       endEM,     tagSTRONG,
+    endSTRONG, tagU,        endU,        tagCITE,   endCITE,  tagVAR,   endVAR,      tagTT,     endTT,
+    tagCODE,   endCODE,     tagKBD,      endKBD,    tagSAMP,  endSAMP,  tagIMG,      tagA,      endA,
+    tagINPUT,  tagTEXTAREA, endTEXTAREA, tagSELECT, tagFONT,  endFONT,  tagBASEFONT, tagSUB,    endSUB,
+    tagSUP,    endSUP,      tagBIG,      endBIG,    tagSMALL, endSMALL, tagSCRIPT,   endSCRIPT, tagS,
+    endS,      tagSTRIKE,   endSTRIKE,   tagPANEL,  tagNOBR,  endNOBR,  tagWBR,      tagSPAN,   endSPAN};
 // Where a division standing in a list ends.
 const SymSet kInsideList = {endOL, tagLI, endUL, endDIR, endMENU, endDL, tagDD, tagDT, endBLOCKQUOTE, symEof};
 const SymSet kListEnds = {endOL, endUL, endDIR, endMENU, endDL, endBLOCKQUOTE};
 const SymSet kNestedLists = {tagOL, tagUL, tagDIR, tagMENU, tagDL};
 const SymSet kBulletLists = {tagOL, tagUL, tagDIR, tagMENU};
-const SymSet kPreStyleTags = {tagB,   endB,   tagI,      endI,      tagEM,  endEM,  tagSTRONG, endSTRONG, tagU,
-                              endU,   tagCITE, endCITE,  tagVAR,    endVAR, tagTT,  endTT,     tagCODE,   endCODE,
-                              tagKBD, endKBD, tagSAMP,   endSAMP,   tagSUB, endSUB, tagSUP,    endSUP,    tagBIG,
-                              endBIG, tagSMALL, endSMALL, tagS,     endS,   tagSTRIKE, endSTRIKE, tagSPAN, endSPAN};
+const SymSet kPreStyleTags = {
+    tagB,   endB,     tagI,     endI,    tagEM,  endEM,     tagSTRONG, endSTRONG, tagU,
+    endU,   tagCITE,  endCITE,  tagVAR,  endVAR, tagTT,     endTT,     tagCODE,   endCODE,
+    tagKBD, endKBD,   tagSAMP,  endSAMP, tagSUB, endSUB,    tagSUP,    endSUP,    tagBIG,
+    endBIG, tagSMALL, endSMALL, tagS,    endS,   tagSTRIKE, endSTRIKE, tagSPAN,   endSPAN};
 
-std::string ItemTag(HtmlSymbol sym) { return sym == tagDD ? "dd" : sym == tagDT ? "dt" : "li"; }
+std::string ItemTag(HtmlSymbol sym) {
+    return sym == tagDD ? "dd" : sym == tagDT ? "dt" : "li";
+}
 
 } // namespace
 
@@ -95,7 +101,8 @@ void THtmlBuilder::List(const SymSet& terminators) {
     char type = '1';
     bool plain = false;
     if (listSym == tagOL) {
-        if (const TAttribute* start = rd_.Attributes.FindAttribute(attrSTART); start && start->NumValue >= 0) {
+        if (const TAttribute* start = rd_.Attributes.FindAttribute(attrSTART);
+            start && start->NumValue >= 0) {
             number = start->NumValue;
         }
         if (const TAttribute* t = rd_.Attributes.FindAttribute(attrTYPE); t && !t->Text.empty()) {
@@ -151,7 +158,8 @@ void THtmlBuilder::List(const SymSet& terminators) {
     CloseBlock(outer);
 }
 
-void THtmlBuilder::ListItem(HtmlSymbol listSym, int number, bool plain, char type, const SymSet& terminators) {
+void THtmlBuilder::ListItem(HtmlSymbol listSym, int number, bool plain, char type,
+                            const SymSet& terminators) {
     if (!CanNest()) {
         Next();
         return;

@@ -120,7 +120,8 @@ void THtmlBuilder::Link() {
                 }
             } else {
                 std::string file = opt_.ExpandName ? opt_.ExpandName(href->Text) : HTMLToDos(href->Text);
-                if (!opt_.ExpandName && !file.empty() && file[0] != kPathSeparator && !docDirectory_.empty()) {
+                if (!opt_.ExpandName && !file.empty() && file[0] != kPathSeparator &&
+                    !docDirectory_.empty()) {
                     file = joinPath(docDirectory_, file);
                 }
                 base = DirectoryOfFile(file);
@@ -206,7 +207,9 @@ void THtmlBuilder::Body() {
         case attrVLINK:
         case attrOLINK:
             if (isColor && doc_.Styles) {
-                doc_.Styles->SetLinkColor(a.Symbol == attrLINK ? "link" : a.Symbol == attrVLINK ? "visited" : "hover",
+                doc_.Styles->SetLinkColor(a.Symbol == attrLINK    ? "link"
+                                          : a.Symbol == attrVLINK ? "visited"
+                                                                  : "hover",
                                           color);
             }
             if (a.Symbol == attrOLINK) {
@@ -248,7 +251,7 @@ void THtmlBuilder::Body() {
 void THtmlBuilder::SkipSelect() {
     const bool noBreak = rd_.NoBreakMode;
     rd_.NoBreakMode = false;
-    static const SymSet ends = {tagP,  symEof, endTABLE, tagTD,      endTD,      tagTR, endTR,
+    static const SymSet ends = {tagP,  symEof, endTABLE,   tagTD,      endTD,    tagTR,    endTR,
                                 tagTH, endTH,  tagCAPTION, endCAPTION, tagINPUT, endSELECT};
     Next();
     while (!ends.Has(Sym())) {

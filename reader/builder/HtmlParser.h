@@ -17,7 +17,8 @@ struct TParseOptions {
     // BGSOUND: the sound's name, the loop count and whether to stop.
     std::function<void(const std::string& src, int loop, bool stop)> OnSoundRequest;
     // META: HTTP-EQUIV, NAME and CONTENT as written.
-    std::function<void(const std::string& httpEquiv, const std::string& name, const std::string& content)> OnMeta;
+    std::function<void(const std::string& httpEquiv, const std::string& name, const std::string& content)>
+        OnMeta;
     // SCRIPT with a handler: the script's NAME, its text (line ends as CR LF) and LANGUAGE.
     std::function<void(const std::string& name, std::string text, const std::string& language)> OnScript;
     // A host that serves documents itself: the bytes for a name (false when it has none).
@@ -47,7 +48,8 @@ struct TParseResult {
 // keeps what was built before it.
 TParseResult ParseHtmlFromFile(TSectionList& document, const std::string& fileName,
                                const TParseOptions& options = {});
-TParseResult ParseHtmlFromBuffer(TSectionList& document, std::string_view bytes, const TParseOptions& options = {});
+TParseResult ParseHtmlFromBuffer(TSectionList& document, std::string_view bytes,
+                                 const TParseOptions& options = {});
 TParseResult ParseHtmlFromStrings(TSectionList& document, const std::vector<std::string>& lines,
                                   const TParseOptions& options = {});
 TParseResult ParsePlainTextFromFile(TSectionList& document, const std::string& fileName);

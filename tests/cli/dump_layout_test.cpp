@@ -52,7 +52,8 @@ TEST(DumpLayout, PrintsTheReferenceLayouts) {
         const std::string html = slurp(entry.path());
         std::smatch m;
         const std::string firstLine = html.substr(0, html.find('\n'));
-        const std::string width = std::regex_search(firstLine, m, std::regex("width=([0-9]+)")) ? m[1].str() : "400";
+        const std::string width =
+            std::regex_search(firstLine, m, std::regex("width=([0-9]+)")) ? m[1].str() : "400";
         const DumpRun run = dump(entry.path().string() + " --width " + width);
         EXPECT_EQ(run.status, 0) << entry.path();
         fs::path expected = entry.path();
@@ -71,7 +72,8 @@ TEST(DumpLayout, RefusesBadWidthsAndMissingFiles) {
     EXPECT_EQ(dump(page + " --colour red").status, 2);
     const DumpRun missing = dump("/nonexistent/page.html", true);
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.out.find("Can't locate file: /nonexistent/page.html"), std::string::npos) << missing.out;
+    EXPECT_NE(missing.out.find("Can't locate file: /nonexistent/page.html"), std::string::npos)
+        << missing.out;
     // The width changes the layout.
     EXPECT_NE(dump(page + " --width 300").out, dump(page + " --width 500").out);
 }

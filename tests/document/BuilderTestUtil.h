@@ -47,8 +47,7 @@ struct Built {
 };
 
 // The section of a content list at index i, of the expected kind.
-template <typename T>
-T& At(const TCellBasic& cell, int i) {
+template <typename T> T& At(const TCellBasic& cell, int i) {
     if (i >= cell.Count()) {
         ADD_FAILURE() << "no section " << i << " (the list holds " << cell.Count() << ")";
         throw std::out_of_range("section index");

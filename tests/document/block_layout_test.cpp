@@ -40,7 +40,8 @@ TEST(BlockLayout, PositiveAndNegativeMarginsCollapse) {
     Page negative("<P STYLE=\"margin-bottom:-10px\">a</P><P STYLE=\"margin-top:-4px\">b");
     EXPECT_EQ(negative.BlockAt(1).MarginTop, -10);
     EXPECT_EQ(negative.BlockAt(1).ContentY, 14 + 16 - 10);
-    EXPECT_EQ(negative.BlockAt(1).PaintTop, 14 + 16 - 10) << "painted from where the negative margin moved it";
+    EXPECT_EQ(negative.BlockAt(1).PaintTop, 14 + 16 - 10)
+        << "painted from where the negative margin moved it";
 }
 
 TEST(BlockLayout, FirstBlockOfAnItemOrDivisionHasNoTopSpaceAndTheLastNoBottom) {
@@ -180,8 +181,8 @@ TEST(BlockLayout, NumberedMarkersEndTenPixelsLeftOfTheText) {
     EXPECT_EQ(At<TBlockLI>(*page.BlockAt(1).Content, 0).MarkerLabel(), "XX.");
     EXPECT_EQ(z.ContentX, 35);
     EXPECT_EQ(z.FirstBaseline, 12);
-    EXPECT_EQ(page.Drawn(), (std::vector<std::string>{"35,12:x", "9,12:z.", "35,28:y", "1,28:XX.", "35,44:z",
-                                                      "9,44:1."}));
+    EXPECT_EQ(page.Drawn(),
+              (std::vector<std::string>{"35,12:x", "9,12:z.", "35,28:y", "1,28:XX.", "35,44:z", "9,44:1."}));
 }
 
 TEST(BlockLayout, ItemOutsideAListKeepsRoomForItsDisc) {

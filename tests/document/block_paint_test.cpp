@@ -109,7 +109,8 @@ TEST(BlockPaint, NumbersEndTenPixelsLeftOfTheText) {
 }
 
 TEST(BlockPaint, BackgroundFillsThePaddingAndTheBorderSurroundsIt) {
-    Painted page("<DIV STYLE=\"background-color:#00FF00; border:4px solid #0000FF; padding:6px; width:100px\">x</DIV>");
+    Painted page("<DIV STYLE=\"background-color:#00FF00; border:4px solid #0000FF; padding:6px; "
+                 "width:100px\">x</DIV>");
     EXPECT_EQ(page.At(1, 1), rgb(0, 0, 255));
     EXPECT_EQ(page.At(118, 20), rgb(0, 0, 255)) << "right border";
     EXPECT_EQ(page.At(5, 5), rgb(0, 255, 0));

@@ -55,11 +55,15 @@ TEST(BlockPanel, AttributesWindowAndEvents) {
     };
     host.OnPanelDestroy = [&](TPanelWindow&) { events.push_back("destroy"); };
     {
-        auto panel = std::make_unique<TPanelObj>(
-            &doc, &host,
-            Attributes({{attrNAME, "p1"}, {attrALIGN, "absmiddle"}, {attrHSPACE, "-70"}, {attrVSPACE, "5"},
-                        {attrSRC, "a.x"}, {attrTYPE, "t"}, {attrWIDTH, "50"}}),
-            7);
+        auto panel = std::make_unique<TPanelObj>(&doc, &host,
+                                                 Attributes({{attrNAME, "p1"},
+                                                             {attrALIGN, "absmiddle"},
+                                                             {attrHSPACE, "-70"},
+                                                             {attrVSPACE, "5"},
+                                                             {attrSRC, "a.x"},
+                                                             {attrTYPE, "t"},
+                                                             {attrWIDTH, "50"}}),
+                                                 7);
         EXPECT_EQ(panel->ObjAlign, AMiddle);
         EXPECT_EQ(panel->LeftSpace, 40) << "the absolute value, capped at 40";
         EXPECT_EQ(panel->TopSpace, 5);
@@ -82,7 +86,8 @@ TEST(BlockPanel, AttributesWindowAndEvents) {
 
 TEST(BlockPanel, PrintCopyDrawsAFramedBoxWithTheAlternativeText) {
     TSectionList doc;
-    TPanelObj panel(&doc, nullptr, Attributes({{attrALT, "chart"}, {attrWIDTH, "80"}, {attrHEIGHT, "50"}}), 0);
+    TPanelObj panel(&doc, nullptr, Attributes({{attrALT, "chart"}, {attrWIDTH, "80"}, {attrHEIGHT, "50"}}),
+                    0);
     EXPECT_EQ(panel.ObjAlign, ABottom);
     EXPECT_EQ(panel.LeftSpace, 3);
     TSectionList print;

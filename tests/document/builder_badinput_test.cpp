@@ -52,9 +52,9 @@ void LayOutAndPaint(Built& b) {
 TEST(BuilderBadInput, DeepNestingIsBuiltFlatBelowTheLimit) {
     // 100,000 nested lists, divisions and quotes; lists with items (every item a block of its
     // own once the limit is reached) 5,000 deep.
-    const std::pair<const char*, size_t> cases[] = {{"<DL>x", 100000},      {"<UL>x", 100000},
-                                                    {"<DIV>x", 100000},     {"<BLOCKQUOTE>x", 100000},
-                                                    {"<DL><DT>x", 5000},    {"<OL><LI><P>x", 5000}};
+    const std::pair<const char*, size_t> cases[] = {{"<DL>x", 100000},   {"<UL>x", 100000},
+                                                    {"<DIV>x", 100000},  {"<BLOCKQUOTE>x", 100000},
+                                                    {"<DL><DT>x", 5000}, {"<OL><LI><P>x", 5000}};
     for (const auto& [piece, count] : cases) {
         Built b(Repeat(piece, count) + "end");
         LayOutAndPaint(b);
@@ -105,10 +105,12 @@ TEST(BuilderBadInput, OpenCommentAndRandomBytes) {
     Built comment("<UL><LI>a<LI>b<!-- open");
     LayOutAndPaint(comment);
     EXPECT_EQ(comment.result.Error, "Open Comment at End of HTML File");
-    EXPECT_EQ(Shape(comment.Cell()), "ul(li('a') li())") << "the text being read when the source ended is lost";
+    EXPECT_EQ(Shape(comment.Cell()), "ul(li('a') li())")
+        << "the text being read when the source ended is lost";
 
     std::mt19937 random(12345);
-    const std::string alphabet = "<>/=\"' \r\n\t&#;!-abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::string alphabet =
+        "<>/=\"' \r\n\t&#;!-abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int round = 0; round < 20; ++round) {
         std::string bytes(20000, ' ');
         for (char& c : bytes) {

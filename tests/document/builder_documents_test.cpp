@@ -36,8 +36,7 @@ protected:
     TCellBasic& Body() { return *dynamic_cast<TBlock&>(doc[0]).Content; }
 
     // Every section of a kind in document order.
-    template <typename T>
-    std::vector<T*> All() {
+    template <typename T> std::vector<T*> All() {
         std::vector<T*> found;
         std::function<void(const TCellBasic&)> walk = [&](const TCellBasic& cell) {
             for (int i = 0; i < cell.Count(); ++i) {
@@ -86,7 +85,8 @@ protected:
 TEST_F(BuilderDocuments, ConverterListing) {
     LoadFile("documents/chrome_listing.htm");
     EXPECT_EQ(Shape(doc),
-              "body(h2('My Links') '\\8Bookmarks ' dl('\\8Bookmarks bar ' dl(dt('Example Domain- https://example.org/ "
+              "body(h2('My Links') '\\8Bookmarks ' dl('\\8Bookmarks bar ' dl(dt('Example Domain- "
+              "https://example.org/ "
               "Read later ' h3('Recipes') '\\8' dl(h3('Soups') '\\8' dl(dt('Tomato & basil- "
               "https://cooking.example.com/soup?id=42&lang=en ')) '\\8') '\\8')) '\\8' '\\8Other bookmarks ' "
               "dl(dt('Blank address- ')) '\\8') '\\8')");
@@ -99,10 +99,12 @@ TEST_F(BuilderDocuments, ConverterListing) {
     EXPECT_TRUE(address.TheFont->Desc.underline());
     EXPECT_EQ(address.TheFont->FontColor & 0xFFFFFF, rgb(0, 0, 255));
     EXPECT_FALSE(entry.FontRuns.GetFontObjAt(0).HasLink());
-    EXPECT_EQ(Links(TextStarting("Tomato")).back(),
-              " https://cooking.example.com/soup?id=42&lang=en -> https://cooking.example.com/soup?id=42&lang=en");
+    EXPECT_EQ(
+        Links(TextStarting("Tomato")).back(),
+        " https://cooking.example.com/soup?id=42&lang=en -> https://cooking.example.com/soup?id=42&lang=en");
     // Folder names one size up, bold.
-    const TSection& folder = TextStarting("\x08" "Bookmarks bar");
+    const TSection& folder = TextStarting("\x08"
+                                          "Bookmarks bar");
     EXPECT_EQ(folder.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(14));
     EXPECT_TRUE(folder.FontRuns.GetFontObjAt(1).TheFont->Desc.bold());
 
@@ -147,9 +149,9 @@ TEST_F(BuilderDocuments, HelpPage) {
             EXPECT_LE(item.FirstBaseline, item.ContentY + 20);
         }
     }
-    EXPECT_EQ(labels, (std::vector<std::vector<std::string>>{{"1.", "2.", "3.", "4."},
-                                                              {"1.", "2.", "3."},
-                                                              {"1.", "2.", "3.", "4.", "5.", "6."}}));
+    EXPECT_EQ(labels,
+              (std::vector<std::vector<std::string>>{
+                  {"1.", "2.", "3.", "4."}, {"1.", "2.", "3."}, {"1.", "2.", "3.", "4.", "5.", "6."}}));
     // The rule is 70% of the column, centred.
     const std::vector<THRBlock*> rules = All<THRBlock>();
     ASSERT_EQ(rules.size(), 1u);
@@ -164,16 +166,19 @@ TEST_F(BuilderDocuments, HelpPage) {
 TEST_F(BuilderDocuments, BookmarkFileAsBrowsersExportIt) {
     std::vector<std::string> metas;
     TParseOptions options;
-    options.OnMeta = [&](const std::string& e, const std::string&, const std::string& c) { metas.push_back(e + ": " + c); };
+    options.OnMeta = [&](const std::string& e, const std::string&, const std::string& c) {
+        metas.push_back(e + ": " + c);
+    };
     LoadFile("bookmarks/chrome_crlf.html", options);
     EXPECT_EQ(result.DocTitle, "Bookmarks");
     EXPECT_EQ(metas, (std::vector<std::string>{"Content-Type: text/html; charset=UTF-8"}));
     // Folders are headings inside their DT, their entries a list inside the same item; the <p>
     // after each <DL> is an empty paragraph.
-    EXPECT_EQ(Shape(doc), "default(h1('Bookmarks') dl(p() dt(h3('Bookmarks bar') dl(p() dt('Example Domain ') "
-                          "dt(h3('Read later') dl(p()) p()) dt(h3('Recipes') dl(p() dt(h3('Soups') dl(p() "
-                          "dt('Tomato & basil ')) p())) p())) p()) dt(h3('Other bookmarks') dl(p() "
-                          "dt('Blank address ') dt()) p())) p())");
+    EXPECT_EQ(Shape(doc),
+              "default(h1('Bookmarks') dl(p() dt(h3('Bookmarks bar') dl(p() dt('Example Domain ') "
+              "dt(h3('Read later') dl(p()) p()) dt(h3('Recipes') dl(p() dt(h3('Soups') dl(p() "
+              "dt('Tomato & basil ')) p())) p())) p()) dt(h3('Other bookmarks') dl(p() "
+              "dt('Blank address ') dt()) p())) p())");
     EXPECT_EQ(Links(TextStarting("Example Domain")),
               (std::vector<std::string>{"Example Domain -> https://example.org/"}));
     EXPECT_EQ(Links(TextStarting("Tomato")),

@@ -11,8 +11,12 @@
 namespace tavlin::test {
 namespace {
 
-TSection& Text(const TCellBasic& cell, int i) { return At<TSection>(cell, i); }
-TBlock& BlockAt(const TCellBasic& cell, int i) { return At<TBlock>(cell, i); }
+TSection& Text(const TCellBasic& cell, int i) {
+    return At<TSection>(cell, i);
+}
+TBlock& BlockAt(const TCellBasic& cell, int i) {
+    return At<TBlock>(cell, i);
+}
 
 TEST(BuilderStructure, DocumentWithoutHtmlHeadOrBodyBuildsIntoTheFirstBodyBlock) {
     Built b("Hello <B>world</B>");
@@ -119,7 +123,8 @@ TEST(BuilderStructure, BodyAttributesColourTheTextAndTheLinks) {
     TSection& s = Text(b.Cell(), 0);
     EXPECT_EQ(s.FontRuns[0].TheFont->FontColor & 0xFFFFFF, rgb(0, 255, 0));
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).TheFont->FontColor & 0xFFFFFF, rgb(255, 0, 0));
-    EXPECT_EQ(std::get<int32_t>((*b.Body().BoxVariants)[piMarginTop - kFirstBoxProp]), 200) << "clamped to 200";
+    EXPECT_EQ(std::get<int32_t>((*b.Body().BoxVariants)[piMarginTop - kFirstBoxProp]), 200)
+        << "clamped to 200";
 }
 
 TEST(BuilderStructure, HeadingsAlignAndCentre) {
@@ -154,8 +159,10 @@ TEST(BuilderStructure, FontInsidePreUsesThePreTableAndItsOwnEntriesOnly) {
     const TBlock& pre = BlockAt(b.Cell(), 0);
     const TSection& line = Text(*pre.Content, 0);
     ASSERT_EQ(line.SectionText, "abc");
-    EXPECT_EQ(line.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(10)) << "PRE size 3 is 10 pt";
-    EXPECT_EQ(line.FontRuns.GetFontObjAt(2).TheFont->Desc.height, pointsToPixels(10)) << "back to the PRE size";
+    EXPECT_EQ(line.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(10))
+        << "PRE size 3 is 10 pt";
+    EXPECT_EQ(line.FontRuns.GetFontObjAt(2).TheFont->Desc.height, pointsToPixels(10))
+        << "back to the PRE size";
     // The second </FONT> does not pop the FONT opened before the PRE: d is still size 4.
     EXPECT_EQ(Text(b.Cell(), 1).FontRuns.Last().TheFont->Desc.height, pointsToPixels(14));
 }
@@ -219,7 +226,9 @@ TEST(BuilderStructure, SubscriptSuperscriptAndNoBreak) {
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).ScriptShift, 1);
     EXPECT_EQ(s.FontRuns.GetFontObjAt(2).ScriptShift, 2);
     EXPECT_EQ(s.FontRuns.GetFontObjAt(3).ScriptShift, 0);
-    EXPECT_EQ(s.SectionText, "a12b c\xA0" "d e") << "NOBR spaces are no-break; WBR a break opportunity";
+    EXPECT_EQ(s.SectionText, "a12b c\xA0"
+                             "d e")
+        << "NOBR spaces are no-break; WBR a break opportunity";
 }
 
 TEST(BuilderStructure, RulesAndPageBreaks) {
@@ -265,7 +274,8 @@ TEST(BuilderStructure, HeadElementsReachTheHost) {
     EXPECT_EQ(b.result.DocTitle, "My Page");
     EXPECT_EQ(b.result.BaseUrl, "http://x/");
     EXPECT_EQ(b.result.BaseTarget, "main");
-    EXPECT_EQ(metas, (std::vector<std::string>{"Content-Type||text/html; charset=windows-1251", "|author|me"}));
+    EXPECT_EQ(metas,
+              (std::vector<std::string>{"Content-Type||text/html; charset=windows-1251", "|author|me"}));
     EXPECT_EQ(sounds, (std::vector<std::string>{"a.wav|3|play", "b.wav|1|play"}));
     EXPECT_EQ(scripts, (std::vector<std::string>{"s|js|if (a < b)\r\nx();"}));
     EXPECT_EQ(Shape(b.Cell()), "'text'");
@@ -322,8 +332,9 @@ TEST(BuilderStructure, TablesAndFormControlsAreReadPast) {
     // Cells read as plain content; the options of a SELECT and a TEXTAREA's text do not appear.
     Built table("<TABLE>\n<TR><TD>one</TD>\n<TD>two</TD></TR>\n</TABLE>\nafter");
     EXPECT_EQ(Shape(table.Cell()), "'one two after'");
-    Built controls("a<SELECT><OPTION>One<OPTION VALUE=2 SELECTED>Two</SELECT>b<TEXTAREA>x <b>y</b>\nz</TEXTAREA>c"
-                   "<INPUT TYPE=text><IMG SRC=x.gif>d<MAP NAME=m><AREA HREF=x></MAP>e");
+    Built controls(
+        "a<SELECT><OPTION>One<OPTION VALUE=2 SELECTED>Two</SELECT>b<TEXTAREA>x <b>y</b>\nz</TEXTAREA>c"
+        "<INPUT TYPE=text><IMG SRC=x.gif>d<MAP NAME=m><AREA HREF=x></MAP>e");
     EXPECT_EQ(Shape(controls.Cell()), "'abcde'");
 }
 
@@ -356,7 +367,8 @@ TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
     const std::string file = ::testing::TempDir() + "/plain_test.txt";
     {
         std::ofstream out(file, std::ios::binary);
-        out << "a\nb\n\rc\x1a" "after";
+        out << "a\nb\n\rc\x1a"
+               "after";
     }
     ParsePlainTextFromFile(lf, file);
     EXPECT_EQ(Shape(*dynamic_cast<const TBlock&>(lf[0]).Content), "pre'a' pre'b' pre'c'");
