@@ -486,7 +486,7 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
         b.yRef = ContentY + shift;
     } else if (Positioning == Absolute) {
         b.xRef = b.padding.left;
-        b.yRef = ContentY - Box[piPaddingTop];
+        b.yRef = ContentY - Box[piPaddingTop] - ClearAddon; // as the content was arranged
     }
     return b;
 }

@@ -99,6 +99,15 @@ TEST(BlockLayout, AbsoluteBlocksTakeNoRoomAndPaintByLayer) {
     EXPECT_EQ(below.Drawn(), (std::vector<std::string>{"50,112:abs", "0,26:static"}));
 }
 
+TEST(BlockLayout, AbsoluteInsideAbsoluteIsPlacedFromItsContainer) {
+    Page page("<DIV STYLE=\"position:absolute; top:50px; left:40px; padding:5px\">a"
+              "<DIV STYLE=\"position:absolute; top:10px; left:20px\">c</DIV>"
+              "<DIV STYLE=\"position:absolute\">b</DIV></DIV>");
+    // Given offsets count from the container's padding box; without offsets a block stays where
+    // the flow put it.
+    EXPECT_EQ(page.Drawn(), (std::vector<std::string>{"45,67:a", "60,72:c", "45,83:b"}));
+}
+
 TEST(BlockLayout, RelativeBlocksMoveWithoutMovingTheFlow) {
     Page page("<DIV STYLE=\"position:relative; top:10px; left:20px\">r</DIV>next");
     EXPECT_EQ(page.TextAt(1).ArrangeY, 16);
