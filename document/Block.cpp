@@ -18,6 +18,14 @@ namespace {
 constexpr int kMaxLength = 1000000;
 constexpr int kMaxZIndex = 10000000;
 
+// Document coordinates are kept within this, so that no sum of box values and positions can
+// overflow, however many huge boxes a page stacks.
+constexpr int64_t kMaxCoord = 1000000000;
+
+int Coord(int64_t v) {
+    return int(std::clamp<int64_t>(v, -kMaxCoord, kMaxCoord));
+}
+
 bool IsSentinel(int32_t v) {
     return v == NotSet || v == AutoValue || v == AutoResult;
 }
@@ -303,16 +311,16 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     int maxContent = 0;
     Content->MeasureWidths(canvas, minContent, maxContent);
     if (ListIndent) {
-        minContent += kListIndent;
-        maxContent += kListIndent;
+        minContent = Coord(int64_t(minContent) + kListIndent);
+        maxContent = Coord(int64_t(maxContent) + kListIndent);
     }
     TMarginArray box = GetBoxMetrics(*BoxVariants, 0, 0, EmSize, ExSize);
     auto value = [&box](int i) { return box[i] == AutoResult ? 0 : ClampLength(box[i]); };
     const int extras = value(piMarginLeft) + value(piMarginRight) + value(piPaddingLeft) +
                        value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
     const int boxWidth = value(piWidth);
-    minWidth = extras + std::max(minContent, boxWidth);
-    maxWidth = boxWidth < 1 ? extras + std::max(maxContent, boxWidth) : minWidth;
+    minWidth = Coord(int64_t(extras) + std::max(minContent, boxWidth));
+    maxWidth = boxWidth < 1 ? Coord(int64_t(extras) + std::max(maxContent, boxWidth)) : minWidth;
     measuredMin_ = minWidth;
     measuredMax_ = maxWidth;
     measuredPass_ = gLayoutPass;
@@ -336,11 +344,11 @@ int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, Ind
     int contentY = ContentY;
     if (Positioning == Relative) {
         // The content is laid out shifted; the box follows it when painted.
-        yRef = ContentY + PosTop;
-        contentY = ContentY + PosTop;
+        yRef = Coord(int64_t(ContentY) + PosTop);
+        contentY = yRef;
     } else if (Positioning == Absolute) {
-        yRef = PosTop + yRef + Box[piMarginTop] + Box[piBorderTopWidth];
-        xRef = PosLeft + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth];
+        yRef = Coord(int64_t(PosTop) + yRef + Box[piMarginTop] + Box[piBorderTopWidth]);
+        xRef = Coord(int64_t(PosLeft) + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth]);
     }
     int contentMax = 0;
     Content->ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
@@ -382,18 +390,18 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
         PosLeft = Box[piLeft] == AutoResult ? 0 : Box[piLeft];
     } else if (Positioning == Absolute) {
         // An auto offset keeps the place the block would have had in the flow.
-        PosTop = Box[piTop] == AutoResult ? y - yRef : Box[piTop];
-        PosLeft = Box[piLeft] == AutoResult ? x - xRef : Box[piLeft];
-        x = PosLeft + xRef;
-        y = PosTop + yRef;
+        PosTop = Box[piTop] == AutoResult ? Coord(int64_t(y) - yRef) : Box[piTop];
+        PosLeft = Box[piLeft] == AutoResult ? Coord(int64_t(x) - xRef) : Box[piLeft];
+        x = Coord(int64_t(PosLeft) + xRef);
+        y = Coord(int64_t(PosTop) + yRef);
     }
     ContentWidth = ResolveWidth(canvas, width, Box.autoCount, availHeight);
 
     OwnerScope owner(floats, this);
-    const int top = y + ClearAddon;
+    const int top = Coord(int64_t(y) + ClearAddon);
     const int leftEdges = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
     const int rightEdges = Box[piMarginRight] + Box[piPaddingRight] + Box[piBorderRightWidth];
-    PaintTop = top + std::min(0, Box[piMarginTop]);
+    PaintTop = Coord(int64_t(top) + std::min(0, Box[piMarginTop]));
     if (Floating == FloatLeft) {
         ContentOffset = std::max(x, floats.LeftIndentAt(top)) + leftEdges - x;
     } else if (Floating == FloatRight) {
@@ -411,23 +419,24 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
             x += shift;
         }
     }
-    ContentY = top + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth];
+    ContentY = Coord(int64_t(top) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
     ContentX = x;
     floats.AddLeft(ContentY, IndentManager::OpenBottom, x, this);
     floats.AddRight(ContentY, IndentManager::OpenBottom, x + ContentWidth, this);
 
     const int contentMax = ArrangeContent(canvas, x, y, xRef, yRef, floats, counter);
     PosCount = counter - FirstPos;
-    maxWidth = contentMax + HorizontalExtras(true);
+    int64_t widest = int64_t(contentMax) + HorizontalExtras(true);
     if (Positioning != Static) {
-        maxWidth += PosLeft - Box[piMarginRight];
+        widest += int64_t(PosLeft) - Box[piMarginRight];
     }
-    const int contentBottom =
-        Positioning == Relative ? Content->ContentBottom - PosTop : Content->ContentBottom;
-    ContentBottomY = std::max({ContentY, contentBottom, ContentY + Box[piHeight]});
-    const int closing = Box[piPaddingBottom] + Box[piBorderBottomWidth];
-    FlowBottom = ContentBottomY + closing + Box[piMarginBottom];
-    PaintBottom = std::max(ContentBottomY, Content->PaintBottom) + closing;
+    maxWidth = Coord(widest);
+    const int64_t contentBottom =
+        Positioning == Relative ? int64_t(Content->ContentBottom) - PosTop : Content->ContentBottom;
+    ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
+    const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
+    FlowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
+    PaintBottom = Coord(std::max(ContentBottomY, Content->PaintBottom) + closing);
     if (BackgroundImage && Document && Document->ShowImages && !BackgroundImage->Prepare(canvas)) {
         BackgroundImage.reset();
     }
@@ -475,7 +484,8 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
     b.x = Floating != NoFloat ? b.contentX - Box[piMarginLeft] - Box[piPaddingLeft] - Box[piBorderLeftWidth]
                               : x;
     const int borderLeft = b.x + Box[piMarginLeft];
-    const int borderRight = b.contentX + ContentWidth + Box[piPaddingRight] + Box[piBorderRightWidth];
+    const int borderRight =
+        Coord(int64_t(b.contentX) + ContentWidth + Box[piPaddingRight] + Box[piBorderRightWidth]);
     b.border = Rect{borderLeft, boxTop, std::max(borderLeft, borderRight), std::max(boxTop, boxBottom)};
     b.padding = Rect{b.border.left + Box[piBorderLeftWidth], b.border.top + Box[piBorderTopWidth],
                      b.border.right - Box[piBorderRightWidth], b.border.bottom - Box[piBorderBottomWidth]};
@@ -656,10 +666,10 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
         Box[side] = Box[side] == AutoResult ? 0 : Box[side];
     }
     ContentWidth = std::max(0, floats.Width - HorizontalExtras(true));
-    PaintTop = y + Box[piMarginTop];
+    PaintTop = Coord(int64_t(y) + Box[piMarginTop]);
     ContentOffset = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
     ContentX = ContentOffset;
-    ContentY = y + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth];
+    ContentY = Coord(int64_t(y) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
     OwnerScope owner(floats, this);
     floats.AddLeft(ContentY, IndentManager::OpenBottom, ContentX, this);
     floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
@@ -668,17 +678,18 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     Content->ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax,
                           counter);
     PosCount = counter - FirstPos;
-    ContentBottomY = std::max({ContentY, Content->ContentBottom, ContentY + Box[piHeight]});
-    const int closing = Box[piPaddingBottom] + Box[piBorderBottomWidth];
-    PaintBottom = std::max(ContentBottomY, Content->PaintBottom) + closing;
+    ContentBottomY = Coord(
+        std::max({int64_t(ContentY), int64_t(Content->ContentBottom), int64_t(ContentY) + Box[piHeight]}));
+    const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
+    PaintBottom = Coord(std::max(ContentBottomY, Content->PaintBottom) + closing);
     Content->PaintTop = 0;
     Content->ContentBottom = 999000;
-    FlowHeight = PaintBottom + Box[piMarginBottom] - y;
-    FlowBottom = y + FlowHeight;
+    FlowBottom = Coord(int64_t(PaintBottom) + Box[piMarginBottom]);
+    FlowHeight = FlowBottom - y;
     owner.Close();
     PaintHeight = std::max(FlowHeight, floats.FloatBottom() - y);
-    maxWidth =
-        std::max(floats.Width, std::max(contentMax, ContentWidth) + Box[piMarginLeft] + Box[piMarginRight]);
+    maxWidth = std::max(floats.Width, Coord(int64_t(std::max(contentMax, ContentWidth)) + Box[piMarginLeft] +
+                                            Box[piMarginRight]));
     BuildPaintOrder();
     return FlowHeight;
 }

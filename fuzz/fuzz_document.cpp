@@ -40,8 +40,8 @@ void PrintPages(const TSectionList& doc, int width) {
 
 void Ask(TSectionList& doc, Canvas& canvas, int width, int height) {
     for (int i = 0; i <= 8; ++i) {
-        const int x = width * i / 8;
-        const int y = height * i / 8;
+        const int x = int(int64_t(width) * i / 8);
+        const int y = int(int64_t(height) * i / 8);
         TPositionHit hit;
         const int position = doc.PositionAt(canvas, x, y, hit);
         TLinkAnswer answer;

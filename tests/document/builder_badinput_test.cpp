@@ -101,6 +101,23 @@ TEST(BuilderBadInput, HugePreformattedText) {
     EXPECT_EQ(At<TBlock>(lines.Cell(), 0).Content->Count(), 100001);
 }
 
+TEST(BuilderBadInput, HugeBoxesStackUpWithoutOverflow) {
+    // Each box is some six million pixels high: seven hundred of them would pass the range of
+    // a 32-bit coordinate. The document stops growing at a billion pixels instead.
+    Built b("<STYLE>div { margin: 1000000px; padding: 1000000px; height: 1000000px; border: 1000000px solid }"
+            "</STYLE>" +
+            Repeat("<DIV>x</DIV>", 700));
+    LayOutAndPaint(b);
+    EXPECT_GT(b.height, 100000000);
+    EXPECT_LE(b.height, 1000000000 + 100);
+    int previous = -1;
+    for (int i = 0; i < b.Cell().Count(); ++i) {
+        const auto& div = At<TBlock>(b.Cell(), i);
+        EXPECT_GE(div.ContentY, previous);
+        previous = div.ContentY;
+    }
+}
+
 TEST(BuilderBadInput, OpenCommentAndRandomBytes) {
     Built comment("<UL><LI>a<LI>b<!-- open");
     LayOutAndPaint(comment);
