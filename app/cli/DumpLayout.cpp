@@ -42,14 +42,14 @@ bool readSize(const char* option, const char* text, int& value) {
     return true;
 }
 
-} // namespace
-
 // The viewer's defaults: Times New Roman 12 pt, Courier New for preformatted text, margins of
 // 10 and 5 pixels, the classic button-face background.
 void applyViewerDefaults(TSectionList& document) {
     document.SetDefaults("Times New Roman", "Courier New", 10, 5, 1, true, false, rgb(0xC0, 0xC0, 0xC0),
                          rgb(0, 0, 255), rgb(128, 0, 128), rgb(0, 0, 255), 0, 12);
 }
+
+} // namespace
 
 int runDumpLayout(const std::string& path, const std::string&, int argc, char** argv) {
     int width = 800;
