@@ -161,7 +161,8 @@ void BM_DitherToDisplayPalette(benchmark::State& state) {
     std::mt19937 rng(5);
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
-            const uint32_t r = uint32_t(x / 8), g = uint32_t(y / 8), b = uint32_t((x + y) / 16 + rng() % 16) & 255;
+            const uint32_t r = uint32_t(x / 8), g = uint32_t(y / 8),
+                           b = uint32_t((x + y) / 16 + rng() % 16) & 255;
             picture.setPixel(x, y, 0xFF000000u | r << 16 | g << 8 | b);
         }
     }

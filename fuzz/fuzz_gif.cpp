@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tavlin;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const int mode = size ? data[size - 1] >> 6 : 0;
-    setDisplayDepth(mode == 1 ? DisplayDepth::Colors256 : mode == 2 ? DisplayDepth::Colors16 : DisplayDepth::TrueColor);
+    setDisplayDepth(mode == 1   ? DisplayDepth::Colors256
+                    : mode == 2 ? DisplayDepth::Colors16
+                                : DisplayDepth::TrueColor);
 
     TGIFImage header;
     const bool headerOk = header.LoadFromStream(bytes, true);

@@ -20,7 +20,9 @@ enum Compression : uint32_t { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3
 uint32_t le16(std::string_view d, size_t at) {
     return at + 2 <= d.size() ? uint32_t(uint8_t(d[at])) | uint32_t(uint8_t(d[at + 1])) << 8 : 0;
 }
-uint32_t le32(std::string_view d, size_t at) { return at + 4 <= d.size() ? le16(d, at) | le16(d, at + 2) << 16 : 0; }
+uint32_t le32(std::string_view d, size_t at) {
+    return at + 4 <= d.size() ? le16(d, at) | le16(d, at + 2) << 16 : 0;
+}
 
 struct BmpHeader {
     uint32_t headerSize = 0;
@@ -115,8 +117,8 @@ Palette readPalette(std::string_view d, const BmpHeader& h) {
     palette.reserve(256);
     for (size_t i = 0; i < count; ++i) {
         const size_t at = h.paletteAt + i * size_t(h.paletteEntrySize);
-        palette.push_back(0xFF000000u | uint32_t(uint8_t(d[at + 2])) << 16 | uint32_t(uint8_t(d[at + 1])) << 8 |
-                          uint8_t(d[at]));
+        palette.push_back(0xFF000000u | uint32_t(uint8_t(d[at + 2])) << 16 |
+                          uint32_t(uint8_t(d[at + 1])) << 8 | uint8_t(d[at]));
     }
     palette.resize(256, 0xFF000000u); // indexes past the table show black
     return palette;
@@ -270,9 +272,10 @@ Bitmap readBmp(std::string_view d) {
     }
     size_t at = h.bitsAt;
     if (!at) {
-        at = h.paletteAt + (paletted ? (h.colorsUsed && h.colorsUsed < 256 ? h.colorsUsed : 1u << h.bitCount) *
-                                           size_t(h.paletteEntrySize)
-                                     : 0);
+        at =
+            h.paletteAt + (paletted ? (h.colorsUsed && h.colorsUsed < 256 ? h.colorsUsed : 1u << h.bitCount) *
+                                          size_t(h.paletteEntrySize)
+                                    : 0);
     }
     Bitmap out(int(width), int(height), 0xFF000000u);
     if (direct) {
@@ -281,8 +284,9 @@ Bitmap readBmp(std::string_view d) {
         return out;
     }
     const Palette palette = readPalette(d, h);
-    const std::vector<uint8_t> indexes = rle ? decodeRle(d, at, int(width), int(height), h.compression == BiRle4)
-                                             : unpackIndexes(d, at, int(width), int(height), int(h.bitCount));
+    const std::vector<uint8_t> indexes =
+        rle ? decodeRle(d, at, int(width), int(height), h.compression == BiRle4)
+            : unpackIndexes(d, at, int(width), int(height), int(h.bitCount));
     for (int y = 0; y < int(height); ++y) {
         const uint8_t* src = indexes.data() + size_t(y) * size_t(width);
         uint32_t* row = out.row(bottomUp ? int(height) - 1 - y : y);

@@ -6,7 +6,9 @@ namespace {
 
 DisplayDepth currentDepth = DisplayDepth::TrueColor;
 
-constexpr uint32_t px(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
+constexpr uint32_t px(uint32_t r, uint32_t g, uint32_t b) {
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
 
 constexpr std::array<uint32_t, 20> kSystemColours = {
     px(0, 0, 0),       px(128, 0, 0),     px(0, 128, 0),     px(128, 128, 0),   px(0, 0, 128),
@@ -38,9 +40,13 @@ Palette makeDisplayPalette() {
 
 } // namespace
 
-DisplayDepth displayDepth() { return currentDepth; }
+DisplayDepth displayDepth() {
+    return currentDepth;
+}
 
-void setDisplayDepth(DisplayDepth depth) { currentDepth = depth; }
+void setDisplayDepth(DisplayDepth depth) {
+    currentDepth = depth;
+}
 
 int screenColorClass() {
     switch (currentDepth) {
@@ -54,7 +60,9 @@ int screenColorClass() {
     return 24;
 }
 
-const std::array<uint32_t, 20>& systemPalette20() { return kSystemColours; }
+const std::array<uint32_t, 20>& systemPalette20() {
+    return kSystemColours;
+}
 
 const Palette& defaultPalette() {
     static const Palette p(kSystemColours.begin(), kSystemColours.end());

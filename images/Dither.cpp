@@ -22,7 +22,8 @@ void putLe32(std::string& s, uint32_t v) {
 
 } // namespace
 
-TDIBReader::TDIBReader(const Bitmap& source) : source_(source), width_(source.width()), height_(source.height()) {
+TDIBReader::TDIBReader(const Bitmap& source)
+    : source_(source), width_(source.width()), height_(source.height()) {
     if (source.isEmpty()) {
         throw EImageError("Bitmap image is not valid");
     }
@@ -157,7 +158,8 @@ TFastColorLookup::TFastColorLookup(const Palette& palette) : TColorLookup(palett
     }
 }
 
-TFloydSteinbergEngine::TFloydSteinbergEngine(int width, TFastColorLookup& lookup) : TDitherEngine(width, lookup) {
+TFloydSteinbergEngine::TFloydSteinbergEngine(int width, TFastColorLookup& lookup)
+    : TDitherEngine(width, lookup) {
     for (Channel& c : channels_) {
         c.errors.assign(size_t(width) + 2, 0);
     }

@@ -23,7 +23,8 @@ constexpr int kTableSize = 4096;
 // Reads the bytes of the file being parsed; every read is bounds-checked.
 class GifCursor {
 public:
-    explicit GifCursor(std::string_view data) : d_(reinterpret_cast<const uint8_t*>(data.data())), size_(data.size()) {}
+    explicit GifCursor(std::string_view data)
+        : d_(reinterpret_cast<const uint8_t*>(data.data())), size_(data.size()) {}
 
     size_t pos() const { return pos_; }
     size_t size() const { return size_; }
@@ -104,7 +105,8 @@ public:
             return -1;
         }
         const uint8_t* p = d_ + (pos_ >> 3);
-        const uint32_t word = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        const uint32_t word =
+            uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
         const int code = int((word >> (pos_ & 7)) & ((1u << size) - 1));
         pos_ += size_t(size);
         return code;
@@ -346,7 +348,8 @@ void decodeFrameData(GifCursor& in, uint8_t* pixels, int width, int height, bool
     LzwDecoder(data, minCodeSize, inDataOrder.data(), count).run();
     const std::vector<int> rows = rowOrder(height, true);
     for (size_t i = 0; i < rows.size(); ++i) {
-        std::memcpy(pixels + size_t(rows[i]) * size_t(width), inDataOrder.data() + i * size_t(width), size_t(width));
+        std::memcpy(pixels + size_t(rows[i]) * size_t(width), inDataOrder.data() + i * size_t(width),
+                    size_t(width));
     }
 }
 
@@ -524,7 +527,8 @@ void TGIFImage::ParseBlocks(GifCursor& in) {
             }
             continue;
         }
-        if (int(Frames.size()) >= kMaxFrames || !ReadFrame(in, pending.haveControl ? &pending.control : nullptr)) {
+        if (int(Frames.size()) >= kMaxFrames ||
+            !ReadFrame(in, pending.haveControl ? &pending.control : nullptr)) {
             break;
         }
         TgfFrame& f = Frames.back();
@@ -608,7 +612,8 @@ bool TGIFImage::ReadFrame(GifCursor& in, const std::array<uint8_t, 6>* control) 
     const int width = std::max(Width, f.Left + f.Width);
     const int height = std::max(Height, f.Top + f.Height);
     const long long frameArea = (long long)f.Width * f.Height;
-    if (framePixels_ + frameArea + (long long)width * height > pictureBudget(Data.size(), kGifPixelsPerByte)) {
+    if (framePixels_ + frameArea + (long long)width * height >
+        pictureBudget(Data.size(), kGifPixelsPerByte)) {
         return false;
     }
     framePixels_ += frameArea;

@@ -21,7 +21,7 @@ struct TgfFrame {
     int Top = 0;
     int Width = 0;
     int Height = 0;
-    int LocalBits = 0;                // 0: the frame uses the global table
+    int LocalBits = 0;               // 0: the frame uses the global table
     std::vector<uint8_t> LocalTable; // 3 bytes (red, green, blue) per entry
     bool Interlaced = false;
     int Delay = 0;    // milliseconds
@@ -29,9 +29,9 @@ struct TgfFrame {
     bool HasTransparent = false;
     int TransparentIndex = 0;
     Color TransparentRGB = 0;
-    Bitmap Picture;                    // transparent pixels black
+    Bitmap Picture;                   // transparent pixels black
     std::optional<tavlin::Mask> Mask; // set where the pixel is transparent
-    Bitmap SavedPicture;               // for Disposal 3: what lay under the frame
+    Bitmap SavedPicture;              // for Disposal 3: what lay under the frame
     std::optional<tavlin::Mask> SavedMask;
     std::string Comment;
 

@@ -34,8 +34,8 @@ TBitmapItem* TStringBitmapList::Fetch(std::string_view name) {
     return item;
 }
 
-TBitmapItem& TStringBitmapList::Add(std::string_view name, LoadedPicture picture, std::unique_ptr<tavlin::Mask> mask,
-                                    int transp) {
+TBitmapItem& TStringBitmapList::Add(std::string_view name, LoadedPicture picture,
+                                    std::unique_ptr<tavlin::Mask> mask, int transp) {
     auto item = std::make_unique<TBitmapItem>();
     item->Picture = std::move(picture);
     item->Mask = std::move(mask);

@@ -24,9 +24,9 @@ struct LoadedPicture {
 struct TBitmapItem {
     LoadedPicture Picture;
     std::unique_ptr<tavlin::Mask> Mask; // none when the picture has no mask
-    int Transp = 0;                      // the Transparency kind the mask was made for
-    int UseCount = 0;                    // image objects using it now
-    int IdleCount = 0;                   // document loads since it was last fetched
+    int Transp = 0;                     // the Transparency kind the mask was made for
+    int UseCount = 0;                   // image objects using it now
+    int IdleCount = 0;                  // document loads since it was last fetched
 };
 
 // The pictures of a viewer, kept across documents by name. Names compare upper-cased and trimmed
@@ -43,7 +43,8 @@ public:
     TBitmapItem* Fetch(std::string_view name);
     // Stores a new picture with UseCount 1 and IdleCount 0; returns the entry (an existing entry
     // of the same name is replaced).
-    TBitmapItem& Add(std::string_view name, LoadedPicture picture, std::unique_ptr<tavlin::Mask> mask, int transp);
+    TBitmapItem& Add(std::string_view name, LoadedPicture picture, std::unique_ptr<tavlin::Mask> mask,
+                     int transp);
     // An image object copied (up) or destroyed (down).
     void IncUsage(std::string_view name);
     void DecUsage(std::string_view name);

@@ -1,8 +1,8 @@
 #include "images/ImageLoader.h"
 
 #include "images/BmpReader.h"
-#include "images/Dither.h"
 #include "images/Display.h"
+#include "images/Dither.h"
 #include "images/ImageError.h"
 #include "images/JpegReader.h"
 #include "platform/Files.h"
@@ -82,7 +82,9 @@ Mask maskFromArt(const std::array<const char*, 16>& art) {
     return m;
 }
 
-bool isGif(ImageType t) { return t == ImageType::GIF87a || t == ImageType::GIF89a; }
+bool isGif(ImageType t) {
+    return t == ImageType::GIF87a || t == ImageType::GIF89a;
+}
 
 bool sameTextCi(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

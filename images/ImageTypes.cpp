@@ -8,11 +8,13 @@ namespace tavlin {
 
 namespace {
 
-bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
 
 uint32_t be32(std::string_view d, size_t at) {
-    return uint32_t(uint8_t(d[at])) << 24 | uint32_t(uint8_t(d[at + 1])) << 16 | uint32_t(uint8_t(d[at + 2])) << 8 |
-           uint8_t(d[at + 3]);
+    return uint32_t(uint8_t(d[at])) << 24 | uint32_t(uint8_t(d[at + 1])) << 16 |
+           uint32_t(uint8_t(d[at + 2])) << 8 | uint8_t(d[at + 3]);
 }
 
 bool sameText(std::string_view a, std::string_view b) {
@@ -131,7 +133,8 @@ Mask makeMask(const Bitmap& picture, std::optional<Color> colour) {
     if (picture.isEmpty()) {
         return mask;
     }
-    const uint32_t key = (colour ? Bitmap::fromColor(*colour) : picture.pixel(0, picture.height() - 1)) & 0xFFFFFFu;
+    const uint32_t key =
+        (colour ? Bitmap::fromColor(*colour) : picture.pixel(0, picture.height() - 1)) & 0xFFFFFFu;
     for (int y = 0; y < picture.height(); ++y) {
         const uint32_t* row = picture.row(y);
         for (int x = 0; x < picture.width(); ++x) {

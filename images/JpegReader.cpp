@@ -96,9 +96,9 @@ bool decode(JpegJob& job, jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg
     jpeg_start_decompress(&cinfo);
     const int width = int(cinfo.output_width);
     *job.out = Bitmap(width, int(cinfo.output_height));
-    *rowBuffer = static_cast<JSAMPLE*>(
-        (*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                  size_t(width) * size_t(cinfo.output_components)));
+    *rowBuffer =
+        static_cast<JSAMPLE*>((*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                        size_t(width) * size_t(cinfo.output_components)));
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW rows[1] = {*rowBuffer};
         const int y = int(cinfo.output_scanline);

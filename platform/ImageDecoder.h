@@ -25,7 +25,11 @@ inline ImageDecoder*& installedImageDecoder() {
 } // namespace detail
 
 // The installed reader (not owned), or null when none is: the engine then reads no PNG.
-inline ImageDecoder* imageDecoder() { return detail::installedImageDecoder(); }
-inline void setImageDecoder(ImageDecoder* decoder) { detail::installedImageDecoder() = decoder; }
+inline ImageDecoder* imageDecoder() {
+    return detail::installedImageDecoder();
+}
+inline void setImageDecoder(ImageDecoder* decoder) {
+    detail::installedImageDecoder() = decoder;
+}
 
 } // namespace tavlin

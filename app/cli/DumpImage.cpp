@@ -5,9 +5,9 @@
 #include "images/BmpReader.h"
 #include "images/GIFImage.h"
 #include "images/ImageError.h"
+#include "images/ImageLoader.h"
 #include "images/ImageTypes.h"
 #include "images/JpegReader.h"
-#include "images/ImageLoader.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtImageDecoder.h"
 
@@ -71,9 +71,9 @@ int dumpGif(ImageType type, const std::string& bytes, const Options& o) {
     for (int i = 1; i <= gif.FrameCount(); ++i) {
         const TgfFrame& f = gif.Frame(i);
         const std::string transparent = f.HasTransparent ? std::to_string(f.TransparentIndex) : "-";
-        std::printf("frame %d: %d,%d %dx%d delay=%d disposal=%d transparent=%s interlaced=%d local=%d\n", i, f.Left,
-                    f.Top, f.Width, f.Height, f.Delay, f.Disposal, transparent.c_str(), f.Interlaced ? 1 : 0,
-                    f.LocalBits);
+        std::printf("frame %d: %d,%d %dx%d delay=%d disposal=%d transparent=%s interlaced=%d local=%d\n", i,
+                    f.Left, f.Top, f.Width, f.Height, f.Delay, f.Disposal, transparent.c_str(),
+                    f.Interlaced ? 1 : 0, f.LocalBits);
     }
     if (o.output.empty()) {
         return 0;

@@ -7,7 +7,8 @@
 
 namespace tavlin {
 
-std::optional<Bitmap> QtImageDecoder::decode(std::string_view bytes, long long maxPixels, std::string& error) {
+std::optional<Bitmap> QtImageDecoder::decode(std::string_view bytes, long long maxPixels,
+                                             std::string& error) {
     QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);

@@ -8,7 +8,8 @@
 namespace tavlin {
 
 inline void PrintTo(const Bitmap& b, std::ostream* os) {
-    *os << b.width() << "x" << b.height() << (b.hasAlpha ? " alpha" : "") << (b.mask ? " masked" : "") << " {";
+    *os << b.width() << "x" << b.height() << (b.hasAlpha ? " alpha" : "") << (b.mask ? " masked" : "")
+        << " {";
     const size_t n = std::min<size_t>(b.pixels().size(), 16);
     for (size_t i = 0; i < n; ++i) {
         char text[12];

@@ -1,5 +1,5 @@
-#include "BitmapPrint.h"
 #include "images/BmpReader.h"
+#include "BitmapPrint.h"
 #include "images/ImageError.h"
 #include "platform/qt/QtImageDecoder.h"
 
@@ -88,7 +88,9 @@ std::string qtWrite(const QImage& image) {
     return bytes.toStdString();
 }
 
-uint32_t px(uint32_t rgb) { return 0xFF000000u | rgb; }
+uint32_t px(uint32_t rgb) {
+    return 0xFF000000u | rgb;
+}
 
 } // namespace
 
@@ -99,7 +101,8 @@ TEST(BmpReader, AgreesWithQtOnEveryDepthQtWrites) {
             colour.setPixel(x, y, qRgb(x * 19, y * 35, (x * y) % 256));
         }
     }
-    for (QImage::Format f : {QImage::Format_RGB32, QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_RGB888}) {
+    for (QImage::Format f :
+         {QImage::Format_RGB32, QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_RGB888}) {
         const QImage image = colour.convertToFormat(f);
         const std::string bytes = qtWrite(image);
         const Bitmap ours = readBmp(bytes);
@@ -116,9 +119,9 @@ TEST(BmpReader, PalettedDepthsAndHeaders) {
     EXPECT_EQ(b.pixel(1, 1), px(0xFFFFFF));
     EXPECT_EQ(b.pixel(0, 1), px(0));
     // 4 bits, OS/2 core header with 3-byte palette entries.
-    std::string four = bmpFile(12, 3, 1, 4, 0, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                               0, 0, 0},
-                               std::string("\x12\x30\0\0", 4));
+    std::string four =
+        bmpFile(12, 3, 1, 4, 0, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                std::string("\x12\x30\0\0", 4));
     b = readBmp(four);
     EXPECT_EQ(b.pixel(0, 0), px(0xFF0000));
     EXPECT_EQ(b.pixel(1, 0), px(0x00FF00));
@@ -150,7 +153,8 @@ TEST(BmpReader, DirectColourAndBitFields) {
     EXPECT_FALSE(zero.hasAlpha);
     EXPECT_EQ(zero.pixel(0, 0), px(0x102030));
     // 32 bits without masks: the fourth byte is not alpha.
-    EXPECT_EQ(readBmp(bmpFile(40, 1, 1, 32, 0, {}, std::string("\x30\x20\x10\x00", 4))).pixel(0, 0), px(0x102030));
+    EXPECT_EQ(readBmp(bmpFile(40, 1, 1, 32, 0, {}, std::string("\x30\x20\x10\x00", 4))).pixel(0, 0),
+              px(0x102030));
 }
 
 TEST(BmpReader, RunLengthEncoding) {
@@ -178,7 +182,8 @@ TEST(BmpReader, RunLengthEncoding) {
     EXPECT_EQ(b.pixel(1, 0), px(0x00FF00));
     EXPECT_EQ(b.pixel(4, 0), px(0xFF0000));
     // Runs and deltas past the edges are clipped.
-    std::string over = bmpFile(40, 2, 2, 8, 1, pal, std::string("\xFF\x01\x00\x02\xFF\xFF\xFF\x03\x00\x00", 10));
+    std::string over =
+        bmpFile(40, 2, 2, 8, 1, pal, std::string("\xFF\x01\x00\x02\xFF\xFF\xFF\x03\x00\x00", 10));
     b = readBmp(over);
     EXPECT_EQ(b.pixel(1, 1), px(0xFF0000));
     EXPECT_EQ(b.pixel(0, 0), px(0));
@@ -199,9 +204,9 @@ TEST(BmpReader, BadFilesFailCleanly) {
     EXPECT_TRUE(fails(bmpFile(40, 65535, 65535, 24, 0, {}, "")));
     EXPECT_TRUE(fails(bmpFile(40, 1, int(0x80000000u), 24, 0, {}, "")));
     EXPECT_TRUE(fails(bmpFile(40, 20000, 20000, 8, 1, {0}, "\x00\x01"))); // 400M pixels
-    EXPECT_TRUE(fails(bmpFile(40, 4000, 4000, 8, 1, {0}, "\x00\x01"))); // too much for 1 KB
+    EXPECT_TRUE(fails(bmpFile(40, 4000, 4000, 8, 1, {0}, "\x00\x01")));   // too much for 1 KB
     EXPECT_TRUE(fails(bmpFile(40, 1, 1, 7, 0, {}, "\0\0\0\0")));
-    EXPECT_TRUE(fails(bmpFile(40, 1, 1, 24, 1, {}, "\0\0\0\0"))); // RLE8 needs 8 bits
+    EXPECT_TRUE(fails(bmpFile(40, 1, 1, 24, 1, {}, "\0\0\0\0")));  // RLE8 needs 8 bits
     EXPECT_TRUE(fails(bmpFile(40, 1, -1, 8, 1, {0}, "\0\0\0\0"))); // RLE is bottom-up only
     EXPECT_TRUE(fails(bmpFile(77, 1, 1, 24, 0, {}, "\0\0\0\0").substr(0, 30)));
     // A truncated file keeps what it has.

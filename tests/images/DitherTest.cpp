@@ -1,7 +1,7 @@
+#include "images/Dither.h"
 #include "BitmapPrint.h"
 #include "images/BmpReader.h"
 #include "images/Display.h"
-#include "images/Dither.h"
 #include "images/ImageError.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,9 @@ public:
     ~DepthScope() { setDisplayDepth(DisplayDepth::TrueColor); }
 };
 
-uint32_t px(int r, int g, int b) { return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+uint32_t px(int r, int g, int b) {
+    return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+}
 
 std::string messageOf(const std::function<void()>& f) {
     try {

@@ -14,7 +14,8 @@ namespace {
 const std::vector<uint32_t> kFour = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
 constexpr uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
 
-Frame solid(int left, int top, int w, int h, int index, int disposal = 0, int transparent = -1, int delayCs = 10) {
+Frame solid(int left, int top, int w, int h, int index, int disposal = 0, int transparent = -1,
+            int delayCs = 10) {
     Frame f = giftest::frameOf(left, top, w, h, [index](int, int) { return index; });
     f.disposal = disposal;
     f.transparent = transparent;
@@ -61,8 +62,8 @@ TEST(GifCompose, TransparentPixelsKeepTheCompositeAndTheMaskFollows) {
     EXPECT_FALSE(gif->CompositeMask()->isTransparent(0, 0));
     EXPECT_TRUE(gif->CompositeMask()->isTransparent(3, 3));
     gif->SetCurrentFrame(2);
-    EXPECT_EQ(gif->Composite().pixel(1, 1), kRed);   // transparent pixel of frame 2 over red
-    EXPECT_EQ(gif->Composite().pixel(2, 1), kBlue);  // opaque pixel
+    EXPECT_EQ(gif->Composite().pixel(1, 1), kRed);  // transparent pixel of frame 2 over red
+    EXPECT_EQ(gif->Composite().pixel(2, 1), kBlue); // opaque pixel
     EXPECT_EQ(gif->Composite().pixel(1, 2), kBlue);
     EXPECT_TRUE(gif->CompositeMask()->isTransparent(2, 2)); // transparent over nothing stays so
     EXPECT_FALSE(gif->CompositeMask()->isTransparent(2, 1));
@@ -137,7 +138,8 @@ TEST(GifAnimation, LoopCountsZeroAndN) {
 
 TEST(GifAnimation, ZeroDelaysAdvanceAtEveryTimerTickAndSpeedScales) {
     FakeClock clock;
-    auto gif = loaded(screen(1, 1, {solid(0, 0, 1, 1, 1, 0, -1, 0), solid(0, 0, 1, 1, 2, 0, -1, 0)}, 0), &clock);
+    auto gif =
+        loaded(screen(1, 1, {solid(0, 0, 1, 1, 1, 0, -1, 0), solid(0, 0, 1, 1, 2, 0, -1, 0)}, 0), &clock);
     gif->SetAnimate(true);
     EXPECT_EQ(gif->CurrentDelay, 1);
     int changes = 0;
@@ -189,10 +191,10 @@ TEST(GifDraw, ScaledWithTransparencyThroughTheCanvas) {
     ImageCanvas surface(10, 10, rgb(255, 255, 255));
     gif->Draw(surface.canvas(), 2, 2, 4, 4);
     const QImage& image = surface.image();
-    EXPECT_EQ(image.pixel(2, 2), 0xFFFF0000u);  // scaled red pixel
+    EXPECT_EQ(image.pixel(2, 2), 0xFFFF0000u); // scaled red pixel
     EXPECT_EQ(image.pixel(3, 3), 0xFFFF0000u);
-    EXPECT_EQ(image.pixel(5, 2), 0xFFFFFFFFu);  // transparent: the white beneath shows
-    EXPECT_EQ(image.pixel(1, 1), 0xFFFFFFFFu);  // outside
+    EXPECT_EQ(image.pixel(5, 2), 0xFFFFFFFFu); // transparent: the white beneath shows
+    EXPECT_EQ(image.pixel(1, 1), 0xFFFFFFFFu); // outside
     EXPECT_EQ(gif->LastDrawRect, (Rect{2, 2, 6, 6}));
     EXPECT_TRUE(gif->ShowIt);
     EXPECT_TRUE(gif->CompositeMask().has_value()); // the mask is back after the draw

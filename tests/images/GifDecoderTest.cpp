@@ -17,7 +17,9 @@ namespace {
 
 const std::vector<uint32_t> kFour = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
 
-uint32_t px(uint32_t rgb) { return 0xFF000000u | rgb; }
+uint32_t px(uint32_t rgb) {
+    return 0xFF000000u | rgb;
+}
 
 std::vector<uint32_t> greyTable(int n) {
     std::vector<uint32_t> t;
@@ -42,7 +44,8 @@ Gif singleFrame(int w, int h, std::vector<uint32_t> table, const std::vector<uin
     return g;
 }
 
-void expectPixels(const Bitmap& b, int w, const std::vector<uint8_t>& indexes, const std::vector<uint32_t>& table) {
+void expectPixels(const Bitmap& b, int w, const std::vector<uint8_t>& indexes,
+                  const std::vector<uint32_t>& table) {
     ASSERT_EQ(size_t(b.width()) * size_t(b.height()), indexes.size());
     for (size_t i = 0; i < indexes.size(); ++i) {
         ASSERT_EQ(b.pixel(int(i % size_t(w)), int(i / size_t(w))), px(table[indexes[i]])) << "pixel " << i;
@@ -64,8 +67,8 @@ TEST(GifLzw, DecodesKnownPicturesPixelForPixel) {
         bool noisy;
     };
     // Small and large tables, noise (table resets past 4096 codes) and runs (long strings).
-    for (const Case c : {Case{1, 1, 2, false}, Case{17, 5, 4, true}, Case{64, 64, 16, true}, Case{200, 150, 256, true},
-                         Case{300, 300, 2, false}, Case{513, 7, 256, false}}) {
+    for (const Case c : {Case{1, 1, 2, false}, Case{17, 5, 4, true}, Case{64, 64, 16, true},
+                         Case{200, 150, 256, true}, Case{300, 300, 2, false}, Case{513, 7, 256, false}}) {
         std::vector<uint8_t> pixels;
         for (int i = 0; i < c.w * c.h; ++i) {
             pixels.push_back(uint8_t(c.noisy ? rng() % unsigned(c.colours) : (i / 37) % c.colours));
@@ -284,7 +287,8 @@ TEST(GifParse, HugeClaimsAreRefusedWithoutAllocating) {
     EXPECT_EQ(gif2.FrameCount(), 1);
     EXPECT_EQ(gif2.Width, 2);
     // 44 bytes claiming a frame of 65535 x 1321 pixels.
-    std::string tiny = header(65535, 1321) + std::string("\x2C\0\0\0\0\xFF\xFF\x29\x05\0\x02\x02\x44\x01\0;", 16);
+    std::string tiny =
+        header(65535, 1321) + std::string("\x2C\0\0\0\0\xFF\xFF\x29\x05\0\x02\x02\x44\x01\0;", 16);
     tiny.resize(44, ';');
     EXPECT_EQ(tiny.size(), 44u);
     EXPECT_FALSE(TGIFImage().LoadFromStream(tiny));

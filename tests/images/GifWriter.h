@@ -95,7 +95,7 @@ struct Frame {
     int top = 0;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> pixels; // row-major, top row first
+    std::vector<uint8_t> pixels;      // row-major, top row first
     std::vector<uint32_t> localTable; // 0xRRGGBB; empty: the global table
     bool control = true;
     int delayCs = 0;

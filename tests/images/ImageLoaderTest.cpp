@@ -212,7 +212,7 @@ TEST_F(Files, GetImageCachesByNameAndFlattensSingleFrameGifs) {
     ImageFetch a = GetImage(cache, one, t);
     ASSERT_TRUE(a.picture());
     EXPECT_FALSE(a.fromCache);
-    ASSERT_TRUE(a.picture()->bitmap);          // one frame: a plain bitmap
+    ASSERT_TRUE(a.picture()->bitmap);           // one frame: a plain bitmap
     EXPECT_EQ(t, TGif);                         // with the GIF's own mask
     EXPECT_TRUE(a.mask()->isTransparent(0, 0)); // index 0
     EXPECT_EQ(a.item->UseCount, 1);
@@ -317,7 +317,7 @@ TEST(ImageCache, AgeingAndImageCacheCount) {
     for (int load = 1; load <= 5; ++load) {
         cache.BumpAndCheck();
     }
-    EXPECT_EQ(cache.Count(), 3); // idle 5 is not more than 5
+    EXPECT_EQ(cache.Count(), 3);   // idle 5 is not more than 5
     EXPECT_TRUE(cache.Fetch("b")); // fetched again: idle 0, in use
     cache.DecUsage("b");
     cache.BumpAndCheck();

@@ -1,6 +1,6 @@
+#include "images/JpegReader.h"
 #include "BitmapPrint.h"
 #include "images/ImageError.h"
-#include "images/JpegReader.h"
 
 #include <gtest/gtest.h>
 
@@ -105,7 +105,8 @@ TEST(JpegReader, ColourProgressiveAndArithmeticFiles) {
         ASSERT_EQ(b.height(), 32);
         EXPECT_FALSE(b.hasAlpha);
         for (auto [x, y] : {std::pair{4, 4}, {27, 4}, {4, 27}, {27, 27}}) {
-            EXPECT_TRUE(near(b.pixel(x, y), 0xFF000000u | quadrants(x, y))) << int(kind) << " " << x << "," << y;
+            EXPECT_TRUE(near(b.pixel(x, y), 0xFF000000u | quadrants(x, y)))
+                << int(kind) << " " << x << "," << y;
         }
     }
 }
@@ -114,8 +115,8 @@ TEST(JpegReader, GreyAndAdobeCmykFiles) {
     const Bitmap grey = readJpeg(encodeJpeg(16, 8, Kind::Grey, [](int x, int) { return uint32_t(x * 16); }));
     EXPECT_TRUE(near(grey.pixel(3, 3), 0xFF303030u));
     EXPECT_TRUE(near(grey.pixel(12, 3), 0xFFC0C0C0u));
-    // Inverted CMYK as Adobe stores it: C=255 (none of the ink), M=Y=0 (full), K=255 (no black): red... inverted:
-    // the stored value is 255 - ink, so cyan ink 0, magenta and yellow ink 255 give red.
+    // Inverted CMYK as Adobe stores it: C=255 (none of the ink), M=Y=0 (full), K=255 (no black): red...
+    // inverted: the stored value is 255 - ink, so cyan ink 0, magenta and yellow ink 255 give red.
     const Bitmap cmyk = readJpeg(encodeJpeg(16, 16, Kind::Cmyk, [](int x, int) {
         return x < 8 ? 0xFF0000FFu /* red */ : 0xFFFFFF80u /* half black */;
     }));
@@ -132,7 +133,8 @@ TEST(JpegReader, TwelveBitAndCorruptFilesFailCleanly) {
     twelve[sof + 4] = 12;
     EXPECT_NE(failure(twelve).find("12"), std::string::npos) << failure(twelve);
     EXPECT_NE(failure("\xFF\xD8"), "");
-    EXPECT_NE(failure("\xFF\xD8\xFF\xC0\x00\x11\x08\xFF\xFF\xFF\xFF\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01"), "");
+    EXPECT_NE(failure("\xFF\xD8\xFF\xC0\x00\x11\x08\xFF\xFF\xFF\xFF\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01"),
+              "");
     // Damage inside the entropy-coded data and truncation still give a picture of the right size.
     std::string damaged = bytes;
     for (size_t i = bytes.size() / 2; i < bytes.size() - 10; i += 7) {
@@ -142,7 +144,8 @@ TEST(JpegReader, TwelveBitAndCorruptFilesFailCleanly) {
         EXPECT_EQ(readJpeg(damaged).width(), 16);
     } catch (const EImageError&) {
     }
-    const std::string large = encodeJpeg(128, 128, Kind::Colour, [](int x, int y) { return uint32_t(x * y * 977); });
+    const std::string large =
+        encodeJpeg(128, 128, Kind::Colour, [](int x, int y) { return uint32_t(x * y * 977); });
     EXPECT_EQ(readJpeg(large.substr(0, large.size() * 2 / 3)).height(), 128);
 }
 
