@@ -1,4 +1,5 @@
 #include "viewer/Viewer.h"
+#include "viewer/WaitCursor.h"
 
 #include "document/FloatingObj.h"
 #include "document/SectionList.h"
@@ -31,15 +32,6 @@ Color toColor(const QColor& c) {
 constexpr int kMaxDocWidth = 6000;
 constexpr int kHScrollSmallChange = 15;
 constexpr int kMaxAnchorLength = 255;
-
-// The hourglass for the length of a load.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -404,12 +396,7 @@ void TViewer::resizeEvent(QResizeEvent*) {
         ArrangeBars();
         return;
     }
-    {
-        ProcessingScope scope(*this);
-        const TPackedPosition position = Position();
-        LayoutView();
-        SetPosition(position);
-    }
+    RelayoutKeepingPosition();
     SetVScroll(docHeight_ < paintPanel_->height() ? 0 : std::min(ScrollPosition(), MaxVScroll()), false);
     SetHScrollPosition(HScrollPosition());
 }
@@ -613,10 +600,7 @@ void TViewer::SetViewImages(bool on) {
     if (processing_) {
         return;
     }
-    ProcessingScope scope(*this);
-    const TPackedPosition position = Position();
-    LayoutView();
-    SetPosition(position);
+    RelayoutKeepingPosition();
 }
 
 void TViewer::SetScrollBars(TScrollStyle s) {
@@ -628,6 +612,12 @@ void TViewer::SetScrollBars(TScrollStyle s) {
         ArrangeBars();
         return;
     }
+    RelayoutKeepingPosition();
+}
+
+// Lays the document out again for a new width or setting; the packed position keeps the
+// reader at the same place in the text.
+void TViewer::RelayoutKeepingPosition() {
     ProcessingScope scope(*this);
     const TPackedPosition position = Position();
     LayoutView();

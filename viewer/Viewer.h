@@ -273,6 +273,7 @@ private:
     void FireSoundRequest(const std::string& source, int loop);
     void SetProcessing(bool on);
     void ResetScroll();
+    void RelayoutKeepingPosition();
     void SetVScroll(int y, bool scrollPixels);
     void UpdateBorder();
     Canvas& MeasureCanvas();

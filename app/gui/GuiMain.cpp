@@ -2,6 +2,7 @@
 
 #include "app/gui/MainWindow.h"
 #include "app/gui/SelFav.h"
+#include "platform/qt/QtImageDecoder.h"
 #include "platform/qt/QtSystemInfo.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ int runGui(int argc, char** argv) {
     QApplication::setApplicationDisplayName("Tavlin");
     QtSystemInfo system;
     setSystemInfo(&system);
+    QtImageDecoder::install(); // PNG pictures (and others Qt reads) for the viewer
     int status = 0;
     {
         TFM_Tavlin window;

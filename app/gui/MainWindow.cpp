@@ -1,4 +1,5 @@
 #include "app/gui/MainWindow.h"
+#include "viewer/WaitCursor.h"
 
 #include "app/convert/Bookmark.h"
 #include "app/gui/Artwork.h"
@@ -51,15 +52,6 @@ std::string toPath(const QString& text) {
 bool containsHtm(const std::string& path) {
     return QFile::decodeName(path.c_str()).toLower().contains(".htm");
 }
-
-// The wait cursor for the length of a command, put back however the command ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QFont boldened(QFont font) {
     font.setBold(true);
