@@ -1,6 +1,7 @@
 #pragma once
 #include "app/convert/Bookmark.h"
 #include "platform/Files.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,27 +14,6 @@
 namespace tavlin::test {
 
 namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/tavlin-conv-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -13,17 +13,7 @@ namespace {
 
 using test::crlfLines;
 
-std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
+using test::localTime;
 
 void setModified(const std::string& path, std::time_t when) {
     const struct timespec times[2] = {{when, 0}, {when, 0}};

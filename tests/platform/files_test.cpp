@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,37 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/tavlin-test-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string file(const std::string& name) const { return joinPath(path_, name); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using test::TempDir;
+using test::localTime;
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-}
-
-std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
 }
 
 TEST(Files, DosDateTimePacksLocalTime) {
