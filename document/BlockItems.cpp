@@ -101,7 +101,7 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
     if (styled != ListStyleType::Blank) {
         MarkerStyle = styled;
     }
-    MarkerFont = TMyFont::FromSpec(props.GetFont(), int(std::lround(props.GetFontSize())));
+    MarkerFont = TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
     std::string picture;
     if (props.GetListStyleImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
         MarkerImage = BlockPictureMaker()(*document, picture);

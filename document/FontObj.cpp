@@ -4,17 +4,17 @@
 
 namespace tavlin {
 
-TMyFont TMyFont::FromSpec(const FontSpec& spec, int pointSize) {
+TMyFont TMyFont::FromChoice(const FontChoice& choice, int pointSize) {
     TMyFont font;
-    font.Desc = spec.desc;
+    font.Desc = choice.desc;
     font.Desc.height = std::clamp(font.Desc.height, kMinHeight, kMaxHeight);
-    font.FontColor = spec.color;
-    font.BgColor = spec.bgColor;
+    font.FontColor = choice.color;
+    font.BgColor = choice.bgColor;
     font.PointSize = pointSize;
     return font;
 }
 
-TMyFont TMyFont::FromInfo(const ThtFontInfo& info) { return FromSpec(fontSpecOf(info), info.Size); }
+TMyFont TMyFont::FromInfo(const ThtFontInfo& info) { return FromChoice(fontChoiceOf(info), info.Size); }
 
 TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
     : Section(section), Pos(pos), TheFont(std::make_unique<TMyFont>(font)) {

@@ -22,7 +22,7 @@ struct TMyFont {
     static constexpr int kMinHeight = 1;
     static constexpr int kMaxHeight = 4000;
 
-    static TMyFont FromSpec(const FontSpec& spec, int pointSize);
+    static TMyFont FromChoice(const FontChoice& choice, int pointSize);
     static TMyFont FromInfo(const ThtFontInfo& info);
     void Assign(const TMyFont& other) { *this = other; }
 };

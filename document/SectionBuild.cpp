@@ -14,7 +14,7 @@ namespace tavlin {
 namespace {
 
 TMyFont FontOfProps(const TProperties& props) {
-    return TMyFont::FromSpec(props.GetFont(), int(std::lround(props.GetFontSize())));
+    return TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
 }
 
 // The link fonts of a run inside a link, with the run switched to entry 0.

@@ -241,15 +241,15 @@ int PropertyIndex(std::string_view name) {
     return -1;
 }
 
-FontSpec fontSpecOf(const ThtFontInfo& info) {
-    FontSpec spec;
-    spec.desc.name = info.Name;
-    spec.desc.height = std::max(1, pointsToPixels(info.Size));
-    spec.desc.style = info.Style;
-    spec.desc.charSet = info.CharSet;
-    spec.color = info.Color;
-    spec.bgColor = info.BgColor;
-    return spec;
+FontChoice fontChoiceOf(const ThtFontInfo& info) {
+    FontChoice choice;
+    choice.desc.name = info.Name;
+    choice.desc.height = std::max(1, pointsToPixels(info.Size));
+    choice.desc.style = info.Style;
+    choice.desc.charSet = info.CharSet;
+    choice.color = info.Color;
+    choice.bgColor = info.BgColor;
+    return choice;
 }
 
 int TBackgroundPosition::Offset(const BgPosition& p, int areaSize, int imageSize) {
@@ -868,10 +868,10 @@ void TProperties::GetFontInfo(ThtFontInfo& info) const {
     cachedFont_ = std::make_unique<ThtFontInfo>(info);
 }
 
-FontSpec TProperties::GetFont() const {
+FontChoice TProperties::GetFont() const {
     ThtFontInfo info;
     GetFontInfo(info);
-    return fontSpecOf(info);
+    return fontChoiceOf(info);
 }
 
 Color TProperties::GetBackgroundColor() const {

@@ -116,13 +116,13 @@ struct TFontInfoArray {
 // A font as the properties give it: what the canvas needs (face, em height in pixels, style,
 // character set), the text colour and the background colour (clNone: drawn transparently).
 // A document section builds its TMyFont from this.
-struct FontSpec {
+struct FontChoice {
     FontDesc desc;
     Color color = 0;
     Color bgColor = clNone;
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
 };
-FontSpec fontSpecOf(const ThtFontInfo& info);
+FontChoice fontChoiceOf(const ThtFontInfo& info);
 
 // Object alignment shared by images, panels and form controls standing in text.
 enum class AlignmentType : uint8_t {
@@ -209,7 +209,7 @@ public:
     void SetCharSetByContentType(std::string_view content);
 
     // Queries.
-    FontSpec GetFont() const;
+    FontChoice GetFont() const;
     void GetFontInfo(ThtFontInfo& info) const;
     Color GetBackgroundColor() const;
     Color GetFontColor() const;

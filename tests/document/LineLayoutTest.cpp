@@ -233,7 +233,7 @@ TEST_F(LineLayoutTest, DegenerateWidthsAndFontsStillLayOut) {
     TSection& s = f.Open("one two three");
     s.ChangeFont(Font(0));
     Append(s, " tiny", 20);
-    s.ChangeFont(TMyFont::FromSpec(FontSpec{FontDesc{"Fixed", 2667, 0, 1}, 0, clNone}, 2000));
+    s.ChangeFont(TMyFont::FromChoice(FontChoice{FontDesc{"Fixed", 2667, 0, 1}, 0, clNone}, 2000));
     Append(s, " huge", 30);
     for (int width : {0, -50, 1, 30000}) {
         EXPECT_GT(f.Layout(width), 0) << width;

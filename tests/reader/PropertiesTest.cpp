@@ -61,7 +61,7 @@ TEST(Properties, PushInheritsInheritedPropertiesOnly) {
     EXPECT_TRUE(b.OwnFlags[piFontWeight]);
     EXPECT_EQ(b.EmSize, 16); // 12 points at 96 pixels per inch
     EXPECT_EQ(b.ExSize, 8);
-    const FontSpec font = b.GetFont();
+    const FontChoice font = b.GetFont();
     EXPECT_EQ(font.desc.name, "Times New Roman");
     EXPECT_EQ(font.desc.height, 16);
     EXPECT_EQ(font.desc.style, fsBold);
