@@ -44,29 +44,23 @@ int64_t MeasureText(Canvas& canvas, std::string_view text, uint8_t charSet) {
 // follows what fits, not the text's length.
 int FitPrefix(Canvas& canvas, std::string_view text, uint8_t charSet, int room, int overhang, int maxCharWidth,
               int& width) {
-    std::vector<int> ends;
-    size_t pos = 0;
-    size_t window = 8 + size_t(std::clamp(room, 0, 1 << 20)) * 2 / size_t(std::max(maxCharWidth, 1));
-    int64_t base = 0;
-    while (pos < text.size()) {
-        size_t stop = std::min(text.size(), pos + window);
-        if (stop < text.size()) {
-            stop = CharacterBoundaryBefore(text, pos, stop, charSet);
-        }
-        canvas.characterEnds(text.substr(pos, stop - pos), ends);
-        for (size_t i = 0; i < ends.size(); ++i) {
-            if (base + ends[i] - overhang > room) {
+    const size_t firstWindow = 8 + size_t(std::clamp(room, 0, 1 << 20)) * 2 / size_t(std::max(maxCharWidth, 1));
+    int fit = int(text.size());
+    int64_t fitWidth = 0;
+    ForEachCharEnd(
+        canvas, text, charSet,
+        [&](size_t i, int64_t end) {
+            if (end - overhang > room) {
                 // Continuation bytes repeat their character's end, so i starts a character.
-                width = ClampWidth(i > 0 ? base + ends[i - 1] : base);
-                return int(pos + i);
+                fit = int(i);
+                return false;
             }
-        }
-        base += ends.empty() ? 0 : ends.back();
-        pos = stop;
-        window = std::min<size_t>(window * 2, 1 << 15);
-    }
-    width = ClampWidth(base);
-    return int(text.size());
+            fitWidth = end;
+            return true;
+        },
+        firstWindow);
+    width = ClampWidth(fitWidth);
+    return fit;
 }
 
 } // namespace

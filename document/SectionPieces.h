@@ -100,15 +100,19 @@ inline constexpr int64_t kMaxLayoutWidth = 1 << 29;
 inline int ClampWidth(int64_t width) { return int(std::clamp<int64_t>(width, -kMaxLayoutWidth, kMaxLayoutWidth)); }
 
 // Per-byte ends of a long text measured in windows, so that no single measurement allocates
-// in proportion to a huge run. Calls visit(i, end) for each byte i of text with its end x.
+// in proportion to a huge run. Calls visit(i, end) for each byte i of text with its end x and
+// stops when visit returns false. Windows start at firstWindow bytes and double, so a caller that
+// needs only a prefix measures about what it uses.
 template <typename Visit>
-void ForEachCharEnd(Canvas& canvas, std::string_view text, uint8_t charSet, Visit visit) {
-    constexpr size_t kWindow = 1 << 15;
+void ForEachCharEnd(Canvas& canvas, std::string_view text, uint8_t charSet, Visit visit,
+                    size_t firstWindow = size_t(1) << 15) {
+    constexpr size_t kMaxWindow = 1 << 15;
+    size_t window = std::clamp<size_t>(firstWindow, 1, kMaxWindow);
     std::vector<int> ends;
     int64_t base = 0;
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t stop = std::min(text.size(), pos + kWindow);
+        size_t stop = std::min(text.size(), pos + window);
         if (stop < text.size()) {
             stop = CharacterBoundaryBefore(text, pos, stop, charSet);
         }
@@ -122,6 +126,7 @@ void ForEachCharEnd(Canvas& canvas, std::string_view text, uint8_t charSet, Visi
             base += ends.back();
         }
         pos = stop;
+        window = std::min(window * 2, kMaxWindow);
     }
 }
 
