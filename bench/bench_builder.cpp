@@ -4,11 +4,11 @@
 // rich-text engine (QTextDocument) laying out the same listing, as peers.
 //   bench_builder [entries...]      (default 1000 10000 100000)
 #include "app/convert/Bookmark.h"
+#include "builder/HtmlParser.h"
 #include "document/SectionList.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
 #include "reader/HtmlReader.h"
-#include "reader/builder/HtmlParser.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // The whole path of a page: bytes through the builder into a document, laid out at two widths,
 // painted in bands on a fixed-metric canvas (on screen and as a paginated print copy), and asked
 // every query at points spread over it.
+#include "builder/HtmlParser.h"
 #include "document/SectionList.h"
-#include "reader/builder/HtmlParser.h"
 #include "tests/document/FixedCanvas.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "viewer/DocumentLoad.h"
 
-#include "reader/builder/HtmlParser.h"
+#include "builder/HtmlParser.h"
 
 namespace tavlin {
 

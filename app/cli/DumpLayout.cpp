@@ -1,9 +1,9 @@
 // `tavlin dump --layout FILE [--width N] [--height N]`: lays the file out as the viewer would, on
 // the real Qt canvas (offscreen, 96 pixels per inch), and prints the layout tree.
+#include "builder/HtmlParser.h"
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
 #include "platform/qt/QtCanvas.h"
-#include "reader/builder/HtmlParser.h"
 
 #include <QGuiApplication>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Block layout to the pixel on the fixed-metric canvas: a 12-point font is 16 pixels high, every
 // character 8 pixels wide, ascent 12 and descent 4. Pages are laid out without body margins
 // unless a test says otherwise.
-#include "tests/document/BuilderTestUtil.h"
+#include "tests/builder/BuilderTestUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Blocks painted on the real Qt canvas: markers, backgrounds, borders and background pictures
 // must land on the pixels the layout gives them.
 #include "platform/qt/QtCanvas.h"
-#include "tests/document/BuilderTestUtil.h"
+#include "tests/builder/BuilderTestUtil.h"
 #include "tests/support/QtTestApp.h"
 
 #include <gtest/gtest.h>

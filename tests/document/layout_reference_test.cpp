@@ -3,11 +3,11 @@
 // exactly as `tavlin dump --layout` prints it. A first-line comment "width=N" sets the width
 // (400 otherwise). An intended change of layout updates the expected dumps in the same commit:
 // run with TAVLIN_UPDATE_LAYOUT=1 to rewrite them, and read the difference before committing.
+#include "builder/HtmlParser.h"
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
-#include "reader/builder/HtmlParser.h"
 #include "tests/support/QtTestApp.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // The document builder: a recursive-descent reader over the token stream that fills a section
 // list with text sections, blocks, list items, rules and page breaks, keeping a property stack
 // that mirrors the open elements.
+#include "builder/HtmlParser.h"
 #include "document/Section.h"
 #include "reader/HtmlReader.h"
 #include "reader/Properties.h"
-#include "reader/builder/HtmlParser.h"
 
 #include <bitset>
 #include <initializer_list>

@@ -1,6 +1,6 @@
 // The document builder: entry points, the state of a parse, the body loop and the inline
 // dispatcher (text, style tags, fonts, line breaks, anchors).
-#include "reader/builder/Builder.h"
+#include "builder/Builder.h"
 
 #include "document/Block.h"
 #include "document/SectionList.h"

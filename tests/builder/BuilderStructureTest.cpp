@@ -1,7 +1,7 @@
 // What the builder makes of HTML: blocks, items, sections, font runs, names and head elements.
 #include "platform/System.h"
 #include "reader/IDNames.h"
-#include "tests/document/BuilderTestUtil.h"
+#include "tests/builder/BuilderTestUtil.h"
 
 #include <gtest/gtest.h>
 

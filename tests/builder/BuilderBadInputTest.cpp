@@ -1,7 +1,7 @@
 // Input that must neither crash the builder nor make it slow or hungry: deep nesting, piles of
 // unclosed tags, huge preformatted text, random bytes. Each document is also laid out and painted.
-#include "reader/builder/Builder.h"
-#include "tests/document/BuilderTestUtil.h"
+#include "builder/Builder.h"
+#include "tests/builder/BuilderTestUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Head elements (TITLE, BASE, META, BGSOUND, LINK, STYLE, SCRIPT), the BODY tag, what is read
 // past until it is built (SELECT, TEXTAREA, MAP), and plain-text files.
+#include "builder/Builder.h"
 #include "document/Block.h"
 #include "document/SectionList.h"
 #include "platform/Files.h"
 #include "reader/StyleSheet.h"
 #include "reader/TextUtil.h"
-#include "reader/builder/Builder.h"
 
 #include <algorithm>
 

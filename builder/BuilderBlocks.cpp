@@ -1,9 +1,9 @@
 // The block constructs of the builder: paragraphs, lists and their items, division-like
 // elements, headings, rules and preformatted text.
+#include "builder/Builder.h"
 #include "document/Block.h"
 #include "document/SectionList.h"
 #include "reader/TextUtil.h"
-#include "reader/builder/Builder.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
+#include "builder/HtmlParser.h"
 #include "document/Block.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
-#include "reader/builder/HtmlParser.h"
 #include "tests/document/FixedCanvas.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // real canvas (Liberation faces) at 600 pixels.
 #include "platform/System.h"
 #include "platform/qt/QtCanvas.h"
-#include "tests/document/BuilderTestUtil.h"
+#include "tests/builder/BuilderTestUtil.h"
 #include "tests/support/QtTestApp.h"
 
 #include "app/gui/HelpPage.cpp" // the help page's lines, as the main window hands them to the viewer
