@@ -5,5 +5,5 @@ int main(int argc, char** argv) {
     if (tavlin::isCommandLine(argc, argv)) {
         return tavlin::runCommandLine(argc, argv);
     }
-    return tavlin::runGui(argc, argv);
+    return tavlin::runGui(argc, argv, tavlin::fileToOpen(argc, argv));
 }

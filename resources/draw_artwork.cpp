@@ -92,7 +92,8 @@ QImage drawLogo() {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".");
-    for (int size : {16, 32, 48, 64, 128}) {
+    // The hicolor theme's usual sizes; the window uses 16 to 128 from the resources.
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         drawIcon(size).save(QString("%1/icon-%2.png").arg(dir).arg(size));
     }
     drawLogo().save(dir + "/logo.png");

@@ -1,9 +1,11 @@
 #include "app/cli/CommandLine.h"
 
+#include "app/Version.h"
 #include "app/cli/Commands.h"
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace tavlin {
@@ -24,22 +26,58 @@ constexpr Command kCommands[] = {
 };
 
 int printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: tavlin [COMMAND [ARGS...]]\n\n"
-                      "Without a command, opens the main window. Commands (each takes --help):\n");
+    std::fprintf(out, "usage: tavlin [FILE]\n"
+                      "       tavlin COMMAND [ARGS...]\n"
+                      "       tavlin --version\n\n"
+                      "Without a command, opens the main window, with FILE (a bookmark file or a Favorites\n"
+                      "folder) as the source when one is given. Commands (each takes --help):\n");
     for (const Command& c : kCommands) {
         std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
     }
     return out == stdout ? 0 : 2;
 }
 
+bool isCommandName(std::string_view arg) {
+    for (const Command& c : kCommands) {
+        if (arg == c.name) {
+            return true;
+        }
+    }
+    return arg == "help";
+}
+
+// A lone argument that is neither an option nor a command is a file for the window; a file
+// named like a command is given as ./NAME.
+bool namesWindowFile(int argc, char** argv) {
+    return argc == 2 && argv[1][0] != '\0' && argv[1][0] != '-' && !isCommandName(argv[1]);
+}
+
 } // namespace
 
-bool isCommandLine(int argc, char** argv) { return argc > 1; }
+bool isCommandLine(int argc, char** argv) {
+    return argc > 1 && !namesWindowFile(argc, argv);
+}
+
+std::string fileToOpen(int argc, char** argv) {
+    if (!namesWindowFile(argc, argv)) {
+        return {};
+    }
+    std::error_code ignored;
+    std::filesystem::path whole = std::filesystem::absolute(argv[1], ignored).lexically_normal();
+    if (!whole.has_filename() && whole != whole.root_path()) {
+        whole = whole.parent_path(); // a folder's trailing separator
+    }
+    return whole.empty() ? argv[1] : whole.string();
+}
 
 int runCommandLine(int argc, char** argv) {
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         return printUsage(stdout);
+    }
+    if (name == "--version" || name == "-V") {
+        std::printf("%s %s\n", kProgramName, kProgramVersion);
+        return 0;
     }
     for (const Command& c : kCommands) {
         if (name == c.name) {

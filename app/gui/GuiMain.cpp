@@ -29,7 +29,7 @@ void scheduleScreenshot(TFM_Tavlin& window, const QString& file) {
 
 } // namespace
 
-int runGui(int argc, char** argv) {
+int runGui(int argc, char** argv, const std::string& sourceFile) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tavlin");
     QApplication::setApplicationDisplayName("Tavlin");
@@ -43,6 +43,13 @@ int runGui(int argc, char** argv) {
         // chooser is made now, as the program has always done, though no command opens it.
         TFM_SelFav selFav(&window);
         window.show();
+        if (!sourceFile.empty()) {
+            // Once the loop runs, so that messages about the file show over the window.
+            QTimer::singleShot(0, &window, [&window, sourceFile] {
+                window.runCommand(&TFM_Tavlin::FormActivate);
+                window.runCommand([&window, sourceFile] { window.OpenSource(sourceFile); });
+            });
+        }
         if (const char* shot = std::getenv("TAVLIN_SCREENSHOT"); shot && *shot) {
             scheduleScreenshot(window, QString::fromLocal8Bit(shot));
         }

@@ -347,8 +347,12 @@ void TFM_Tavlin::setUpViewer() {
 // --- Events ------------------------------------------------------------------------------------------
 
 void TFM_Tavlin::runCommand(void (TFM_Tavlin::*handler)()) {
+    runCommand([this, handler] { (this->*handler)(); });
+}
+
+void TFM_Tavlin::runCommand(const std::function<void()>& command) {
     try {
-        (this->*handler)();
+        command();
     } catch (const std::exception& error) {
         showMessage(this, MessageKind::Error, QString::fromLocal8Bit(error.what()));
     }
@@ -451,20 +455,45 @@ std::string TFM_Tavlin::chooseFileToOpen(const std::string& proposed) {
 void TFM_Tavlin::BT_FileNameClick() {
     const std::string chosen = chooseFileToOpen(SourceFileName());
     if (!chosen.empty()) {
-        ED_HTMLFile->setText(fromPath(chosen));
-        Viewer->LoadFile(chosen);
-        LB_Progress->clear();
-        sourcePicked_ = true;
-        storedBookmark_ = chosen;
+        pickBookmarkFile(chosen);
     }
     Viewer->setFocus();
 }
 
+void TFM_Tavlin::pickBookmarkFile(const std::string& path) {
+    ED_HTMLFile->setText(fromPath(path));
+    Viewer->LoadFile(path);
+    LB_Progress->clear();
+    sourcePicked_ = true;
+    storedBookmark_ = path;
+}
+
 void TFM_Tavlin::BT_FolderBrzClick() {
     if (OpenFolder.Execute()) {
-        sourcePicked_ = true;
-        ED_HTMLFile->setText(fromPath(OpenFolder.FolderName));
+        pickFavoritesFolder(OpenFolder.FolderName);
     }
+}
+
+void TFM_Tavlin::pickFavoritesFolder(const std::string& folder) {
+    sourcePicked_ = true;
+    ED_HTMLFile->setText(fromPath(folder));
+}
+
+void TFM_Tavlin::OpenSource(const std::string& path) {
+    if (directoryExists(path)) {
+        RD_MSIE->setChecked(true);
+        OpenFolder.FolderName = path;
+        pickFavoritesFolder(path);
+        return;
+    }
+    RD_NS->setChecked(true);
+    if (!fileExists(path)) {
+        ED_HTMLFile->setText(fromPath(path));
+        showMessage(this, MessageKind::Information, kBookmarkNotFound);
+        return;
+    }
+    pickBookmarkFile(path);
+    Viewer->setFocus();
 }
 
 void TFM_Tavlin::BT_TmpBrowseClick() {

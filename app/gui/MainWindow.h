@@ -2,6 +2,7 @@
 #include "app/gui/BrowseForFolder.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <string>
 
 class QAction;
@@ -53,10 +54,14 @@ public:
     void RD_NSClick();
     void RD_MSIEClick();
     void BT_CloseClick();
+    // `tavlin FILE`: FILE becomes the source as if chosen with the browse button (a folder in
+    // Favorites mode) and a file is shown; a missing one is reported as "Convert Now" does.
+    void OpenSource(const std::string& path);
 
     // Runs a command as a button does: an error it raises is shown with its text, and the window
     // stays usable.
     void runCommand(void (TFM_Tavlin::*handler)());
+    void runCommand(const std::function<void()>& command);
 
     // --- State ------------------------------------------------------------------------------------
     const std::string& StoredBookmark() const { return storedBookmark_; }
@@ -115,6 +120,8 @@ private:
     QAction* commandAction(QMenu* menu, const QString& caption, void (TFM_Tavlin::*handler)());
     void setAddressStyle(bool& on, QAction* entry, QToolButton* button);
     std::string chooseFileToOpen(const std::string& proposed);
+    void pickBookmarkFile(const std::string& path);
+    void pickFavoritesFolder(const std::string& folder);
 
     std::string storedBookmark_;
     bool sourcePicked_ = false;

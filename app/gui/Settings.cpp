@@ -44,10 +44,17 @@ std::string settingsFilePath() {
         return named;
     }
     const std::string beside = programDirectory();
-    if (!beside.empty() && ::access(beside.c_str(), W_OK) == 0) {
+    if (keepsSettingsBeside(beside)) {
         return joinPath(beside, kFileName);
     }
     return joinPath(configDirectory(), kFileName);
+}
+
+bool keepsSettingsBeside(const std::string& programFolder) {
+    // An installed program's folder belongs to the package manager, even where root may write.
+    const bool systemFolder =
+        programFolder == "/bin" || programFolder == "/sbin" || programFolder.starts_with("/usr/");
+    return !programFolder.empty() && !systemFolder && ::access(programFolder.c_str(), W_OK) == 0;
 }
 
 std::string defaultBookmarkFile() {

@@ -4,9 +4,11 @@
 namespace tavlin {
 
 // The settings file TAVREG.INI, section "APPINFO". Its place: the file TAVLIN_INI names when set;
-// else beside the program when that folder is writable; else $XDG_CONFIG_HOME/tavlin/ (by default
+// else beside the program when keepsSettingsBeside; else $XDG_CONFIG_HOME/tavlin/ (by default
 // ~/.config/tavlin/).
 std::string settingsFilePath();
+// A writable folder outside the system's (/usr/..., /bin, /sbin).
+bool keepsSettingsBeside(const std::string& programFolder);
 
 // Local stand-ins for the Windows defaults.
 std::string defaultBookmarkFile();  // ~/bookmarks.html

@@ -1,5 +1,6 @@
 #include "app/gui/Splash.h"
 
+#include "app/Version.h"
 #include "app/gui/Artwork.h"
 
 #include <QFrame>
@@ -55,10 +56,10 @@ TFM_Splash::TFM_Splash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Windo
     product->setFont(title);
     product->setAlignment(Qt::AlignCenter);
 
-    LB_Version = new QLabel("ver 5.00", inner);
+    LB_Version = new QLabel(QString("ver ") + kProgramVersion, inner);
     LB_Version->setObjectName("LB_Version");
     LB_Version->setAlignment(Qt::AlignCenter);
-    // The design text is "ver 5.00"; the running program says which build it is.
+    // The design text is "ver " and the build's version; the running program says which build it is.
     LB_Version->setText("32bit " + LB_Version->text());
 
     M_Description = new QPlainTextEdit(inner);

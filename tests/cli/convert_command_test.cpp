@@ -1,35 +1,19 @@
 // Runs the real program: `tavlin convert ...`.
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using Outcome = tavlin::test::ProgramRun;
+using tavlin::test::readBytes;
 
 void spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -50,41 +34,7 @@ protected:
     Outcome convert(const std::vector<std::string>& args) const {
         std::vector<std::string> all = {TAVLIN_EXE, "convert"};
         all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        std::vector<std::string> env = {"TEMP=" + dir_};
-        for (char** e = environ; *e; ++e) {
-            if (std::string(*e).rfind("TEMP=", 0) != 0) {
-                env.emplace_back(*e);
-            }
-        }
-        std::vector<char*> envp;
-        for (std::string& e : env) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-
-        const std::string outPath = dir_ + "/.stdout", errPath = dir_ + "/.stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        Outcome run;
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-            int wstatus = 0;
-            ::waitpid(pid, &wstatus, 0);
-            run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = slurp(outPath);
-        run.err = slurp(errPath);
-        fs::remove(outPath);
-        fs::remove(errPath);
-        return run;
+        return tavlin::test::runProgram(all, dir_, {"TEMP=" + dir_});
     }
 
     // A failure: non-zero status, the cause on standard error, no listing anywhere.
@@ -92,7 +42,7 @@ protected:
         EXPECT_NE(run.status, 0);
         EXPECT_NE(run.err.find(cause), std::string::npos) << run.err;
         EXPECT_FALSE(fs::exists(file("tavl.htm")));
-        EXPECT_EQ(slurp(file("bookmarks.html")), kSource);
+        EXPECT_EQ(readBytes(file("bookmarks.html")), kSource);
     }
 
     static constexpr const char* kSource = "<TITLE>Bookmarks</TITLE>\n<DL><p>\n"
@@ -122,22 +72,22 @@ TEST_F(ConvertCommand, HelpDescribesTheOptions) {
 TEST_F(ConvertCommand, DefaultsToTheTemporaryListingAndTitle) {
     const Outcome run = convert({file("bookmarks.html")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(slurp(file("tavl.htm")),
+    EXPECT_EQ(readBytes(file("tavl.htm")),
               listing("Tavlin Listing", {"<DT>beta-<a href=\"http://b/\"> http://b/</a>",
                                          "<DT>Alpha-<a href=\"http://a/\"> http://a/</a>"}));
-    EXPECT_EQ(slurp(file("bookmarks.html")), kSource);
+    EXPECT_EQ(readBytes(file("bookmarks.html")), kSource);
 }
 
 TEST_F(ConvertCommand, OptionsChooseOutputOrderTagsAndTitle) {
     Outcome run = convert({file("bookmarks.html"), "-o", file("out.htm"), "--sort", "title", "--italic",
                            "--bold", "--title", "Mine & yours"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(slurp(file("out.htm")),
+    EXPECT_EQ(readBytes(file("out.htm")),
               listing("Mine & yours", {"<DT>Alpha-<a href=\"http://a/\"><B><I> http://a/</B></I></a>",
                                        "<DT>beta-<a href=\"http://b/\"><B><I> http://b/</B></I></a>"}));
     run = convert({"--sort=date", "--italic", file("bookmarks.html"), "-o", file("out.htm")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(slurp(file("out.htm")),
+    EXPECT_EQ(readBytes(file("out.htm")),
               listing("Tavlin Listing", {"<DT>beta-<a href=\"http://b/\"><I> http://b/</I></a>",
                                          "<DT>Alpha-<a href=\"http://a/\"><I> http://a/</I></a>"}));
     EXPECT_FALSE(fs::exists(file("tavl.htm")));

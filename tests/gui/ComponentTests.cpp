@@ -80,6 +80,10 @@ TEST(SettingsTest, PlaceOfTheSettingsFile) {
     // Without TAVLIN_INI: beside the program, whose folder is writable here.
     const std::string beside = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     EXPECT_EQ(settingsFilePath(), joinPath(beside, "TAVREG.INI"));
+    // Installed, even run by root, the program keeps its settings with the user's.
+    EXPECT_FALSE(keepsSettingsBeside("/usr/bin"));
+    EXPECT_FALSE(keepsSettingsBeside("/usr/local/bin"));
+    EXPECT_FALSE(keepsSettingsBeside("/no/such/folder"));
 }
 
 TEST(SettingsTest, WritingCreatesTheFolderAndKeepsOtherKeys) {

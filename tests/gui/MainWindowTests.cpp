@@ -160,6 +160,28 @@ TEST_F(MainWindowTest, BrowsingForASourceShowsItAndRemembersIt) {
     EXPECT_TRUE(window->LB_Progress->text().isEmpty());
 }
 
+TEST_F(MainWindowTest, FileFromTheCommandLineBecomesTheSourceAndIsShown) {
+    start();
+    window->RD_MSIE->setChecked(true);
+    const std::string other = sandbox.path("other.htm");
+    writeFile(other, sampleBookmarks());
+    window->OpenSource(other);
+    EXPECT_FALSE(window->FavoritesMode());
+    EXPECT_EQ(text(window->ED_HTMLFile), other);
+    EXPECT_EQ(window->Viewer->CurrentFileName(), other);
+    EXPECT_TRUE(window->SourcePicked());
+
+    window->OpenSource(sandbox.root()); // a Favorites folder
+    EXPECT_TRUE(window->FavoritesMode());
+    EXPECT_EQ(text(window->ED_HTMLFile), sandbox.root());
+    EXPECT_TRUE(script.messages.empty());
+
+    window->OpenSource(sandbox.path("missing.htm"));
+    EXPECT_EQ(text(window->ED_HTMLFile), sandbox.path("missing.htm"));
+    EXPECT_EQ(window->Viewer->CurrentFileName(), other);
+    expectOneMessage(QMessageBox::Information, kBookmarkNotFound, QMessageBox::Ok);
+}
+
 TEST_F(MainWindowTest, ConvertWithMissingSourceSaysSoAndWritesNothing) {
     start();
     window->BT_Convert->click();
