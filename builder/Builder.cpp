@@ -44,6 +44,7 @@ void THtmlBuilder::StartParse() {
     InLink = false;
     BaseFontSize = 3;
     ListLevel = 0;
+    TableDepth = 0;
     ScriptShift = 0;
     depth_ = 0;
     result_ = TParseResult();
@@ -312,6 +313,9 @@ void THtmlBuilder::Inline() {
         PageBreak();
         Next();
         break;
+    case tagTABLE:
+        Table();
+        break;
     case tagSCRIPT:
         Script();
         Next();
@@ -328,9 +332,9 @@ void THtmlBuilder::Inline() {
         Next();
         break;
     default:
-        // Tables, images, image maps, panels and form controls are read past until they are
-        // built: a table's cells then read as plain content, while the options of a SELECT and
-        // the text of a TEXTAREA are skipped (above). Everything else here is skipped too.
+        // Images, image maps, panels and form controls are read past until they are built:
+        // the options of a SELECT and the text of a TEXTAREA are skipped (above). Everything
+        // else here is skipped too.
         Next();
         break;
     }

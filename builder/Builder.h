@@ -114,6 +114,16 @@ private:
     void Pre();
     void PageBreak();
 
+    // ---- tables ----
+    struct TableState;
+    void Table();
+    void TableRow(TableState& t, const TAttributeList* attributes);
+    void TableCell(TableState& t);
+    void TableCaption(TableState& t);
+    void FinishCell(TableState& t);
+    void FinishRow(TableState& t);
+    void TextBeforeTable(TableState& t);
+
     // ---- head elements and what is read past ----
     void Title();
     void Body();
@@ -152,6 +162,7 @@ private:
     TUrlTarget CurLink;
     int BaseFontSize = 3;
     int ListLevel = 0;
+    int TableDepth = 0;
     int ScriptShift = 0;
     TParseResult result_;
     int depth_ = 0;

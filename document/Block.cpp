@@ -115,6 +115,43 @@ TBlockPictureMaker& BlockPictureMaker() {
     return maker;
 }
 
+// Tiles are drawn straight onto the canvas, clipped to the box; the picture's own mask keeps
+// what lies beneath showing where it is transparent.
+void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& pad, const Rect& area,
+                       const TBackgroundPosition& position) {
+    const int w = picture.width();
+    const int h = picture.height();
+    auto firstTile = [](int offset, int area, int size, bool repeat) {
+        offset = std::clamp(offset, -size, area);
+        if (repeat) {
+            offset -= ((offset + size - 1) / size) * size;
+            if (offset > 0) {
+                offset -= size;
+            }
+        }
+        return offset;
+    };
+    const int ox =
+        firstTile(TBackgroundPosition::Offset(position.x, pad.width(), w), pad.width(), w, position.repeatX);
+    const int oy = firstTile(TBackgroundPosition::Offset(position.y, pad.height(), h), pad.height(), h,
+                             position.repeatY);
+    CanvasStateSaver saver(canvas);
+    canvas.intersectClip(area);
+    const int startY = position.repeatY ? oy + ((area.top - pad.top - oy) / h) * h : oy;
+    const int startX = position.repeatX ? ox + ((area.left - pad.left - ox) / w) * w : ox;
+    for (int ty = startY; pad.top + ty < area.bottom; ty += h) {
+        for (int tx = startX; pad.left + tx < area.right; tx += w) {
+            canvas.drawBitmap(picture, pad.left + tx, pad.top + ty);
+            if (!position.repeatX) {
+                break;
+            }
+        }
+        if (!position.repeatY) {
+            break;
+        }
+    }
+}
+
 // ---- creation ----
 
 TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
@@ -519,40 +556,7 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
     if (!picture || picture->isEmpty()) {
         return;
     }
-    // Tiles are drawn straight onto the canvas, clipped to the padding box; the picture's own
-    // mask keeps the colour showing where it is transparent.
-    const int w = picture->width();
-    const int h = picture->height();
-    const Rect& pad = boxes.padding;
-    auto firstTile = [](int offset, int area, int size, bool repeat) {
-        offset = std::clamp(offset, -size, area);
-        if (repeat) {
-            offset -= ((offset + size - 1) / size) * size;
-            if (offset > 0) {
-                offset -= size;
-            }
-        }
-        return offset;
-    };
-    const int ox = firstTile(TBackgroundPosition::Offset(BackgroundPosition.x, pad.width(), w), pad.width(),
-                             w, BackgroundPosition.repeatX);
-    const int oy = firstTile(TBackgroundPosition::Offset(BackgroundPosition.y, pad.height(), h), pad.height(),
-                             h, BackgroundPosition.repeatY);
-    CanvasStateSaver saver(canvas);
-    canvas.intersectClip(area);
-    const int startY = BackgroundPosition.repeatY ? oy + ((area.top - pad.top - oy) / h) * h : oy;
-    const int startX = BackgroundPosition.repeatX ? ox + ((area.left - pad.left - ox) / w) * w : ox;
-    for (int ty = startY; pad.top + ty < area.bottom; ty += h) {
-        for (int tx = startX; pad.left + tx < area.right; tx += w) {
-            canvas.drawBitmap(*picture, pad.left + tx, pad.top + ty);
-            if (!BackgroundPosition.repeatX) {
-                break;
-            }
-        }
-        if (!BackgroundPosition.repeatY) {
-            break;
-        }
-    }
+    PaintTiledPicture(canvas, *picture, boxes.padding, area, BackgroundPosition);
 }
 
 void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {

@@ -30,6 +30,10 @@ public:
 using TBlockPictureMaker = std::function<std::unique_ptr<TBlockPicture>(TSectionList&, const std::string&)>;
 TBlockPictureMaker& BlockPictureMaker();
 
+// Tiles a picture over a box (view coordinates), placed by position and clipped to area.
+void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& box, const Rect& area,
+                       const TBackgroundPosition& position);
+
 // A block box: margins, borders, padding, an optional width and height, an optional float or
 // position, a background, and a content list of its own for its text sections and nested blocks.
 class TBlock : public TSectionBase {

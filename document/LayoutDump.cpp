@@ -3,7 +3,9 @@
 #include "document/Block.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
+#include "document/Table.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -30,6 +32,10 @@ private:
             Block(*li, "li", depth, Marker(*li));
         } else if (const auto* hr = dynamic_cast<const THRBlock*>(&s)) {
             Block(*hr, "hr-block", depth, " align=" + std::to_string(hr->RuleAlign));
+        } else if (const auto* tableBlock = dynamic_cast<const TTableBlock*>(&s)) {
+            Block(*tableBlock, "table-block", depth, TableBlockExtra(*tableBlock));
+        } else if (const auto* table = dynamic_cast<const ThtmlTable*>(&s)) {
+            Table(*table, depth);
         } else if (const auto* body = dynamic_cast<const TBodyBlock*>(&s)) {
             Block(*body, "body", depth, {});
         } else if (const auto* block = dynamic_cast<const TBlock*>(&s)) {
@@ -80,6 +86,94 @@ private:
         }
         Line(depth, head + extra);
         Cell(*b.Content, depth + 1);
+    }
+
+    static std::string TableBlockExtra(const TTableBlock& b) {
+        static constexpr const char* kJustify[] = {"", " justify=center", " justify=right"};
+        std::string extra = kJustify[std::clamp(b.Justify, 0, 2)];
+        if (b.WidthAttr > 0) {
+            extra += " width=" + std::to_string(b.WidthAttr) + (b.WidthIsPercent ? "/1000" : "px");
+        }
+        if (b.HeightAttr > 0) {
+            extra += " height=" + std::to_string(b.HeightAttr) + (b.HeightIsPercent ? "/1000" : "px");
+        }
+        return extra;
+    }
+
+    void Table(const ThtmlTable& t, int depth) {
+        std::string head =
+            "table y=" + std::to_string(t.ArrangeY) + " pos=" + Range(t.FirstPos, t.PosCount) +
+            " grid=" + std::to_string(t.GridWidth) + "x" + std::to_string(t.BodyHeight) +
+            " outer=" + std::to_string(t.OuterWidth) + " indent=" + std::to_string(t.GridIndent) +
+            " spacing=" + std::to_string(t.CellSpacing) + " padding=" + std::to_string(t.CellPadding);
+        if (t.HasBorder) {
+            head += " border";
+        }
+        if (t.HasSpacingColour) {
+            head += " bordercolor=" + Hex(t.SpacingColour);
+        }
+        if (t.HasTableColour) {
+            head += " background=" + Hex(t.TableColour);
+        }
+        if (t.Floating) {
+            head += " floating";
+        }
+        head += " columns=[";
+        for (int c = 0; c < t.ColumnCount; ++c) {
+            head += (c ? "," : "") + std::to_string(t.ColumnWidths[size_t(c)]);
+        }
+        Line(depth, head + "]");
+        const bool hasCaption = !t.CaptionCell->Cell->IsEmpty();
+        if (hasCaption && t.CaptionOnTop) {
+            Caption(t, depth + 1);
+        }
+        for (int r = 0; r < t.RowCount(); ++r) {
+            const TCellList& row = *t.RowList[size_t(r)];
+            Line(depth + 1, "row " + std::to_string(r) + " y=" + std::to_string(row.RowTop) + " h=" +
+                                std::to_string(row.RowHeight) + " span=" + std::to_string(row.SpanHeight) +
+                                (row.HasRowColour ? " background=" + Hex(row.RowColour) : std::string()));
+            int x = t.GridIndent;
+            for (int c = 0; c < row.Count(); ++c) {
+                if (const TCellObj* cell = row.At(c)) {
+                    TableCell(*cell, c, x, depth + 2);
+                }
+                x += t.ColumnWidths[size_t(c)];
+            }
+        }
+        if (hasCaption && !t.CaptionOnTop) {
+            Caption(t, depth + 1);
+        }
+    }
+
+    void Caption(const ThtmlTable& t, int depth) {
+        Line(depth, std::string("caption ") + (t.CaptionOnTop ? "top" : "bottom") +
+                        " h=" + std::to_string(t.CaptionHeight) + " w=" + std::to_string(t.OuterWidth));
+        Cell(*t.CaptionCell->Cell, depth + 1);
+    }
+
+    void TableCell(const TCellObj& cell, int column, int x, int depth) {
+        if (cell.IsFiller()) {
+            Line(depth, "filler col=" + std::to_string(column) + " rowspan=" + std::to_string(cell.RowSpan));
+            return;
+        }
+        static constexpr const char* kVAlign[] = {"top", "middle", "bottom"};
+        std::string line = "td col=" + std::to_string(column) + " span=" + std::to_string(cell.ColSpan) +
+                           "x" + std::to_string(cell.RowSpan) + " x=" + std::to_string(x) +
+                           " w=" + std::to_string(cell.CellWidth) + " h=" + std::to_string(cell.CellHeight) +
+                           " content=" + std::to_string(cell.ContentHeight) + " " +
+                           kVAlign[std::clamp(cell.VAlign, 0, 2)] +
+                           " offset=" + std::to_string(cell.VerticalOffset);
+        if (cell.SpecifiedWidth > 0) {
+            line += " width=" + std::to_string(cell.SpecifiedWidth) + (cell.WidthIsPercent ? "/1000" : "px");
+        }
+        line += Sides(" padding=", cell.Padding[0], cell.Padding[1], cell.Padding[2], cell.Padding[3]);
+        line += Sides(" border=", cell.BorderWidth[0], cell.BorderWidth[1], cell.BorderWidth[2],
+                      cell.BorderWidth[3]);
+        if (cell.HasBgColor) {
+            line += " background=" + Hex(cell.BgColor);
+        }
+        Line(depth, line);
+        Cell(*cell.Cell, depth + 1);
     }
 
     static std::string Marker(const TBlockLI& li) {
