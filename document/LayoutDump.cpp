@@ -157,7 +157,7 @@ private:
             return;
         }
         static constexpr const char* kVAlign[] = {"top", "middle", "bottom"};
-        std::string line = "td col=" + std::to_string(column) + " span=" + std::to_string(cell.ColSpan) +
+        std::string line = cell.Cell->OwnerTag + " col=" + std::to_string(column) + " span=" + std::to_string(cell.ColSpan) +
                            "x" + std::to_string(cell.RowSpan) + " x=" + std::to_string(x) +
                            " w=" + std::to_string(cell.CellWidth) + " h=" + std::to_string(cell.CellHeight) +
                            " content=" + std::to_string(cell.ContentHeight) + " " +
