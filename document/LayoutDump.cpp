@@ -157,12 +157,12 @@ private:
             return;
         }
         static constexpr const char* kVAlign[] = {"top", "middle", "bottom"};
-        std::string line = cell.Cell->OwnerTag + " col=" + std::to_string(column) + " span=" + std::to_string(cell.ColSpan) +
-                           "x" + std::to_string(cell.RowSpan) + " x=" + std::to_string(x) +
-                           " w=" + std::to_string(cell.CellWidth) + " h=" + std::to_string(cell.CellHeight) +
-                           " content=" + std::to_string(cell.ContentHeight) + " " +
-                           kVAlign[std::clamp(cell.VAlign, 0, 2)] +
-                           " offset=" + std::to_string(cell.VerticalOffset);
+        std::string line =
+            cell.Cell->OwnerTag + " col=" + std::to_string(column) + " span=" + std::to_string(cell.ColSpan) +
+            "x" + std::to_string(cell.RowSpan) + " x=" + std::to_string(x) +
+            " w=" + std::to_string(cell.CellWidth) + " h=" + std::to_string(cell.CellHeight) +
+            " content=" + std::to_string(cell.ContentHeight) + " " + kVAlign[std::clamp(cell.VAlign, 0, 2)] +
+            " offset=" + std::to_string(cell.VerticalOffset);
         if (cell.SpecifiedWidth > 0) {
             line += " width=" + std::to_string(cell.SpecifiedWidth) + (cell.WidthIsPercent ? "/1000" : "px");
         }

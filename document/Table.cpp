@@ -346,8 +346,8 @@ void ThtmlTable::PrepareGrid() {
     HasPixelWidthCell = false;
     int64_t slots = 0;
     const auto tooMany = [] { throw EProcessError("Table has too many Columns"); };
-    for (auto& rowPtr : RowList) {
-        TCellList& row = *rowPtr;
+    for (int r = 0; r < RowCount(); ++r) {
+        TCellList& row = *RowList[size_t(r)];
         for (int c = row.Count(); c-- > 0;) {
             TCellObj* cell = row.At(c);
             if (!cell) {
@@ -363,10 +363,9 @@ void ThtmlTable::PrepareGrid() {
                 cell->BackgroundPosition = row.RowImagePosition;
             }
             HasPixelWidthCell = HasPixelWidthCell || cell->HasPixelWidth();
-            if (HasTableColour && !cell->HasBgColor) {
-                cell->HasBgColor = true;
-                cell->BgColor = TableColour;
-            }
+            // Spans reaching past the last row are clipped here for every cell, not only those
+            // the column pass below visits.
+            cell->RowSpan = std::min(cell->RowSpan, RowCount() - r);
             if (row.Count() + cell->ColSpan - 1 > kMaxColumns) {
                 tooMany();
             }

@@ -53,6 +53,10 @@ public:
     // Widths of the content, measured once per measuring of the table.
     int MinContent = 0;
     int MaxContent = 0;
+    // Where and how wide the content was last arranged, so that placing it again at the same
+    // spot can be skipped (nested tables would otherwise be laid out twice per level).
+    int ArrangedY = 0;
+    int ArrangedWidth = -1;
 
     bool IsFiller() const { return !Cell; }
     bool HasContent() const { return Cell && !Cell->IsEmpty(); }
@@ -167,7 +171,7 @@ private:
     void ShrinkPercentsToFit(MinMax& m, int avail);
     // Heights and positions.
     void ArrangeRows(Canvas& canvas, int top, int availHeight, int& counter);
-    std::vector<int> RowHeights(Canvas& canvas, int availHeight);
+    std::vector<int> RowHeights(Canvas& canvas, int availHeight, int& counter);
     void StretchToGivenHeight(std::vector<int>& heights) const;
     void PositionCell(Canvas& canvas, TCellObj& cell, int rowTop, int availHeight, int& counter);
     int ArrangeCaption(Canvas& canvas, int y, int availHeight, int& counter);

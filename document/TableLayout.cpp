@@ -72,59 +72,77 @@ int ThtmlTable::ArrangeCaption(Canvas& canvas, int y, int availHeight, int& coun
     return caption.Cell->IsEmpty() ? 0 : caption.ContentHeight;
 }
 
-std::vector<int> ThtmlTable::RowHeights(Canvas& canvas, int availHeight) {
+std::vector<int> ThtmlTable::RowHeights(Canvas& canvas, int availHeight, int& counter) {
     const int rows = RowCount();
-    std::vector<int> heights(size_t(rows), 0);
-    int scratchCounter = 0; // positions are numbered when the cells are placed
-    int n = 1;
-    while (true) {
-        int next = INT_MAX;
-        for (int r = 0; r + n <= rows; ++r) {
-            TCellList& row = *RowList[size_t(r)];
-            int64_t need = 0;
-            for (int c = 0; c < row.Count(); ++c) {
-                TCellObj* cell = row.At(c);
-                if (!cell || cell->IsFiller()) {
-                    continue;
-                }
-                int64_t width = 0;
-                for (int k = c; k < c + cell->ColSpan && k < kMaxColumns; ++k) {
-                    width += ColumnWidths[size_t(k)];
-                }
-                cell->CellWidth = Coord(width);
-                if (cell->RowSpan == n) {
-                    cell->ContentHeight = ArrangeCellContent(canvas, *cell->Cell, 0,
-                                                             cell->CellWidth - cell->HorzExtra - CellSpacing,
-                                                             availHeight, scratchCounter);
-                    need = std::max<int64_t>(need,
-                                             std::max<int64_t>(int64_t(cell->ContentHeight) + cell->VertExtra,
-                                                               cell->SpecifiedHeight));
-                } else if (cell->RowSpan > n) {
-                    next = std::min(next, cell->RowSpan);
-                }
-            }
-            const int h = Coord(need + CellSpacing);
-            if (n == 1) {
-                heights[size_t(r)] = h;
+    std::vector<int> heights(size_t(rows), CellSpacing); // a row without cells of its own
+    // The cells by row span, rows top to bottom within a span: rows spanned by several cells
+    // grow only as much as the cells of the smaller spans leave them short.
+    struct Item {
+        int span;
+        int row;
+        TCellObj* cell;
+    };
+    std::vector<Item> items;
+    for (int r = 0; r < rows; ++r) {
+        TCellList& row = *RowList[size_t(r)];
+        for (int c = 0; c < row.Count(); ++c) {
+            TCellObj* cell = row.At(c);
+            if (!cell || cell->IsFiller()) {
                 continue;
             }
-            int64_t sum = 0;
-            for (int k = r; k < r + n; ++k) {
-                sum += heights[size_t(k)];
+            int64_t width = 0;
+            for (int k = c; k < c + cell->ColSpan && k <= kMaxColumns; ++k) {
+                width += ColumnWidths[size_t(k)];
             }
-            if (sum < h) {
-                const int64_t add = (h - sum) / n;
-                for (int k = r; k < r + n; ++k) {
-                    heights[size_t(k)] = Coord(heights[size_t(k)] + add);
-                }
-                heights[size_t(r + n - 1)] = Coord(heights[size_t(r + n - 1)] + (h - sum) - add * n);
-            }
+            cell->CellWidth = Coord(width);
+            items.push_back({std::max(cell->RowSpan, 1), r, cell});
         }
-        if (next == INT_MAX) {
-            return heights;
-        }
-        n = next;
     }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.span < b.span; });
+    // Without row spans the cells come in reading order and each is arranged where it will most
+    // likely stay: at the top of its row, as the rows above have come out so far.
+    int scratchCounter = 0;
+    const bool inOrder = items.empty() || items.back().span == 1;
+    int& positions = inOrder ? counter : scratchCounter;
+    int64_t rowTop = gridTop_;
+    int topRow = 0;
+    for (size_t i = 0; i < items.size();) {
+        const int n = items[i].span;
+        const int r = items[i].row;
+        for (; topRow < r; ++topRow) {
+            rowTop += heights[size_t(topRow)];
+        }
+        int64_t need = 0;
+        for (; i < items.size() && items[i].span == n && items[i].row == r; ++i) {
+            TCellObj& cell = *items[i].cell;
+            const int width = cell.CellWidth - cell.HorzExtra - CellSpacing;
+            cell.ArrangedY =
+                Coord(rowTop + CellSpacing + cell.Padding[TCellObj::Top] + cell.BorderWidth[TCellObj::Top]);
+            cell.ArrangedWidth = width;
+            cell.ContentHeight =
+                ArrangeCellContent(canvas, *cell.Cell, cell.ArrangedY, width, availHeight, positions);
+            need = std::max<int64_t>(
+                need, std::max<int64_t>(int64_t(cell.ContentHeight) + cell.VertExtra, cell.SpecifiedHeight));
+        }
+        const int h = Coord(need + CellSpacing);
+        if (n == 1) {
+            heights[size_t(r)] = h;
+            continue;
+        }
+        int64_t sum = 0;
+        for (int k = r; k < r + n; ++k) {
+            sum += heights[size_t(k)];
+        }
+        if (sum < h) {
+            const int64_t add = (h - sum) / n;
+            for (int k = r; k < r + n; ++k) {
+                heights[size_t(k)] = Coord(heights[size_t(k)] + add);
+            }
+            heights[size_t(r + n - 1)] = Coord(heights[size_t(r + n - 1)] + (h - sum) - add * n);
+        }
+    }
+    return heights;
 }
 
 void ThtmlTable::StretchToGivenHeight(std::vector<int>& heights) const {
@@ -156,10 +174,14 @@ void ThtmlTable::PositionCell(Canvas& canvas, TCellObj& cell, int rowTop, int av
         const int d = cell.CellHeight - cell.ContentHeight - CellSpacing - cell.VertExtra;
         cell.VerticalOffset = cell.VAlign == TCellObj::VMiddle ? d / 2 : d;
     }
-    const int64_t top = int64_t(rowTop) + CellSpacing + cell.Padding[TCellObj::Top] +
-                        cell.BorderWidth[TCellObj::Top] + cell.VerticalOffset;
-    ArrangeCellContent(canvas, *cell.Cell, Coord(top), cell.CellWidth - CellSpacing - cell.HorzExtra,
-                       availHeight, counter);
+    const int top = Coord(int64_t(rowTop) + CellSpacing + cell.Padding[TCellObj::Top] +
+                          cell.BorderWidth[TCellObj::Top] + cell.VerticalOffset);
+    const int width = cell.CellWidth - CellSpacing - cell.HorzExtra;
+    if (top == cell.ArrangedY && width == cell.ArrangedWidth && cell.Cell->FirstPos == counter) {
+        counter += cell.Cell->PosCount; // already in place
+    } else {
+        ArrangeCellContent(canvas, *cell.Cell, top, width, availHeight, counter);
+    }
     if (cell.BackgroundImage && Document && Document->ShowImages && !cell.BackgroundImage->Prepare(canvas)) {
         cell.BackgroundImage.reset();
     }
@@ -173,7 +195,8 @@ void ThtmlTable::ArrangeRows(Canvas& canvas, int top, int availHeight, int& coun
         y = Coord(int64_t(y) + CaptionHeight);
     }
     gridTop_ = y;
-    std::vector<int> heights = RowHeights(canvas, availHeight);
+    int measured = counter; // the cells take their positions again when they are placed
+    std::vector<int> heights = RowHeights(canvas, availHeight, measured);
     StretchToGivenHeight(heights);
     std::vector<int64_t> below(heights.size() + 1, 0); // sums of heights from the top
     for (size_t r = 0; r < heights.size(); ++r) {
@@ -210,6 +233,9 @@ void ThtmlTable::ArrangeRows(Canvas& canvas, int top, int availHeight, int& coun
 int TTableBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                          IndentManager& floats, int& maxWidth, int& counter) {
     FloatShift = 0;
+    if (Table) {
+        Table->PrepareGrid(); // a table that cannot be laid out goes with its block
+    }
     if (Floating == NoFloat) {
         // A table does not flow around floats: it takes the band between them at its top.
         const int left = std::max(x, floats.LeftIndentAt(y));
@@ -229,7 +255,13 @@ void TTableBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     if (Table) {
         Table->GivenWidth = pixelWidth ? WidthAttr : 0;
     }
-    TBlock::MeasureWidths(canvas, minWidth, maxWidth);
+    try {
+        TBlock::MeasureWidths(canvas, minWidth, maxWidth);
+    } catch (const EProcessError&) {
+        // Reported when the table is laid out, where it is dropped from the page; whatever is
+        // measuring the block must not go with it.
+        minWidth = maxWidth = 0;
+    }
     if (pixelWidth) {
         minWidth = maxWidth = std::max(minWidth, WidthAttr);
     }

@@ -109,12 +109,14 @@ void ThtmlTable::PaintFrame(Canvas& canvas, Rect box, bool raised, bool defaultC
 }
 
 void ThtmlTable::PaintCellBackground(Canvas& canvas, const Rect& clip, TCellObj& cell, const Rect& inner) {
-    if (cell.HasBgColor && cell.BgColor != clNone) {
+    // A cell without a colour of its own takes the table's.
+    const Color colour = cell.HasBgColor ? cell.BgColor : HasTableColour ? TableColour : clNone;
+    if (colour != clNone) {
         Rect band = inner;
         band.top = std::max(band.top, clip.top - 2);
         band.bottom = std::min(band.bottom, clip.bottom + 2);
         if (!band.isEmpty()) {
-            canvas.fillRect(band, Opaque(cell.BgColor));
+            canvas.fillRect(band, Opaque(colour));
         }
     }
     if (!cell.BackgroundImage || !Document || !Document->ShowImages) {

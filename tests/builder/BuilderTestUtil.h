@@ -3,6 +3,7 @@
 #include "document/Block.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
+#include "document/Table.h"
 #include "tests/document/FixedCanvas.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +61,36 @@ template <typename T> T& At(const TCellBasic& cell, int i) {
     return *s;
 }
 
+std::string Shape(const TCellBasic& cell);
+
+// A table in short: the caption as caption^(...) on top or captionv(...) below, then each row in
+// brackets with its cells as td(...) or th(...) and empty slots as _.
+inline std::string TableShape(const ThtmlTable& table) {
+    std::string caption;
+    if (!table.CaptionCell->Cell->IsEmpty()) {
+        caption = std::string("caption") + (table.CaptionOnTop ? "^" : "v") + "(" +
+                  Shape(*table.CaptionCell->Cell) + ")";
+    }
+    std::string out = table.CaptionOnTop ? caption : std::string();
+    for (const auto& row : table.RowList) {
+        out += out.empty() ? "[" : " [";
+        for (int c = 0; c < row->Count(); ++c) {
+            const TCellObj* cell = row->At(c);
+            out += c ? " " : "";
+            out += !cell              ? "_"
+                   : cell->IsFiller() ? "-"
+                                      : cell->Cell->OwnerTag + "(" + Shape(*cell->Cell) + ")";
+        }
+        out += "]";
+    }
+    if (!table.CaptionOnTop && !caption.empty()) {
+        out += (out.empty() ? "" : " ") + caption;
+    }
+    return out;
+}
+
 // A content list in short: blocks as tag(...), list items li(...), rules hr, page breaks page,
-// text sections as their text in quotes (control characters as \N).
+// tables as table(...), text sections as their text in quotes (control characters as \N).
 inline std::string Shape(const TCellBasic& cell) {
     std::string out;
     for (int i = 0; i < cell.Count(); ++i) {
@@ -81,6 +110,8 @@ inline std::string Shape(const TCellBasic& cell) {
             out += "'";
         } else if (dynamic_cast<const THRBlock*>(&s)) {
             out += "hr";
+        } else if (const auto* table = dynamic_cast<const ThtmlTable*>(&s)) {
+            out += TableShape(*table);
         } else if (const auto* block = dynamic_cast<const TBlock*>(&s)) {
             out += block->Content->OwnerTag + "(" + Shape(*block->Content) + ")";
         } else if (dynamic_cast<const TPage*>(&s)) {
