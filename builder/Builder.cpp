@@ -4,6 +4,7 @@
 
 #include "document/Block.h"
 #include "document/SectionList.h"
+#include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "reader/TextUtil.h"
 
@@ -63,7 +64,8 @@ void THtmlBuilder::FinishParse() {
     CurLink = TUrlTarget();
     stack_.Clear();
     tagCounts_.clear();
-    rd_.PreMode = rd_.NoBreakMode = rd_.PlainTextMode = false;
+    rd_.SetPreMode(false);
+    rd_.NoBreakMode = rd_.PlainTextMode = false;
     if (doc_.Styles && doc_.Styles->UsesHover) {
         doc_.HoverEnabled = true;
     }
@@ -103,6 +105,18 @@ void THtmlBuilder::OpenPreSection() {
     CloseSection();
     CurSection = std::make_unique<TPreFormated>(&doc_, CurCell, &CurLink, TopProps(), nullptr);
     CurSection->FontRuns[0].ScriptShift = ScriptShift;
+    preLine_.NewLine(rd_.CharSet == DEFAULT_CHARSET); // every preformatted section is one line
+}
+
+void THtmlBuilder::AddPreChar(TokenObj& pending, char c, int32_t sourcePos) {
+    if (c != '\t') {
+        preLine_.Count(c);
+        pending.AddChar(c, sourcePos);
+        return;
+    }
+    for (int spaces = preLine_.Tab(); spaces > 0; --spaces) {
+        pending.AddChar(' ', sourcePos);
+    }
 }
 
 TSection& THtmlBuilder::EnsureSection() {

@@ -3,6 +3,7 @@
 // list with text sections, blocks, list items, rules and page breaks, keeping a property stack
 // that mirrors the open elements.
 #include "builder/HtmlParser.h"
+#include "builder/TabStops.h"
 #include "document/Section.h"
 #include "reader/HtmlReader.h"
 #include "reader/Properties.h"
@@ -77,6 +78,8 @@ private:
     void CloseSection();
     void OpenSection(const TAttributeList* attributes = nullptr);
     void OpenPreSection();
+    // One character of preformatted text into `pending`; a tab becomes spaces to the next stop.
+    void AddPreChar(TokenObj& pending, char c, int32_t sourcePos);
     TSection& EnsureSection();
     void ChangeFont();
     // Appends a block to CurCell and makes its content current; returns the cell it replaced.
@@ -157,6 +160,7 @@ private:
     TPropStack stack_;
     TCellBasic* CurCell = nullptr;
     std::unique_ptr<TSection> CurSection;
+    TabStops preLine_; // columns of the preformatted line being read
     TBodyBlock* BodyBlock = nullptr;
     bool InLink = false;
     TUrlTarget CurLink;

@@ -353,7 +353,7 @@ void THtmlBuilder::Pre() {
     TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
     TCellBasic* preCell = CurCell;
     OpenPreSection();
-    rd_.PreMode = true;
+    rd_.SetPreMode(true);
     TokenObj pending;
     bool innerParagraph = false;
     bool innerForm = false;
@@ -404,11 +404,13 @@ void THtmlBuilder::Pre() {
         skipLineEnd = false;
         if (c == '&') {
             Next();
-            pending.AppendToken(rd_.Token);
+            for (int i = 0; i < rd_.Token.Count(); ++i) {
+                AddPreChar(pending, rd_.Token.Chars()[i], rd_.Token.PositionAt(i));
+            }
             continue;
         }
         if (c != '<') {
-            pending.AddChar(c, rd_.SourcePos);
+            AddPreChar(pending, c, rd_.SourcePos);
             if (pending.Count() > kPreChunk) {
                 flush();
             }
@@ -487,7 +489,7 @@ void THtmlBuilder::Pre() {
     }
     flush();
     CloseSection();
-    rd_.PreMode = false;
+    rd_.SetPreMode(false);
     PopTo(preDepth - 1);
     CurCell = outer;
     Next();

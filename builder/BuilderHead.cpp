@@ -303,7 +303,7 @@ TParseResult THtmlBuilder::ParsePlainText(std::string_view bytes) {
             }
         };
         // Line ends as the reader normalises them: CR LF, LF CR, CR and LF each end one line.
-        for (size_t i = 0; i < bytes.size() && bytes[i] != kEndOfSource; ++i) {
+        for (size_t i = utf8BomLength(bytes); i < bytes.size() && bytes[i] != kEndOfSource; ++i) {
             const char c = bytes[i];
             if (c == '\r' || c == '\n') {
                 if (i + 1 < bytes.size() && bytes[i + 1] == (c == '\r' ? '\n' : '\r')) {
@@ -313,7 +313,7 @@ TParseResult THtmlBuilder::ParsePlainText(std::string_view bytes) {
                 OpenPreSection();
                 continue;
             }
-            pending.AddChar(c == '\t' ? ' ' : c, int32_t(std::min<size_t>(i, INT32_MAX)));
+            AddPreChar(pending, c, int32_t(std::min<size_t>(i, INT32_MAX)));
             if (pending.Count() >= kPreChunk) {
                 flush();
             }

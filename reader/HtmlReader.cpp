@@ -32,6 +32,14 @@ inline char upperOf(char c) {
 inline bool isUpperLetter(char c) {
     return c >= 'A' && c <= 'Z';
 }
+// After its first letter an attribute name takes letters, digits, '-' and '_' (LAST_MODIFIED).
+inline bool isAttributeNameChar(char c) {
+    return isAsciiLetter(c) || isAsciiDigit(c) || c == '-' || c == '_';
+}
+// White space between attributes and after values; a tab only arrives in preformatted text.
+inline bool isBlank(char c) {
+    return c == ' ' || c == CR || c == '\t';
+}
 
 // Names of the character references, case-sensitive, searched in order: eight special rows,
 // then the characters 160 to 255.
@@ -85,6 +93,20 @@ void THtmlReader::UseSource(std::string_view bytes) {
     data_ = bytes.data();
     size_ = bytes.size();
     Reset();
+    // A UTF-8 byte-order mark opening the source is no content; positions still count it.
+    pos_ = utf8BomLength(bytes);
+    SourcePos = int32_t(pos_) - 1;
+}
+
+void THtmlReader::SetPreMode(bool on) {
+    PreMode = on;
+    // The character current when the mode changes was read under the other rule for tabs.
+    const bool fromTab = !inIncluded_ && pos_ > 0 && data_[pos_ - 1] == '\t';
+    if (on && fromTab && CurCh == ' ') {
+        CurCh = CurUpCh = '\t';
+    } else if (!on && CurCh == '\t') {
+        CurCh = CurUpCh = ' ';
+    }
 }
 
 void THtmlReader::LoadFromBuffer(std::string_view bytes) {
@@ -168,8 +190,8 @@ void THtmlReader::NextCh() {
         lineEnd_ = LineEnd::CR;
     } else {
         lineEnd_ = LineEnd::None;
-        if (c == '\t') {
-            c = ' ';
+        if (c == '\t' && !PreMode) {
+            c = ' '; // preformatted text keeps tabs: its reader expands them to tab stops
         }
     }
     CurCh = c;
@@ -256,7 +278,7 @@ void THtmlReader::ProcessIncludeDirective() {
 }
 
 void THtmlReader::SkipBlanks() {
-    while (CurCh == ' ' || CurCh == CR) {
+    while (isBlank(CurCh)) {
         Advance();
     }
 }
@@ -332,11 +354,11 @@ bool THtmlReader::ReadAttribute(TAttribute& attribute) {
         return false;
     }
     attrName_.clear();
-    while (isUpperLetter(CurUpCh) || CurCh == '-') {
+    while (isAttributeNameChar(CurCh)) {
         if (attrName_.size() < kMaxTagName) {
             attrName_ += CurUpCh;
         }
-        for (const char c : TakeRun(SIZE_MAX, [](char b) { return isAsciiLetter(b) || b == '-'; })) {
+        for (const char c : TakeRun(SIZE_MAX, isAttributeNameChar)) {
             if (attrName_.size() < kMaxTagName) {
                 attrName_ += upperAscii(c);
             }
@@ -392,7 +414,7 @@ void THtmlReader::ReadQuotedValue(TAttribute& attribute) {
             continue;
         }
         if (CurCh != CR) {
-            attribute.Text += CurCh;
+            attribute.Text += CurCh == '\t' ? ' ' : CurCh;
         }
         attribute.Text += TakeRun(
             SIZE_MAX, [quote](char b) { return b != quote && b != '&' && b != '<' && uint8_t(b) >= 32; });
@@ -410,7 +432,7 @@ void THtmlReader::ReadNumberValue(TAttribute& attribute) {
         attribute.Text += CurCh;
         Advance();
     }
-    while (CurCh != ' ' && CurCh != CR && CurCh != kEndOfSource && CurCh != '%' && CurCh != '>') {
+    while (!isBlank(CurCh) && CurCh != kEndOfSource && CurCh != '%' && CurCh != '>') {
         attribute.Text += CurUpCh;
         Advance();
     }
@@ -423,7 +445,7 @@ void THtmlReader::ReadNumberValue(TAttribute& attribute) {
 }
 
 void THtmlReader::ReadBareValue(TAttribute& attribute) {
-    while (CurCh != ' ' && CurCh != CR && CurCh != kEndOfSource && CurCh != '>') {
+    while (!isBlank(CurCh) && CurCh != kEndOfSource && CurCh != '>') {
         attribute.Text += CurCh;
         attribute.Text += TakeRun(SIZE_MAX, [](char b) { return uint8_t(b) > 32 && b != '>' && b != '<'; });
         Advance();
@@ -527,7 +549,7 @@ bool THtmlReader::ReadText() {
     Token.Clear();
     while (Token.Count() < kMaxTextToken) {
         const auto c = uint8_t(CurCh);
-        if ((c < 32 && c != 13) || c == '&' || c == '<') {
+        if ((c < 32 && c != 13 && c != '\t') || c == '&' || c == '<') {
             break;
         }
         if (PreMode || (CurCh != ' ' && CurCh != CR)) {

@@ -72,6 +72,8 @@ public:
         AdvanceSlow();
     }
     void SkipBlanks();
+    // Preformatted text keeps white space as it is, tabs included.
+    void SetPreMode(bool on);
 
     // Token level.
     void NextToken();

@@ -36,6 +36,11 @@ bool containsNoCase(std::string_view haystack, std::string_view needle);
 // Removes one pair of matching surrounding quotes (" or ').
 std::string_view unquoteView(std::string_view s);
 
+// 3 when the bytes open with a UTF-8 byte-order mark, else 0.
+inline size_t utf8BomLength(std::string_view s) {
+    return s.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
 // Reads a decimal real number as a whole (leading/trailing blanks allowed); false when the text
 // is not one.
 bool parseReal(std::string_view s, double& out);

@@ -356,7 +356,8 @@ TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
     ViewerDefaults(doc);
     ParsePlainTextFromStrings(doc, {"<B>not bold</B> &amp;", "", "\tlast"});
     const auto& body = dynamic_cast<const TBlock&>(doc[0]);
-    EXPECT_EQ(Shape(*body.Content), "pre'<B>not bold</B> &amp;' pre'' pre' last' pre''");
+    // A tab advances to the next multiple of eight columns, as in PRE.
+    EXPECT_EQ(Shape(*body.Content), "pre'<B>not bold</B> &amp;' pre'' pre'        last' pre''");
     EXPECT_EQ(Text(*body.Content, 0).FontRuns[0].TheFont->Desc.name, "Courier New");
     EXPECT_EQ(Text(*body.Content, 2).DocToSourcePos(0), 25) << "positions are byte offsets";
 

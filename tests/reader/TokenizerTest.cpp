@@ -76,8 +76,23 @@ TEST(Tokenizer, LineEndsBecomeOneCrEach) {
     const auto two = tokenize("a\r\n\r\nb", true);
     EXPECT_EQ(two[0].text, "a\r\rb");
     EXPECT_EQ(two[0].positions, (std::vector<int32_t>{0, 1, 3, 5}));
-    // Tabs never reach the reader's callers.
-    EXPECT_EQ(tokenize("a\tb", true)[0].text, "a b");
+    // Outside preformatted text a tab is a blank; inside it stays for the tab stops.
+    EXPECT_EQ(tokenize("a\tb")[0].text, "a b");
+    EXPECT_EQ(tokenize("a\tb", true)[0].text, "a\tb");
+    EXPECT_EQ(tokenize("<IMG\tALT=x\tSRC=y>", true)[0].attrs.FindAttribute(attrSRC)->Text, "y");
+}
+
+TEST(Tokenizer, ByteOrderMarkOpeningTheSourceIsSkipped) {
+    const auto toks = tokenize("\xEF\xBB\xBF<B>x\xEF\xBB\xBF");
+    EXPECT_EQ(toks[0].sym, tagB);
+    ASSERT_EQ(toks[1].sym, symText);
+    EXPECT_EQ(toks[1].text, "x\xEF\xBB\xBF"); // only at the very start
+    EXPECT_EQ(toks[1].positions[0], 6);          // positions still count the mark
+    THtmlReader r;
+    r.LoadFromStrings({"\xEF\xBB\xBF" "ab"});
+    r.Advance();
+    r.NextToken();
+    EXPECT_EQ(r.Token.AsString(), "ab ");
 }
 
 TEST(Tokenizer, TagsHeadingsAndCase) {
@@ -132,6 +147,22 @@ TEST(Tokenizer, AttributeValues) {
     EXPECT_EQ(td.FindAttribute(attrSIZE)->Text, "+2");
     EXPECT_EQ(td.FindAttribute(attrSIZE)->NumValue, 2);
     EXPECT_EQ(td.FindAttribute(attrVALUE)->NumValue, 4); // 3.5 rounds half to even
+}
+
+TEST(Tokenizer, AttributeNamesTakeUnderscoresAndDigits) {
+    // As iCab writes its bookmarks: the link after LAST_MODIFIED is kept.
+    auto toks = tokenize("<A SUBSCRIBE LAST_MODIFIED=\"1085432\" HREF=\"http://x.org/\">X</A>");
+    const TAttributeList& a = toks[0].attrs;
+    ASSERT_EQ(a.Count(), 3);
+    EXPECT_EQ(a[1].Symbol, symUnknownAttr);
+    EXPECT_EQ(a[1].Text, "1085432");
+    EXPECT_EQ(a.FindAttribute(attrHREF)->Text, "http://x.org/");
+    EXPECT_EQ(toks[1].text, "X");
+    toks = tokenize("<IMG DATA2=a X_1 SRC=b.gif>");
+    ASSERT_EQ(toks[0].attrs.Count(), 3);
+    EXPECT_EQ(toks[0].attrs.FindAttribute(attrSRC)->Text, "b.gif");
+    // A name still starts with a letter.
+    EXPECT_EQ(tokenize("<IMG _X=1 SRC=b.gif>")[0].attrs.Count(), 0);
 }
 
 TEST(Tokenizer, QuotedValuesKeepBracketsDropLineEndsAndDecodeEntities) {
