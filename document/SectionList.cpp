@@ -295,15 +295,37 @@ void TSectionList::SetYOffset(int y) {
     }
 }
 
-void TSectionList::CopyToClipboard() {
+std::string TSectionList::SelectedText() {
     if (SelStart >= SelEnd) {
-        return;
+        return {};
     }
-    ClipBuffer buffer(OnClipboardText);
+    ClipBuffer buffer;
     ClipBuf = &buffer;
     TCellBasic::CopySelection();
     ClipBuf = nullptr;
-    buffer.CopyToClipboard();
+    return buffer.TakeText();
+}
+
+std::string TSectionList::DocumentText() {
+    const int start = SelStart;
+    const int end = SelEnd;
+    SelStart = 0;
+    SelEnd = FirstPos + PosCount;
+    std::string text = SelectedText();
+    SelStart = start;
+    SelEnd = end;
+    return text;
+}
+
+bool TSectionList::CopyToClipboard() {
+    const std::string text = SelectedText();
+    if (text.empty()) {
+        return false;
+    }
+    if (OnClipboardText) {
+        OnClipboardText(text);
+    }
+    return true;
 }
 
 TSectionBase* TSectionList::SectionAtY(int y, int& anchorY, int& index) const {

@@ -107,7 +107,13 @@ public:
     bool LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer);
     void ClearHover();
     void SetYOffset(int y);
-    void CopyToClipboard();
+    // The selected text as copying gives it, in the document's bytes: placeholders left out,
+    // no-break spaces as spaces, lines ended by CR LF, no limit. Empty when nothing is selected.
+    std::string SelectedText();
+    // The same for the whole document; the selection stays as it was.
+    std::string DocumentText();
+    // Hands the selected text to OnClipboardText; false, and nothing handed, when it is empty.
+    bool CopyToClipboard();
     // The last section of PositionList whose anchor lies at or above y; null when none.
     TSectionBase* SectionAtY(int y, int& anchorY, int& index) const;
     void StepAnimations();

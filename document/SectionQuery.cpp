@@ -308,8 +308,9 @@ void TSection::CopySelection() {
         if (line.Start >= selEnd) {
             break;
         }
-        const int from = std::max(line.Start, selStart);
-        const int to = std::min(line.End(), selEnd);
+        // Whole characters only: a selection end inside one takes all of it.
+        const int from = CharStartAtOrBefore(std::max(line.Start, selStart));
+        const int to = CharStartAtOrAfter(std::min(line.End(), selEnd));
         if (from == line.Start && line.IndentX >= 35) {
             sink.AddText(std::string(size_t(3 * (line.IndentX / 35)), ' '));
         }

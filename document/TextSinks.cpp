@@ -2,6 +2,8 @@
 
 #include "platform/CodePage.h"
 
+#include <algorithm>
+
 namespace tavlin {
 
 namespace {
@@ -16,6 +18,26 @@ bool ContinuesUtf8(std::string_view text, size_t i) {
         }
     }
     return false;
+}
+
+// Copying drops the placeholders of objects and line breaks and turns a no-break space into a
+// space. Calls keep(run) for each stretch of bytes kept as they are and keep(" ") for each
+// no-break space; stops early when keep answers false.
+template <typename Keep> void FilterCopiedText(std::string_view text, Keep keep) {
+    size_t runStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool dropped = IsObjectPlaceholder(c) || c == 8;
+        const bool noBreakSpace = static_cast<unsigned char>(c) == 160 && !ContinuesUtf8(text, i);
+        if (!dropped && !noBreakSpace) {
+            continue;
+        }
+        if (!keep(text.substr(runStart, i - runStart)) || (noBreakSpace && !keep(" "))) {
+            return;
+        }
+        runStart = i + 1;
+    }
+    keep(text.substr(runStart));
 }
 
 } // namespace
@@ -38,17 +60,13 @@ void SelTextBuf::AddText(std::string_view text) {
     if (!buffer_) {
         return;
     }
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsFull()) {
-            return;
-        }
-        const char c = text[i];
-        if (IsObjectPlaceholder(c) || c == 8) {
-            continue;
-        }
-        const bool noBreakSpace = static_cast<unsigned char>(c) == 160 && !ContinuesUtf8(text, i);
-        buffer_[count_++] = noBreakSpace ? ' ' : c;
-    }
+    FilterCopiedText(text, [this](std::string_view run) {
+        const size_t room = size_t(std::max(length_ - 1 - count_, 0));
+        const size_t n = std::min(run.size(), room);
+        std::copy_n(run.data(), n, buffer_ + count_);
+        count_ += int(n);
+        return !IsFull();
+    });
 }
 
 int SelTextBuf::Terminate() {
@@ -58,17 +76,11 @@ int SelTextBuf::Terminate() {
     return count_;
 }
 
-ClipBuffer::ClipBuffer(std::function<void(std::string_view)> clipboard)
-    : SelTextBuf(nullptr, kSize), storage_(size_t(kSize)), clipboard_(std::move(clipboard)) {
-    buffer_ = storage_.data();
-    buffer_[0] = 0;
-}
-
-void ClipBuffer::CopyToClipboard() {
-    Terminate();
-    if (clipboard_) {
-        clipboard_(Text());
-    }
+void ClipBuffer::AddText(std::string_view text) {
+    FilterCopiedText(text, [this](std::string_view run) {
+        text_ += run;
+        return true;
+    });
 }
 
 } // namespace tavlin

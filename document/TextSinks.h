@@ -48,19 +48,16 @@ protected:
     int count_ = 0;
 };
 
-// A SelTextBuf over a buffer of its own (32500 bytes); finishing puts the text on the clipboard
-// through the given sink.
-class ClipBuffer : public SelTextBuf {
+// Collects copied text without limit, for the clipboard and for text export: the same filtering
+// as SelTextBuf, and since nothing is cut, no character is ever split.
+class ClipBuffer : public TTextSink {
 public:
-    static constexpr int kSize = 32500;
-    explicit ClipBuffer(std::function<void(std::string_view)> clipboard);
-    // Puts the zero-terminated text on the clipboard.
-    void CopyToClipboard();
-    std::string_view Text() const { return {storage_.data(), size_t(count_)}; }
+    void AddText(std::string_view text) override;
+    const std::string& Text() const { return text_; }
+    std::string TakeText() { return std::move(text_); }
 
 private:
-    std::vector<char> storage_;
-    std::function<void(std::string_view)> clipboard_;
+    std::string text_;
 };
 
 } // namespace tavlin

@@ -143,7 +143,9 @@ public:
     int SelectionLength() const;
     void SetSelectionLength(int n);
     void SelectAllText();
-    void CopySelectedText();
+    // Puts the selected text on the clipboard as Unicode; false, and the clipboard untouched,
+    // when the selection holds no text.
+    bool CopySelectedText();
     bool FindText(const std::string& text, bool matchCase);
     int CaretPos() const { return caretPos_; }
     int DragAnchor() const { return dragAnchor_; }

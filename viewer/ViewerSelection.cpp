@@ -47,12 +47,12 @@ void TViewer::SelectAllText() {
     paintPanel_->update();
 }
 
-void TViewer::CopySelectedText() {
+bool TViewer::CopySelectedText() {
     const uint8_t charSet = settings_.CharSet;
     document_->OnClipboardText = [charSet](std::string_view text) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(toUtf8(text, charSet)));
     };
-    document_->CopyToClipboard();
+    return document_->CopyToClipboard();
 }
 
 bool TViewer::FindText(const std::string& text, bool matchCase) {

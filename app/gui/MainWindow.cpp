@@ -572,9 +572,11 @@ void TFM_Tavlin::BitBtn1Click() {
     if (Viewer->SelectionLength() == 0) {
         Viewer->SelectAllText();
     }
-    Viewer->CopySelectedText();
+    const bool copied = Viewer->CopySelectedText();
     Viewer->SetSelectionLength(0);
-    showMessage(this, MessageKind::Confirmation, kCopied, QMessageBox::Ok);
+    if (copied) { // nothing shown, nothing copied: the clipboard keeps what it had
+        showMessage(this, MessageKind::Confirmation, kCopied, QMessageBox::Ok);
+    }
 }
 
 void TFM_Tavlin::BitBtn2Click() {

@@ -143,16 +143,31 @@ TEST_F(QueryTest, PositionsFromAnywhereAnswerNothingOrEverything) {
     EXPECT_EQ(f.canvas.texts[1].mode, BkMode::Opaque); // all selected
 }
 
-TEST_F(QueryTest, ClipboardTakesAtMost32499Characters) {
+TEST_F(QueryTest, CopyTakesTheWholeSelectionInWholeCharacters) {
     std::string text;
     for (int i = 0; i < 5000; ++i) {
         text += "word word ";
     }
+    text += "caf\xC3\xA9";
     f.Add(text);
     f.Layout(100000000);
-    const std::string copied = Copy(0, int(text.size()));
-    EXPECT_EQ(copied.size(), 32499u);
-    EXPECT_EQ(copied.substr(0, 10), "word word ");
+    const int end = int(text.size());
+    EXPECT_EQ(Copy(0, end), text + "\r\n");
+    EXPECT_EQ(f.doc.DocumentText(), text + "\r\n");
+    // A selection that ends or starts inside a character takes all of it.
+    EXPECT_EQ(Copy(end - 5, end - 1), "caf\xC3\xA9\r\n");
+    EXPECT_EQ(Copy(end - 1, end), "\xC3\xA9\r\n");
+}
+
+TEST_F(QueryTest, NothingToCopyLeavesTheClipboardAlone) {
+    bool handed = false;
+    f.doc.OnClipboardText = [&](std::string_view) { handed = true; };
+    EXPECT_FALSE(f.doc.CopyToClipboard()); // an empty document
+    f.doc.SelStart = 0;
+    f.doc.SelEnd = 10;
+    EXPECT_FALSE(f.doc.CopyToClipboard());
+    EXPECT_FALSE(handed);
+    EXPECT_EQ(f.doc.DocumentText(), "");
 }
 
 TEST_F(QueryTest, SelectionCountAndBufferSinks) {
