@@ -25,10 +25,6 @@ namespace tavlin {
 
 namespace {
 
-Color toColor(const QColor& c) {
-    return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()));
-}
-
 constexpr int kMaxDocWidth = 6000;
 constexpr int kHScrollSmallChange = 15;
 constexpr int kMaxAnchorLength = 255;
@@ -48,8 +44,8 @@ private:
 };
 
 TViewer::TViewer(QWidget* parent) : QWidget(parent) {
-    settings_.DefBackground = toColor(palette().color(QPalette::Button));
-    settings_.DefFontColor = toColor(palette().color(QPalette::ButtonText));
+    settings_.DefBackground = QtCanvas::fromQColor(palette().color(QPalette::Button));
+    settings_.DefFontColor = QtCanvas::fromQColor(palette().color(QPalette::ButtonText));
     surfaceColor_ = settings_.DefBackground;
     resize(150, 150);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,10 +1,13 @@
 // The mouse over the drawing surface: cursors, link hover, clicks, selection drags, the
 // middle-button scroll mode and auto-scrolling.
+#include "document/Section.h"
 #include "document/SectionList.h"
+#include "platform/CodePage.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerCursors.h"
 #include "viewer/ViewerParts.h"
 
+#include <QChar>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -46,8 +49,37 @@ int middleScrollStep(int d) {
     return 8;
 }
 
-bool isWordByte(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 128;
+// Whether the character starting at offset i of a section is part of a word: a letter, digit or
+// combining mark of any script, decoded by the character set of its font run.
+bool isWordCharAt(const TSection& section, int i) {
+    const uint8_t charSet = section.FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
+    thread_local std::vector<DecodedChar> decoded;
+    decodeText(std::string_view(section.SectionText).substr(size_t(i), size_t(section.CharLengthAt(i))), charSet,
+               decoded);
+    if (decoded.empty()) {
+        return false;
+    }
+    const char32_t cp = decoded[0].codePoint;
+    return QChar::isLetterOrNumber(cp) || QChar::isMark(cp);
+}
+
+// The word holding the character at `offset` of a section, as byte offsets [start, end); empty
+// when that character belongs to no word. A word never leaves its section.
+void wordAround(const TSection& section, int offset, int& start, int& end) {
+    start = end = section.CharStartAtOrBefore(offset);
+    if (start >= section.Len() || !isWordCharAt(section, start)) {
+        return;
+    }
+    while (end < section.Len() && isWordCharAt(section, end)) {
+        end += section.CharLengthAt(end);
+    }
+    while (start > 0) {
+        const int before = section.CharStartAtOrBefore(start - 1);
+        if (!isWordCharAt(section, before)) {
+            break;
+        }
+        start = before;
+    }
 }
 
 } // namespace
@@ -232,6 +264,8 @@ void TViewer::PanelDoubleClick(QMouseEvent& event) {
             caretPos_ = start;
             paintPanel_->update();
         }
+        // The release that ends the double click must not turn the word back into the caret.
+        dragAnchor_ = -1;
     }
     if (OnMouseDouble) {
         OnMouseDouble(this);
@@ -250,25 +284,24 @@ std::string TViewer::WordAt(const QPoint& panelPoint, int& start, int& end) {
     if (!hit.InText) {
         return {};
     }
-    const auto wordCharAt = [this](int p, char& ch) {
-        TSectionBase* section = nullptr;
-        return p >= 0 && document_->CharAt(p, ch, section) && isWordByte(static_cast<unsigned char>(ch));
-    };
-    char ch = 0;
-    while (wordCharAt(end, ch)) {
-        ++end;
-    }
-    while (wordCharAt(start - 1, ch)) {
-        --start;
-    }
-    std::string word;
-    for (int p = start; p < end; ++p) {
-        TSectionBase* section = nullptr;
-        if (document_->CharAt(p, ch, section)) {
-            word += ch;
+    // The caret may stand just after a word (a click on the right half of its last character).
+    for (const int p : {position, position - 1}) {
+        char ch = 0;
+        TSectionBase* holder = nullptr;
+        if (p < 0 || !document_->CharAt(p, ch, holder) || !holder->IsTextSection()) {
+            continue;
+        }
+        const auto& section = static_cast<const TSection&>(*holder);
+        int from = 0;
+        int to = 0;
+        wordAround(section, p - section.FirstPos, from, to);
+        if (to > from) {
+            start = section.FirstPos + from;
+            end = section.FirstPos + to;
+            return section.SectionText.substr(size_t(from), size_t(to - from));
         }
     }
-    return word;
+    return {};
 }
 
 void TViewer::ExtendSelection(const QPoint& panelPoint) {

@@ -106,44 +106,6 @@ std::string parseArguments(int argc, char** argv, ConvertOptions& options) {
     return {};
 }
 
-// Why no listing was written, in the user's terms.
-std::string failureMessage(ConvertStatus status, const ConvertOptions& options,
-                           const std::string& failedPath) {
-    switch (status) {
-    case ConvertStatus::Written:
-        break;
-    case ConvertStatus::SourceNotFound:
-        if (!fileExists(failedPath) && !directoryExists(failedPath)) {
-            return "source not found: " + failedPath;
-        }
-        return "cannot read " + failedPath;
-    case ConvertStatus::NoRoot: {
-        if (isBookmarkFilePath(options.source)) {
-            return "no title line (<TITLE>...</TITLE>) in " + options.source + ": no listing written";
-        }
-        std::string folder = options.source;
-        if (!folder.empty() && folder.back() == kPathSeparator) {
-            folder.pop_back();
-        }
-        if (upperExtension(folder).empty()) {
-            return "no such folder: " + options.source;
-        }
-        return options.source +
-               " is neither a bookmark file (.htm, .html) nor a Favorites folder (a folder name without an "
-               "extension): no listing written";
-    }
-    case ConvertStatus::OutputIsSource:
-        if (isBookmarkFilePath(options.source)) {
-            return "the output " + options.output + " is the source file itself: nothing written";
-        }
-        return "the output " + options.output + " lies in the source folder " + options.source +
-               ": nothing written";
-    case ConvertStatus::OutputNotWritten:
-        return "cannot write the listing to " + options.output;
-    }
-    return describe(status);
-}
-
 } // namespace
 
 int runConvertCommand(int argc, char** argv) {
@@ -169,7 +131,7 @@ int runConvertCommand(int argc, char** argv) {
                                                    options.title, openTags, closeTags);
     if (status != ConvertStatus::Written) {
         std::fprintf(stderr, "tavlin convert: %s\n",
-                     failureMessage(status, options, converter.failedPath()).c_str());
+                     failureMessage(status, options.source, options.output, converter.failedPath()).c_str());
         return 1;
     }
     std::printf("wrote %s\n", options.output.c_str());

@@ -50,6 +50,9 @@ ConvertStatus Convert(const std::string& source, const std::string& output, uint
 
 // The text of a status, for messages.
 const char* describe(ConvertStatus status);
+// Why a conversion wrote no listing, in the user's terms, as the command line and the window say it.
+std::string failureMessage(ConvertStatus status, const std::string& source, const std::string& output,
+                           const std::string& failedPath);
 
 // The upper-cased extension of a path's file-name part, from its last "." ("" when none).
 std::string upperExtension(std::string_view path);

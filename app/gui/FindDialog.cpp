@@ -25,6 +25,8 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
     BT_FindNext->setDefault(true);
     BT_FindNext->setEnabled(false);
     auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("BT_Cancel");
+    cancel->setAutoDefault(false); // Enter finds; it never cancels
 
     connect(ED_Find, &QLineEdit::textChanged, this,
             [this](const QString& text) { BT_FindNext->setEnabled(!text.isEmpty()); });
@@ -37,6 +39,12 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(BT_FindNext, 0, 2);
     layout->addWidget(CHK_MatchCase, 1, 0, 1, 2);
     layout->addWidget(cancel, 1, 2);
+}
+
+void TFindDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ED_Find->setFocus(Qt::OtherFocusReason);
+    ED_Find->selectAll();
 }
 
 QString TFindDialog::FindText() const {

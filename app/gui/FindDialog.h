@@ -22,6 +22,11 @@ public:
 
 signals:
     void Find();
+
+protected:
+    // Every opening starts in the text field with its text selected, whatever had the focus
+    // when the dialog was last closed.
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace tavlin

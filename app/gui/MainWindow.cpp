@@ -5,6 +5,7 @@
 #include "app/gui/Artwork.h"
 #include "app/gui/Dialogs.h"
 #include "app/gui/FindDialog.h"
+#include "app/gui/FontDialog.h"
 #include "app/gui/HelpPage.h"
 #include "app/gui/PageMargins.h"
 #include "app/gui/Settings.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -72,6 +72,7 @@ constexpr const char* kOutputIsSource =
     "The output file is the bookmark file itself - please choose another output file.";
 constexpr const char* kOverwrite = "File already exists, overwrite?";
 constexpr const char* kCopied = "Done! You may now paste the bookmark content to your text editor";
+constexpr QSize kViewerMinimum(200, 120);
 constexpr const char* kSaveDefault = "Save current file as the default bookmark file?";
 
 } // namespace
@@ -89,6 +90,8 @@ TFM_Tavlin::TFM_Tavlin(QWidget* parent) : QMainWindow(parent), OpenFolder(this) 
     layout->addWidget(buildTopPanel());
     Viewer = new TViewer(central);
     Viewer->setObjectName("Viewer");
+    // However small the window is made, a few lines of the document stay in view.
+    Viewer->setMinimumSize(kViewerMinimum);
     layout->addWidget(Viewer, 1);
     layout->addWidget(buildBottomPanel());
     setCentralWidget(central);
@@ -523,9 +526,18 @@ void TFM_Tavlin::BT_ConvertClick() {
     }
     const auto sortMode = static_cast<uint8_t>(std::max(CB_Sort->currentIndex(), 0));
     WaitCursor wait;
-    const ConvertStatus status = Convert(source, output, sortMode, ED_Title->text().toStdString(), openTags, closeTags);
+    TBookmarkConverter converter;
+    const ConvertStatus status =
+        converter.Convert(source, output, sortMode, ED_Title->text().toStdString(), openTags, closeTags);
     if (status == ConvertStatus::OutputIsSource) {
         showMessage(this, MessageKind::Information, kOutputIsSource);
+        return;
+    }
+    // No listing was written: say why, and leave the viewer as it was rather than show an old one.
+    if (status != ConvertStatus::Written) {
+        QString why = fromPath(failureMessage(status, source, output, converter.failedPath()));
+        why[0] = why[0].toUpper();
+        showMessage(this, MessageKind::Error, why);
         return;
     }
     Viewer->ClearDocument();
@@ -613,17 +625,17 @@ void TFM_Tavlin::PageSetup1Click() {
 }
 
 void TFM_Tavlin::BT_ViewFontClick() {
-    QFontDialog fontDialog(this);
-    fontDialog.setObjectName("FontDialog1");
-    fontDialog.setOption(QFontDialog::DontUseNativeDialog, true);
-    fontDialog.setCurrentFont(QFont(QString::fromStdString(Viewer->DefFontName()), Viewer->DefFontSize()));
+    TFontDialog fontDialog(this);
+    fontDialog.Preset(Viewer->DefFontName(), Viewer->DefFontSize(), Viewer->DefFontColor());
     if (runModal(fontDialog) != QDialog::Accepted) {
         return;
     }
     // The new defaults apply from the next document loaded; the shown one keeps its fonts.
-    const QFont chosen = fontDialog.currentFont();
-    Viewer->SetDefFontName(chosen.family().toStdString());
-    Viewer->SetDefFontSize(qRound(chosen.pointSizeF()));
+    if (!fontDialog.Face().empty()) {
+        Viewer->SetDefFontName(fontDialog.Face());
+    }
+    Viewer->SetDefFontSize(fontDialog.Size());
+    Viewer->SetDefFontColor(fontDialog.TextColor());
     Viewer->update();
 }
 

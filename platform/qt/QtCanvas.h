@@ -46,6 +46,7 @@ public:
     QPainter& painter() { return painter_; }
 
     static QColor toQColor(Color c);
+    static Color fromQColor(const QColor& c);
     // A QImage sharing nothing with the bitmap: the pixels with the mask applied as alpha.
     static QImage toQImage(const Bitmap& bitmap);
 

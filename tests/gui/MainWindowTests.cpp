@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "app/gui/FindDialog.h"
+#include "app/gui/FontDialog.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/Splash.h"
 #include "platform/Files.h"
@@ -8,7 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFontDialog>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -231,11 +232,10 @@ TEST_F(MainWindowTest, ConvertOntoTheSourceIsRefusedAndLoadsNothing) {
 
 TEST_F(MainWindowTest, ErrorsOfCommandsAreShownAndTheWindowStaysUsable) {
     start();
-    // Favorites mode checks no source; a folder that does not exist yields no listing to load.
+    // Favorites mode checks no source; a folder that does not exist yields no listing, and says so.
     window->RD_MSIE->click();
-    const std::string output = text(window->ED_TempFile);
     window->BT_Convert->click();
-    expectOneMessage(QMessageBox::Critical, "Can't locate file: " + output, QMessageBox::Ok);
+    expectOneMessage(QMessageBox::Critical, "No such folder: " + text(window->ED_HTMLFile), QMessageBox::Ok);
 
     // "Restore Original" of a folder: a folder is not a file.
     script.messages.clear();
@@ -477,7 +477,9 @@ TEST_F(MainWindowTest, ViewerIsSetUpForListings) {
 
     // "Set Font": the chosen face and size become the viewer's defaults, no smaller than 6.
     script.responders.push_back([](QDialog& dialog) {
-        dynamic_cast<QFontDialog&>(dialog).setCurrentFont(QFont("Liberation Sans", 4));
+        auto& fonts = dynamic_cast<TFontDialog&>(dialog);
+        fonts.CB_Face->setCurrentText("Liberation Sans");
+        fonts.ED_Size->setValue(4);
         return int(QDialog::Accepted);
     });
     window->BT_ViewFont->click();

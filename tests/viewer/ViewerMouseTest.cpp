@@ -245,5 +245,19 @@ TEST_F(ViewerMouse, DraggingSelectsAndADoubleClickTakesAWord) {
     EXPECT_EQ(viewer->CaretPos(), 0);
 }
 
+TEST_F(ViewerMouse, DoubleClickSelectsAWordOfUtf8TextAndKeepsItAfterTheRelease) {
+    viewer->LoadFile(write("page.htm", "<meta http-equiv=content-type content=\"text/html; charset=utf-8\">"
+                                       "na\xC3\xAFve\xE2\x80\x94word caf\xC3\xA9"));
+    const QPoint onFirstWord(16, 9);
+    press(Qt::LeftButton, onFirstWord);
+    release(Qt::LeftButton, onFirstWord);
+    mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, onFirstWord, Qt::LeftButton);
+    release(Qt::LeftButton, onFirstWord);
+    // The em dash ends the word; the two-byte letter belongs to it.
+    EXPECT_EQ(viewer->Document().SelStart, 0);
+    EXPECT_EQ(viewer->Document().SelEnd, 6) << "\"na\xC3\xAFve\"";
+    EXPECT_EQ(viewer->CaretPos(), 0);
+}
+
 } // namespace
 } // namespace tavlin::test
