@@ -54,8 +54,8 @@ int middleScrollStep(int d) {
 bool isWordCharAt(const TSection& section, int i) {
     const uint8_t charSet = section.FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
     thread_local std::vector<DecodedChar> decoded;
-    decodeText(std::string_view(section.SectionText).substr(size_t(i), size_t(section.CharLengthAt(i))), charSet,
-               decoded);
+    decodeText(std::string_view(section.SectionText).substr(size_t(i), size_t(section.CharLengthAt(i))),
+               charSet, decoded);
     if (decoded.empty()) {
         return false;
     }

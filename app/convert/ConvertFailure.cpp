@@ -32,8 +32,7 @@ std::string failureMessage(ConvertStatus status, const std::string& source, cons
         if (isBookmarkFilePath(source)) {
             return "the output " + output + " is the source file itself: nothing written";
         }
-        return "the output " + output + " lies in the source folder " + source +
-               ": nothing written";
+        return "the output " + output + " lies in the source folder " + source + ": nothing written";
     case ConvertStatus::OutputNotWritten:
         return "cannot write the listing to " + output;
     }

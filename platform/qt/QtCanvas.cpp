@@ -176,7 +176,9 @@ void QtCanvas::characterEnds(std::string_view text, std::vector<int>& ends) {
 
 QColor QtCanvas::toQColor(Color c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 
-Color QtCanvas::fromQColor(const QColor& c) { return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())); }
+Color QtCanvas::fromQColor(const QColor& c) {
+    return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()));
+}
 
 void QtCanvas::textOut(int x, int baselineY, std::string_view text) {
     QtFontEntry& e = entry();

@@ -16,8 +16,8 @@ using CopyToClipboardTest = WindowTest;
 std::string bookmarksWith(int entries, const std::string& titlePrefix) {
     std::string file = "<TITLE>Bookmarks</TITLE>\r\n<DL><p>\r\n";
     for (int i = 0; i < entries; ++i) {
-        file += "<DT><A HREF=\"http://e.example/" + std::to_string(i) + "\">" + titlePrefix + std::to_string(i) +
-                "</A>\r\n";
+        file += "<DT><A HREF=\"http://e.example/" + std::to_string(i) + "\">" + titlePrefix +
+                std::to_string(i) + "</A>\r\n";
     }
     return file + "</DL><p>\r\n";
 }

@@ -9,13 +9,13 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>

@@ -87,9 +87,10 @@ TEST(Tokenizer, ByteOrderMarkOpeningTheSourceIsSkipped) {
     EXPECT_EQ(toks[0].sym, tagB);
     ASSERT_EQ(toks[1].sym, symText);
     EXPECT_EQ(toks[1].text, "x\xEF\xBB\xBF"); // only at the very start
-    EXPECT_EQ(toks[1].positions[0], 6);          // positions still count the mark
+    EXPECT_EQ(toks[1].positions[0], 6);       // positions still count the mark
     THtmlReader r;
-    r.LoadFromStrings({"\xEF\xBB\xBF" "ab"});
+    r.LoadFromStrings({"\xEF\xBB\xBF"
+                       "ab"});
     r.Advance();
     r.NextToken();
     EXPECT_EQ(r.Token.AsString(), "ab ");
