@@ -47,9 +47,7 @@ TEST_F(ConvertFailureTest, EachReasonIsShownAndNoStaleListingIsLoaded) {
         window->ED_TempFile->setText(QString::fromStdString(c.output));
         script.messages.clear();
         window->BT_Convert->click();
-        ASSERT_EQ(script.messages.size(), 1u) << c.source;
-        EXPECT_EQ(script.messages[0].icon, QMessageBox::Critical);
-        EXPECT_EQ(script.messages[0].text.toStdString(), c.message);
+        expectOneMessage(QMessageBox::Critical, c.message, QMessageBox::Ok);
         EXPECT_EQ(window->Viewer->CurrentFileName(), shown) << c.source;
         EXPECT_EQ(window->Viewer->Document().DocumentText(), shownText) << c.source;
     }

@@ -1,4 +1,4 @@
-#include "GuiTestSupport.h"
+#include "WindowTestFixture.h"
 
 #include "app/gui/FindDialog.h"
 #include "app/gui/FontDialog.h"
@@ -44,30 +44,7 @@ time_t modificationTime(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? st.st_mtime : -1;
 }
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    // Makes the window and runs its first activation, as the program's start does.
-    TFM_Tavlin& start() {
-        window = std::make_unique<TFM_Tavlin>();
-        window->FormActivate();
-        return *window;
-    }
-    std::string bookmarkFile() {
-        const std::string path = joinPath(sandbox.home(), "bookmarks.html");
-        writeFile(path, sampleBookmarks());
-        return path;
-    }
-    void expectOneMessage(QMessageBox::Icon icon, const std::string& message, QMessageBox::StandardButtons buttons) {
-        ASSERT_EQ(script.messages.size(), 1u);
-        EXPECT_EQ(script.messages[0].icon, icon);
-        EXPECT_EQ(script.messages[0].text.toStdString(), message);
-        EXPECT_EQ(script.messages[0].buttons, buttons);
-    }
-
-    Sandbox sandbox;
-    ModalScript script;
-    std::unique_ptr<TFM_Tavlin> window;
-};
+using MainWindowTest = WindowTest;
 
 TEST_F(MainWindowTest, FirstStartWithoutSettingsProposesDefaultsInNetscapeMode) {
     window = std::make_unique<TFM_Tavlin>();

@@ -25,6 +25,13 @@ protected:
         writeFile(path, sampleBookmarks());
         return path;
     }
+    void expectOneMessage(QMessageBox::Icon icon, const std::string& message,
+                          QMessageBox::StandardButtons buttons) {
+        ASSERT_EQ(script.messages.size(), 1u);
+        EXPECT_EQ(script.messages[0].icon, icon);
+        EXPECT_EQ(script.messages[0].text.toStdString(), message);
+        EXPECT_EQ(script.messages[0].buttons, buttons);
+    }
 
     Sandbox sandbox;
     ModalScript script;
