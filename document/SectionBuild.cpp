@@ -197,21 +197,20 @@ void TSection::AppendRaw(std::string_view chars, const int32_t* positions) {
     if (chars.empty()) {
         return;
     }
+    const int first = Len();
     SectionText.append(chars);
-    if (PositionRuns.empty() && SourcePositions.capacity() < SectionText.size()) {
-        SourcePositions.reserve(SectionText.size() + 500);
-    }
-    for (size_t i = 0; i < chars.size(); ++i) {
-        const int32_t pos = positions[i];
-        if (PositionRuns.empty()) {
-            SourcePositions.push_back(pos);
-            continue;
-        }
+    if (PositionRuns.empty()) {
+        // Left to grow geometrically: reserving a little more at each append made every
+        // append copy the whole map so far.
+        SourcePositions.insert(SourcePositions.end(), positions, positions + chars.size());
+    } else {
         // Finished already: extend the runs directly.
-        const IndexObj& last = PositionRuns.back();
-        const int offset = int(SectionText.size() - chars.size() + i);
-        if (last.Index + (offset - last.Pos) != pos) {
-            PositionRuns.push_back({offset, pos});
+        for (size_t i = 0; i < chars.size(); ++i) {
+            const IndexObj& last = PositionRuns.back();
+            const int offset = first + int(i);
+            if (last.Index + (offset - last.Pos) != positions[i]) {
+                PositionRuns.push_back({offset, positions[i]});
+            }
         }
     }
     CachedMinWidth = 0;
