@@ -2,6 +2,7 @@
 // main window's viewer does (white, "Times New Roman" 10 point, no images) and paints it into a
 // PNG, without a display.
 #include "app/cli/Commands.h"
+#include "app/cli/LeaveForExit.h"
 
 #include "platform/qt/QtSystemInfo.h"
 #include "viewer/HeadlessView.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -81,8 +83,7 @@ bool parseArguments(int argc, char** argv, RenderOptions& options) {
     return true;
 }
 
-int render(const RenderOptions& options) {
-    THeadlessView view;
+int render(THeadlessView& view, const RenderOptions& options) {
     try {
         view.LoadFile(options.input);
     } catch (const std::exception& error) {
@@ -125,7 +126,9 @@ int runRenderCommand(int argc, char** argv) {
     QGuiApplication app(appArgc, appArgv);
     QtSystemInfo system;
     setSystemInfo(&system);
-    const int status = render(options);
+    auto view = std::make_unique<THeadlessView>();
+    const int status = render(*view, options);
+    LeaveForExit(std::move(view));
     setSystemInfo(nullptr);
     return status;
 }
