@@ -535,7 +535,8 @@ void TFM_Tavlin::BT_ConvertClick() {
     }
     // No listing was written: say why, and leave the viewer as it was rather than show an old one.
     if (status != ConvertStatus::Written) {
-        QString why = fromPath(failureMessage(status, source, output, converter.failedPath()));
+        QString why =
+            fromPath(failureMessage(status, source, output, converter.failedPath(), converter.sourceKind()));
         why[0] = why[0].toUpper();
         showMessage(this, MessageKind::Error, why);
         return;
