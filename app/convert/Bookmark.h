@@ -63,6 +63,13 @@ const char* describe(ConvertStatus status);
 std::string failureMessage(ConvertStatus status, const std::string& source, const std::string& output,
                            const std::string& failedPath, SourceKind kind);
 
+// The kind of a source as a conversion would take it (before reading more than its first bytes).
+SourceKind detectSourceKind(const std::string& path);
+// Chromium's or Firefox's own store.
+inline bool isBrowserStore(SourceKind kind) {
+    return kind == SourceKind::ChromiumBookmarks || kind == SourceKind::FirefoxPlaces;
+}
+
 // The upper-cased extension of a path's file-name part, from its last "." ("" when none).
 std::string upperExtension(std::string_view path);
 // True when the source is read as a bookmark file (".HTM", ".HTML"), false for a Favorites folder.
@@ -137,7 +144,6 @@ private:
     void readBookmarkLines(LineReader& reader);
     // JSON whose bytes are followed by the parser's padding.
     bool readChromiumPadded(std::string_view json);
-    SourceKind detectSourceKind(const std::string& path) const;
     void readSource(SourceKind kind, const std::string& path);
     void readFirefoxCopy(const std::string& copy, const std::string& path);
     void addEntry(std::string_view line, size_t dtAt);

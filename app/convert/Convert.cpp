@@ -52,7 +52,7 @@ bool opensJsonObject(std::string_view head) {
 
 } // namespace
 
-SourceKind TBookmarkConverter::detectSourceKind(const std::string& path) const {
+SourceKind detectSourceKind(const std::string& path) {
     if (isBookmarkFilePath(path)) {
         return SourceKind::BookmarkFile;
     }
