@@ -76,7 +76,7 @@ private:
         const bool more = advance(level);
         if (!more) {
             if (level.kind == Level::NodeFields && level.isEntry) {
-                level.node->URL = level.url.empty() ? " " : htmlText(level.url);
+                level.node->URL = level.url.empty() ? " " : htmlText(std::move(level.url));
             }
             levels_.pop_back();
             return;
@@ -117,8 +117,10 @@ private:
         levels_.push_back(std::move(level));
     }
 
+    // Keys are compared as they stand in the file: Chromium writes them without escapes, and
+    // unescaping every key of every node costs more than the comparison.
     void readField(Level& level, od::field field) {
-        const std::string_view key = field.unescaped_key();
+        const od::raw_json_string key = field.key();
         od::value value = field.value();
         if (key == "children") {
             od::array children;
@@ -129,7 +131,7 @@ private:
                 levels_.push_back(std::move(list)); // `level` is not used past this point
             }
         } else if (key == "name") {
-            level.node->Title = htmlText(stringOf(value));
+            level.node->Title = htmlText(std::string(stringOf(value)));
         } else if (key == "type") {
             level.isEntry = stringOf(value) == "url";
         } else if (key == "url") {

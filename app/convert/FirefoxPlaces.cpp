@@ -123,8 +123,9 @@ std::vector<PlacesRow> readPlacesRows(sqlite3* db) {
 
 // Builds the tree from the root row down, level by level; every row is placed at most once, so
 // a damaged database with loops in it still ends.
-std::unique_ptr<TBookmark> buildPlacesTree(const std::vector<PlacesRow>& rows) {
+std::unique_ptr<TBookmark> buildPlacesTree(std::vector<PlacesRow> rows) {
     std::unordered_map<int64_t, std::pair<size_t, size_t>> childrenOf; // parent id -> row range
+    childrenOf.reserve(rows.size() / 8);
     const PlacesRow* rootRow = nullptr;
     for (size_t i = 0; i < rows.size(); ++i) {
         auto [range, fresh] = childrenOf.try_emplace(rows[i].parent, i, i);
@@ -138,7 +139,9 @@ std::unique_ptr<TBookmark> buildPlacesTree(const std::vector<PlacesRow>& rows) {
     }
     auto root = std::make_unique<TBookmark>(nullptr, std::string(kFolderMarker), std::string(kStoreRootTitle),
                                             std::string(), rootRow->date);
-    std::unordered_set<int64_t> placed{rootRow->id};
+    std::unordered_set<int64_t> placed;
+    placed.reserve(rows.size());
+    placed.insert(rootRow->id);
     std::deque<std::pair<int64_t, TBookmark*>> folders{{rootRow->id, root.get()}};
     while (!folders.empty()) {
         const auto [id, folder] = folders.front();
@@ -148,22 +151,22 @@ std::unique_ptr<TBookmark> buildPlacesTree(const std::vector<PlacesRow>& rows) {
             continue;
         }
         for (size_t i = range->second.first; i < range->second.second; ++i) {
-            const PlacesRow& row = rows[i];
+            PlacesRow& row = rows[i];
             // Separators and the tag folders are not bookmarks of their own.
             if ((row.type != kEntryType && row.type != kFolderType) || row.guid == "tags________" ||
                 !placed.insert(row.id).second) {
                 continue;
             }
             if (row.type == kEntryType) {
-                new TBookmark(folder, row.url.empty() ? " " : htmlText(row.url), htmlText(row.title), {},
-                              row.date);
+                new TBookmark(folder, row.url.empty() ? " " : htmlText(std::move(row.url)),
+                              htmlText(std::move(row.title)), {}, row.date);
                 continue;
             }
             const std::string_view builtIn =
                 folder == root.get() ? builtInFolderName(row.guid) : std::string_view();
-            auto* node =
-                new TBookmark(folder, std::string(kFolderMarker),
-                              builtIn.empty() ? htmlText(row.title) : std::string(builtIn), {}, row.date);
+            auto* node = new TBookmark(
+                folder, std::string(kFolderMarker),
+                builtIn.empty() ? htmlText(std::move(row.title)) : std::string(builtIn), {}, row.date);
             folders.emplace_back(row.id, node);
         }
     }
@@ -175,7 +178,8 @@ std::unique_ptr<TBookmark> buildPlacesTree(const std::vector<PlacesRow>& rows) {
 void TBookmarkConverter::readFirefoxCopy(const std::string& copy, const std::string& path) {
     sqlite3* raw = nullptr;
     // Opened read-only but not as immutable: its write-ahead log must still be replayed.
-    const int opened = sqlite3_open_v2(copy.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const int opened =
+        sqlite3_open_v2(copy.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     const std::unique_ptr<sqlite3, DatabaseCloser> db(raw);
     if (opened != SQLITE_OK) {
         throw ConvertError(ConvertStatus::SourceNotFound, path);

@@ -10,26 +10,39 @@ namespace tavlin {
 // The title of the root above a browser's own top-level folders.
 inline constexpr std::string_view kStoreRootTitle = "Bookmarks";
 
+// The entity for a character that is markup in HTML; null for any other.
+inline const char* htmlEntity(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    default:
+        return nullptr;
+    }
+}
+
 // Browsers store plain text; the listing is HTML, as the titles and addresses of an export are.
-inline std::string htmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
+// Most text holds no markup character and passes through without a copy.
+inline std::string htmlText(std::string text) {
+    size_t at = 0;
+    while (at < text.size() && !htmlEntity(text[at])) {
+        ++at;
+    }
+    if (at == text.size()) {
+        return text;
+    }
+    std::string out(text, 0, at);
+    for (; at < text.size(); ++at) {
+        const char* entity = htmlEntity(text[at]);
+        if (entity) {
+            out.append(entity);
+        } else {
+            out.push_back(text[at]);
         }
     }
     return out;
