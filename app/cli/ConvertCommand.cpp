@@ -1,10 +1,12 @@
 #include "app/cli/Commands.h"
 #include "app/convert/Bookmark.h"
+#include "app/convert/BrowserStores.h"
 #include "platform/Files.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavlin {
 
@@ -12,15 +14,20 @@ namespace {
 
 constexpr const char* kConvertUsage =
     "usage: tavlin convert SOURCE [-o OUTPUT] [--sort none|title|date] [--bold] [--italic] [--title TEXT]\n"
+    "                      [--lenient]\n"
+    "       tavlin convert --list-browsers\n"
     "\n"
-    "Turns a Netscape bookmark file (a SOURCE ending in .htm or .html) or an MSIE Favorites\n"
-    "folder (any other SOURCE) into a listing of titles and web addresses.\n"
+    "Turns a Netscape bookmark file (a SOURCE ending in .htm or .html), a browser's own bookmark\n"
+    "store (Chromium's \"Bookmarks\" file, Firefox's places.sqlite) or an MSIE Favorites folder\n"
+    "(any other SOURCE) into a listing of titles and web addresses.\n"
     "\n"
     "  -o OUTPUT        the listing file (default: tavl.htm in the temporary directory)\n"
     "  --sort MODE      none (the default), title or date\n"
     "  --bold           show the web addresses in bold\n"
     "  --italic         show the web addresses in italic\n"
     "  --title TEXT     the heading of the listing (default: \"Tavlin Listing\")\n"
+    "  --lenient        read bookmark files with tags in any letter case and indented <DD> lines\n"
+    "  --list-browsers  list the bookmark stores of the browsers on this machine\n"
     "  -h, --help       show this help\n";
 
 struct ConvertOptions {
@@ -30,6 +37,8 @@ struct ConvertOptions {
     uint8_t sortMode = 0;
     bool bold = false;
     bool italic = false;
+    bool lenient = false;
+    bool listBrowsers = false;
     bool help = false;
 };
 
@@ -42,6 +51,23 @@ bool parseSortMode(std::string_view text, uint8_t& mode) {
         }
     }
     return false;
+}
+
+// The option's switch when arg is an option without a value; null otherwise.
+bool* flagOption(std::string_view arg, ConvertOptions& options) {
+    if (arg == "--bold") {
+        return &options.bold;
+    }
+    if (arg == "--italic") {
+        return &options.italic;
+    }
+    if (arg == "--lenient") {
+        return &options.lenient;
+    }
+    if (arg == "--list-browsers") {
+        return &options.listBrowsers;
+    }
+    return nullptr;
 }
 
 // Reads the arguments into options; returns what is wrong with them, empty when nothing is.
@@ -59,8 +85,8 @@ std::string parseArguments(int argc, char** argv, ConvertOptions& options) {
                 options.help = true;
                 continue;
             }
-            if (arg == "--bold" || arg == "--italic") {
-                (arg == "--bold" ? options.bold : options.italic) = true;
+            if (bool* flag = flagOption(arg, options)) {
+                *flag = true;
                 continue;
             }
             // Options with a value, as "--sort title" or "--sort=title".
@@ -100,10 +126,25 @@ std::string parseArguments(int argc, char** argv, ConvertOptions& options) {
         options.source = arg;
         sourceSeen = true;
     }
-    if (!sourceSeen && !options.help) {
+    if (options.listBrowsers && sourceSeen) {
+        return "--list-browsers takes no SOURCE";
+    }
+    if (!sourceSeen && !options.help && !options.listBrowsers) {
         return "no SOURCE given";
     }
     return {};
+}
+
+// One store a line: browser, profile and path, separated by tabs.
+int listBrowserStores() {
+    const std::vector<BrowserStore> stores = findBrowserStores();
+    for (const BrowserStore& store : stores) {
+        std::printf("%s\t%s\t%s\n", store.browser.c_str(), store.profile.c_str(), store.path.c_str());
+    }
+    if (stores.empty()) {
+        std::fputs("tavlin convert: no browser bookmarks found in the usual places\n", stderr);
+    }
+    return 0;
 }
 
 } // namespace
@@ -119,6 +160,9 @@ int runConvertCommand(int argc, char** argv) {
         std::fprintf(stderr, "tavlin convert: %s\n\n%s", problem.c_str(), kConvertUsage);
         return 2;
     }
+    if (options.listBrowsers) {
+        return listBrowserStores();
+    }
     if (options.output.empty()) {
         options.output = joinPath(tempDirectory(), "tavl.htm");
     }
@@ -127,11 +171,14 @@ int runConvertCommand(int argc, char** argv) {
     const std::string closeTags = std::string(options.bold ? "</B>" : "") + (options.italic ? "</I>" : "");
 
     TBookmarkConverter converter;
+    converter.Lenient = options.lenient;
     const ConvertStatus status = converter.Convert(options.source, options.output, options.sortMode,
                                                    options.title, openTags, closeTags);
     if (status != ConvertStatus::Written) {
         std::fprintf(stderr, "tavlin convert: %s\n",
-                     failureMessage(status, options.source, options.output, converter.failedPath()).c_str());
+                     failureMessage(status, options.source, options.output, converter.failedPath(),
+                                    converter.sourceKind())
+                         .c_str());
         return 1;
     }
     std::printf("wrote %s\n", options.output.c_str());

@@ -43,6 +43,15 @@ enum class ConvertStatus {
     OutputNotWritten, // the listing file could not be created or written
 };
 
+// What a source is: told by its name (".htm", ".html"), and for any other regular file by its
+// content; everything else is a Favorites folder as before.
+enum class SourceKind {
+    BookmarkFile,      // a Netscape bookmark file
+    Favorites,         // an MSIE Favorites folder
+    ChromiumBookmarks, // a Chromium-family "Bookmarks" JSON file
+    FirefoxPlaces,     // Firefox's places.sqlite
+};
+
 // Turns one source into one listing file. SortMode: 0 none, 1 by title, 2 by date.
 ConvertStatus Convert(const std::string& source, const std::string& output, uint8_t sortMode,
                       const std::string& listingTitle, const std::string& openTags,
@@ -52,7 +61,14 @@ ConvertStatus Convert(const std::string& source, const std::string& output, uint
 const char* describe(ConvertStatus status);
 // Why a conversion wrote no listing, in the user's terms, as the command line and the window say it.
 std::string failureMessage(ConvertStatus status, const std::string& source, const std::string& output,
-                           const std::string& failedPath);
+                           const std::string& failedPath, SourceKind kind);
+
+// The kind of a source as a conversion would take it (before reading more than its first bytes).
+SourceKind detectSourceKind(const std::string& path);
+// Chromium's or Firefox's own store.
+inline bool isBrowserStore(SourceKind kind) {
+    return kind == SourceKind::ChromiumBookmarks || kind == SourceKind::FirefoxPlaces;
+}
 
 // The upper-cased extension of a path's file-name part, from its last "." ("" when none).
 std::string upperExtension(std::string_view path);
@@ -91,6 +107,11 @@ public:
                           const std::string& listingTitle, const std::string& openTags,
                           const std::string& closeTags);
     const std::string& failedPath() const { return failedPath_; }
+    // What the last conversion took its source to be.
+    SourceKind sourceKind() const { return sourceKind_; }
+
+    // Reads bookmark files leniently: tags in any letter case, descriptions after leading blanks.
+    bool Lenient = false;
 
     // The steps; each throws ConvertError.
     void ReadBookmarkFile(const std::string& path);
@@ -101,6 +122,14 @@ public:
     void ReadBookmarkLine(std::string_view line);
     // Walks a Favorites tree from path; the top call passes no parent and date 0.
     void ReadFavorites(TBookmark* parent, const std::string& path, int32_t date);
+    // A Chromium "Bookmarks" file. False, with nothing read, when it is not a JSON object with
+    // "roots"; a damaged file past that point throws.
+    bool ReadChromiumBookmarks(const std::string& path);
+    // The same over JSON in memory.
+    bool ReadChromiumJson(std::string_view json);
+    // Firefox's places.sqlite, read through a private copy of it and its write-ahead log so the
+    // profile is never touched, even while the browser holds its lock.
+    void ReadFirefoxPlaces(const std::string& path);
     void WriteListing(const std::string& output, const std::string& listingTitle, const std::string& openTags,
                       const std::string& closeTags) const;
     // The listing's bytes, as WriteListing writes them.
@@ -113,6 +142,10 @@ public:
 
 private:
     void readBookmarkLines(LineReader& reader);
+    // JSON whose bytes are followed by the parser's padding.
+    bool readChromiumPadded(std::string_view json);
+    void readSource(SourceKind kind, const std::string& path);
+    void readFirefoxCopy(const std::string& copy, const std::string& path);
     void addEntry(std::string_view line, size_t dtAt);
     void setRoot(std::unique_ptr<TBookmark> root);
 
@@ -120,6 +153,7 @@ private:
     // CurrentFolder, so a newer one makes the older unreachable and it is freed.
     std::unique_ptr<TBookmark> detached_;
     std::string failedPath_;
+    SourceKind sourceKind_ = SourceKind::BookmarkFile;
 };
 
 } // namespace tavlin

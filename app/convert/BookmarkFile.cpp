@@ -1,6 +1,7 @@
 #include "app/convert/Bookmark.h"
 #include "app/convert/LineReader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -20,6 +21,35 @@ std::string_view from(std::string_view s, size_t index) {
 std::string_view beforeFirst(std::string_view s, char c) {
     const size_t at = s.find(c);
     return at == npos ? std::string_view() : s.substr(0, at);
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool startsWithAnyCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (asciiLower(text[i]) != asciiLower(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first occurrence of key, in any letter case when lenient.
+size_t findKey(std::string_view text, std::string_view key, bool lenient) {
+    if (!lenient) {
+        return text.find(key);
+    }
+    for (size_t at = 0; at + key.size() <= text.size(); ++at) {
+        if (startsWithAnyCase(text.substr(at), key)) {
+            return at;
+        }
+    }
+    return npos;
 }
 
 // Decimal with an optional sign, the whole text, within 32 bits; anything else reads as 0.
@@ -51,9 +81,9 @@ int32_t readInt32(std::string_view text) {
 
 // The date of an entry or folder line, searched in the attribute text. A line without
 // ADD_DATE has no date (rather than whatever digits happen to stand ten characters in).
-int32_t readAddDate(std::string_view attributes) {
+int32_t readAddDate(std::string_view attributes, bool lenient) {
     constexpr std::string_view key = "ADD_DATE=\"";
-    const size_t at = attributes.find(key);
+    const size_t at = findKey(attributes, key, lenient);
     if (at == npos) {
         return 0;
     }
@@ -70,10 +100,10 @@ struct LineTags {
     size_t entry = npos;
 };
 
-LineTags findTags(std::string_view line) {
+LineTags findTags(std::string_view line, bool lenient) {
     LineTags tags;
-    const auto mark = [](size_t& slot, std::string_view rest, std::string_view tag, size_t at) {
-        if (slot == npos && rest.starts_with(tag)) {
+    const auto mark = [lenient](size_t& slot, std::string_view rest, std::string_view tag, size_t at) {
+        if (slot == npos && (lenient ? startsWithAnyCase(rest, tag) : rest.starts_with(tag))) {
             slot = at;
         }
     };
@@ -112,17 +142,17 @@ void TBookmarkConverter::addEntry(std::string_view line, size_t dtAt) {
 
     std::string url;
     int32_t date = 0;
-    if (!tag.empty() && tag.front() == 'A') {
-        const size_t href = tag.find("HREF=\"");
+    if (!tag.empty() && (tag.front() == 'A' || (Lenient && tag.front() == 'a'))) {
+        const size_t href = findKey(tag, "HREF=\"", Lenient);
         const std::string_view afterHref = from(tag, href == npos ? 5 : href + 6);
         url = beforeFirst(afterHref, '"');
         if (url.empty()) {
             url = " ";
         }
-        date = readAddDate(afterHref);
+        date = readAddDate(afterHref, Lenient);
     } else {
         url = kFolderMarker;
-        date = readAddDate(tag);
+        date = readAddDate(tag, Lenient);
     }
 
     if (CurrentFolder) {
@@ -137,13 +167,16 @@ void TBookmarkConverter::addEntry(std::string_view line, size_t dtAt) {
 }
 
 void TBookmarkConverter::ReadBookmarkLine(std::string_view line) {
-    if (line.substr(0, 4) == "<DD>") {
+    // Leniently a description may be indented, as Firefox writes it.
+    const size_t indent = Lenient ? std::min(line.find_first_not_of(" \t"), line.size()) : 0;
+    const std::string_view text = line.substr(indent);
+    if (Lenient ? startsWithAnyCase(text, "<DD>") : text.starts_with("<DD>")) {
         if (LatestNode) {
-            LatestNode->Description = line.substr(4);
+            LatestNode->Description = text.substr(4);
         }
         return;
     }
-    const LineTags tags = findTags(line);
+    const LineTags tags = findTags(line, Lenient);
     if (tags.title != npos && tags.titleEnd != npos && tags.titleEnd > tags.title) {
         const std::string_view title = line.substr(tags.title + 7, tags.titleEnd - tags.title - 7);
         setRoot(std::make_unique<TBookmark>(nullptr, std::string(kFolderMarker), std::string(title),

@@ -4,7 +4,7 @@
 namespace tavlin {
 
 std::string failureMessage(ConvertStatus status, const std::string& source, const std::string& output,
-                           const std::string& failedPath) {
+                           const std::string& failedPath, SourceKind kind) {
     switch (status) {
     case ConvertStatus::Written:
         break;
@@ -14,7 +14,13 @@ std::string failureMessage(ConvertStatus status, const std::string& source, cons
         }
         return "cannot read " + failedPath;
     case ConvertStatus::NoRoot: {
-        if (isBookmarkFilePath(source)) {
+        if (kind == SourceKind::ChromiumBookmarks) {
+            return "no bookmark roots in " + source + ": no listing written";
+        }
+        if (kind == SourceKind::FirefoxPlaces) {
+            return source + " is a database without Firefox's bookmarks: no listing written";
+        }
+        if (kind == SourceKind::BookmarkFile) {
             return "no title line (<TITLE>...</TITLE>) in " + source + ": no listing written";
         }
         std::string folder = source;
@@ -29,7 +35,7 @@ std::string failureMessage(ConvertStatus status, const std::string& source, cons
                "extension): no listing written";
     }
     case ConvertStatus::OutputIsSource:
-        if (isBookmarkFilePath(source)) {
+        if (kind != SourceKind::Favorites) {
             return "the output " + output + " is the source file itself: nothing written";
         }
         return "the output " + output + " lies in the source folder " + source + ": nothing written";

@@ -2,6 +2,7 @@
 #include "viewer/WaitCursor.h"
 
 #include "app/convert/Bookmark.h"
+#include "app/convert/BrowserStores.h"
 #include "app/gui/Artwork.h"
 #include "app/gui/Dialogs.h"
 #include "app/gui/FindDialog.h"
@@ -294,6 +295,9 @@ QWidget* TFM_Tavlin::buildBottomPanel() {
 void TFM_Tavlin::buildMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     commandAction(file, "&Open Bookmark File", &TFM_Tavlin::BT_FileNameClick);
+    BrowserBookmarks1 = file->addMenu("Open &Browser Bookmarks");
+    BrowserBookmarks1->setObjectName("BrowserBookmarks1");
+    connect(BrowserBookmarks1, &QMenu::aboutToShow, this, [this] { fillBrowserMenu(); });
     commandAction(file, "&Convert now", &TFM_Tavlin::BT_ConvertClick);
     commandAction(file, "&Save File", nullptr); // an entry without a command
     commandAction(file, "&Restore", &TFM_Tavlin::BT_RestoreClick);
@@ -313,6 +317,10 @@ void TFM_Tavlin::buildMenu() {
     URLinITALIC1->setObjectName("URLinITALIC1");
     URLinITALIC1->setCheckable(true);
     URLinITALIC1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    LenientReading1 = commandAction(options, "&Lenient Reading", &TFM_Tavlin::LenientReading1Click);
+    LenientReading1->setObjectName("LenientReading1");
+    LenientReading1->setCheckable(true);
+    LenientReading1->setToolTip("Read bookmark files with lower-case tags and indented descriptions");
 
     QMenu* help = menuBar()->addMenu("&Help");
     commandAction(help, "&About", &TFM_Tavlin::BT_AboutClick);
@@ -402,10 +410,13 @@ void TFM_Tavlin::FormActivate() {
     storedBookmark_ = settings.defaultBookmark;
     ED_HTMLFile->setText(fromPath(settings.defaultBookmark));
     ED_TempFile->setText(fromPath(settings.defaultOutput));
-    if (!containsHtm(settings.defaultBookmark)) {
+    LenientReading1->setChecked(settings.lenientReading);
+    // A browser's own store is a file source too, though its name has no "htm", and not one to show.
+    const bool browserStore = isBrowserStore(detectSourceKind(settings.defaultBookmark));
+    if (!containsHtm(settings.defaultBookmark) && !browserStore) {
         RD_MSIE->setChecked(true); // runs RD_MSIEClick, which puts the Favorites folder in the field
     }
-    if (fileExists(SourceFileName())) {
+    if (fileExists(SourceFileName()) && !browserStore) {
         Viewer->LoadFile(SourceFileName());
     }
     Viewer->PrintMarginLeft = Viewer->PrintMarginRight = 2.0;
@@ -471,6 +482,31 @@ void TFM_Tavlin::pickBookmarkFile(const std::string& path) {
     storedBookmark_ = path;
 }
 
+void TFM_Tavlin::fillBrowserMenu() {
+    BrowserBookmarks1->clear();
+    const std::vector<BrowserStore> stores = findBrowserStores();
+    for (const BrowserStore& store : stores) {
+        QAction* entry =
+            BrowserBookmarks1->addAction(QString::fromStdString(store.browser + " - " + store.profile));
+        entry->setToolTip(fromPath(store.path));
+        connect(entry, &QAction::triggered, this,
+                [this, path = store.path] { runCommand([this, &path] { pickBrowserStore(path); }); });
+    }
+    if (stores.empty()) {
+        BrowserBookmarks1->addAction("No browser bookmarks found")->setEnabled(false);
+    }
+}
+
+// A browser's own store is a file source like a bookmark file, but not one to show as it is.
+void TFM_Tavlin::pickBrowserStore(const std::string& path) {
+    storedBookmark_ = path;
+    RD_NS->setChecked(true);
+    sourceBrowse_ = &TFM_Tavlin::BT_FileNameClick;
+    ED_HTMLFile->setText(fromPath(path));
+    LB_Progress->clear();
+    sourcePicked_ = true;
+}
+
 void TFM_Tavlin::BT_FolderBrzClick() {
     if (OpenFolder.Execute()) {
         pickFavoritesFolder(OpenFolder.FolderName);
@@ -527,6 +563,7 @@ void TFM_Tavlin::BT_ConvertClick() {
     const auto sortMode = static_cast<uint8_t>(std::max(CB_Sort->currentIndex(), 0));
     WaitCursor wait;
     TBookmarkConverter converter;
+    converter.Lenient = LenientReading1->isChecked();
     const ConvertStatus status =
         converter.Convert(source, output, sortMode, ED_Title->text().toStdString(), openTags, closeTags);
     if (status == ConvertStatus::OutputIsSource) {
@@ -535,7 +572,8 @@ void TFM_Tavlin::BT_ConvertClick() {
     }
     // No listing was written: say why, and leave the viewer as it was rather than show an old one.
     if (status != ConvertStatus::Written) {
-        QString why = fromPath(failureMessage(status, source, output, converter.failedPath()));
+        QString why =
+            fromPath(failureMessage(status, source, output, converter.failedPath(), converter.sourceKind()));
         why[0] = why[0].toUpper();
         showMessage(this, MessageKind::Error, why);
         return;
@@ -652,6 +690,12 @@ void TFM_Tavlin::URLinBOLD1Click() {
 
 void TFM_Tavlin::BT_ItalicClick() {
     setAddressStyle(italicAddresses_, URLinITALIC1, BT_Italic);
+}
+
+void TFM_Tavlin::LenientReading1Click() {
+    if (!writeLenientReading(LenientReading1->isChecked())) {
+        showMessage(this, MessageKind::Error, "Cannot create file " + fromPath(settingsFilePath()));
+    }
 }
 
 void TFM_Tavlin::BT_AboutClick() {

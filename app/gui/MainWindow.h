@@ -49,6 +49,7 @@ public:
     void BT_ViewFontClick();
     void URLinBOLD1Click();
     void BT_ItalicClick();
+    void LenientReading1Click();
     void BT_AboutClick();
     void BookmarkFile1Click();
     void RD_NSClick();
@@ -101,6 +102,8 @@ public:
     QPlainTextEdit* M_HELP = nullptr;
     QAction* URLinBOLD1 = nullptr;
     QAction* URLinITALIC1 = nullptr;
+    QAction* LenientReading1 = nullptr;
+    QMenu* BrowserBookmarks1 = nullptr; // the browsers' own stores on this machine, found when opened
     TFindDialog* FindDialog1 = nullptr;
     TBrowseForFolder OpenFolder;
 
@@ -122,6 +125,8 @@ private:
     std::string chooseFileToOpen(const std::string& proposed);
     void pickBookmarkFile(const std::string& path);
     void pickFavoritesFolder(const std::string& folder);
+    void fillBrowserMenu();
+    void pickBrowserStore(const std::string& path);
 
     std::string storedBookmark_;
     bool sourcePicked_ = false;

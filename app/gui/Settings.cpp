@@ -37,6 +37,14 @@ std::string configDirectory() {
     return joinPath(base, "tavlin");
 }
 
+// Writes one key, keeping every other line of the file and creating its folder when needed.
+bool writeSetting(const std::string& key, const std::string& value) {
+    IniFile ini(settingsFilePath());
+    const QString folder = QFileInfo(QFile::decodeName(ini.path().c_str())).absolutePath();
+    QDir().mkpath(folder);
+    return ini.writeString(kSection, key, value);
+}
+
 } // namespace
 
 std::string settingsFilePath() {
@@ -74,14 +82,16 @@ TavlinSettings readSettings() {
     // The key is read as "Default_BookMark" and written as "Default_Bookmark": one key, since
     // profile keys match without regard to case.
     return {ini.readString(kSection, "Default_BookMark", defaultBookmarkFile()),
-            ini.readString(kSection, "Default_Output", defaultOutputFile())};
+            ini.readString(kSection, "Default_Output", defaultOutputFile()),
+            ini.readInteger(kSection, "Lenient_Reading", 0) != 0};
 }
 
 bool writeDefaultBookmark(const std::string& path) {
-    IniFile ini(settingsFilePath());
-    const QString folder = QFileInfo(QFile::decodeName(ini.path().c_str())).absolutePath();
-    QDir().mkpath(folder);
-    return ini.writeString(kSection, "Default_Bookmark", path);
+    return writeSetting("Default_Bookmark", path);
+}
+
+bool writeLenientReading(bool on) {
+    return writeSetting("Lenient_Reading", on ? "1" : "0");
 }
 
 } // namespace tavlin

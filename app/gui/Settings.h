@@ -18,6 +18,7 @@ std::string defaultOutputFile();    // tavl.htm in the temporary directory
 struct TavlinSettings {
     std::string defaultBookmark;
     std::string defaultOutput;
+    bool lenientReading = false; // "Lenient_Reading": read bookmark files leniently
 };
 
 // Reads both keys; a missing file or key gives the default. Nothing is written.
@@ -25,5 +26,7 @@ TavlinSettings readSettings();
 // Writes "Default_Bookmark", keeping every other line of the file and creating its folder when
 // needed. False when the file cannot be written.
 bool writeDefaultBookmark(const std::string& path);
+// Writes "Lenient_Reading" (1 or 0) the same way.
+bool writeLenientReading(bool on);
 
 } // namespace tavlin

@@ -109,12 +109,42 @@ TEST_F(ConvertCommand, FailuresSayWhyAndExitNonZero) {
     expectFailure(convert({file("My.Favorites")}), "neither a bookmark file");
 }
 
+TEST_F(ConvertCommand, ListsAndReadsTheBrowsersOwnStores) {
+    const std::string profile = file("home/.config/chromium/Default");
+    fs::create_directories(profile);
+    spit(profile + "/Bookmarks", R"({"roots": {"other": {"name": "Other", "children": [
+        {"name": "Alpha", "type": "url", "url": "http://a/"}]}}})");
+    Outcome run =
+        tavlin::test::runProgram({TAVLIN_EXE, "convert", "--list-browsers"}, dir_,
+                                 {"HOME=" + file("home"), "XDG_CONFIG_HOME=" + file("home/.config")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Chromium\tDefault\t" + profile + "/Bookmarks\n");
+    run = convert({profile + "/Bookmarks"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(readBytes(file("tavl.htm")).find("<DT>Alpha-<a href=\"http://a/\">  http://a/</a>"),
+              std::string::npos);
+    fs::remove(file("tavl.htm"));
+    spit(profile + "/Bookmarks", R"({"roots": [)");
+    expectFailure(convert({profile + "/Bookmarks"}), "cannot read " + profile + "/Bookmarks");
+}
+
+TEST_F(ConvertCommand, LenientReadsLowerCaseTags) {
+    spit(file("lower.html"),
+         "<title>Bookmarks</title>\n<dl><p>\n<dt><a href=\"http://a/\">Alpha</a>\n</dl>\n");
+    expectFailure(convert({file("lower.html")}), "no title line");
+    const Outcome run = convert({"--lenient", file("lower.html")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBytes(file("tavl.htm")),
+              listing("Tavlin Listing", {"<DT>Alpha-<a href=\"http://a/\"> http://a/</a>"}));
+}
+
 TEST_F(ConvertCommand, WrongArgumentsShowTheUsage) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{},
                                                  {file("bookmarks.html"), "--sort", "size"},
                                                  {file("bookmarks.html"), "--bolder"},
                                                  {file("bookmarks.html"), file("bookmarks.html")},
-                                                 {file("bookmarks.html"), "-o"}}) {
+                                                 {file("bookmarks.html"), "-o"},
+                                                 {"--list-browsers", file("bookmarks.html")}}) {
         const Outcome run = convert(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage: tavlin convert"), std::string::npos) << run.err;

@@ -54,7 +54,10 @@ Sandbox::Sandbox() {
     EXPECT_TRUE(dir_.isValid());
     makeDirectory(home());
     makeDirectory(temp());
-    for (const auto& [name, value] : {std::pair{"TAVLIN_INI", iniPath()}, {"HOME", home()}, {"TEMP", temp()}}) {
+    for (const auto& [name, value] : {std::pair{"TAVLIN_INI", iniPath()},
+                                      {"HOME", home()},
+                                      {"XDG_CONFIG_HOME", path("home/.config")},
+                                      {"TEMP", temp()}}) {
         const char* old = std::getenv(name);
         saved_.emplace_back(name, old ? old : "");
         ::setenv(name, value.c_str(), 1);

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -436,6 +437,48 @@ TEST_F(MainWindowTest, PrintOffersPageNumbersFromOne) {
     window->BT_Print->click();
     EXPECT_EQ(script.dialogs.size(), 1u);
     EXPECT_TRUE(script.messages.empty());
+}
+
+TEST_F(MainWindowTest, BrowserBookmarksMenuPutsTheChosenStoreInTheSourceField) {
+    const std::string store = joinPath(sandbox.home(), ".config/chromium/Default/Bookmarks");
+    makeDirectory(joinPath(sandbox.home(), ".config/chromium/Default"));
+    writeFile(store, R"({"roots": {"other": {"name": "Other", "children": [
+        {"name": "Alpha", "type": "url", "url": "http://alpha.example/"}]}}})");
+    start();
+    window->RD_MSIE->click();
+    emit window->BrowserBookmarks1->aboutToShow();
+    const QList<QAction*> entries = window->BrowserBookmarks1->actions();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0]->text().toStdString(), "Chromium - Default");
+    entries[0]->trigger();
+    EXPECT_EQ(text(window->ED_HTMLFile), store);
+    EXPECT_TRUE(window->RD_NS->isChecked());
+    window->BT_Convert->click();
+    EXPECT_TRUE(script.messages.empty());
+    EXPECT_NE(readFile(text(window->ED_TempFile)).find("<DT>Alpha-<a href=\"http://alpha.example/\">"),
+              std::string::npos);
+    // Kept as the default, it comes back as the source at the next start.
+    script.messageAnswers.push_back(QMessageBox::Yes);
+    window->close();
+    start();
+    EXPECT_EQ(text(window->ED_HTMLFile), store);
+    EXPECT_TRUE(window->RD_NS->isChecked());
+}
+
+TEST_F(MainWindowTest, LenientReadingIsAStoredOptionOffByDefault) {
+    const std::string source = joinPath(sandbox.home(), "lower.html");
+    writeFile(source, "<title>B</title>\n<dl><p>\n<dt><a href=\"http://lower.example/\">Lower</a>\n</dl>\n");
+    start();
+    EXPECT_FALSE(window->LenientReading1->isChecked());
+    setText(window->ED_HTMLFile, source);
+    window->BT_Convert->click();
+    EXPECT_FALSE(fileExists(text(window->ED_TempFile)));
+    window->LenientReading1->trigger();
+    EXPECT_NE(readFile(sandbox.iniPath()).find("Lenient_Reading=1"), std::string::npos);
+    window->BT_Convert->click();
+    EXPECT_NE(readFile(text(window->ED_TempFile)).find("<DT>Lower-"), std::string::npos);
+    start();
+    EXPECT_TRUE(window->LenientReading1->isChecked());
 }
 
 TEST_F(MainWindowTest, ViewerIsSetUpForListings) {
