@@ -48,6 +48,8 @@ public:
     virtual void SetSizeFor(Canvas& canvas, int lineWidth) {}
     // Draws the object's box with its top-left corner at x, y (view coordinates).
     virtual void Draw(Canvas& canvas, int x, int y) {}
+    // Draws it on the print copy's page; objects shared with the screen keep their place there.
+    virtual void Print(Canvas& canvas, int x, int y) { Draw(canvas, x, y); }
     // A copy for the print copy of the document.
     virtual std::unique_ptr<TFloatingObj> CloneFor(TSectionList& document) const = 0;
     // Whether the object wants the document to repaint while the mouse is over it (images).
