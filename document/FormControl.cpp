@@ -119,6 +119,10 @@ void TFormControlObj::ApplyStyle(const TProperties& props) {
     }
 }
 
+int TFormControlObj::YPosition() const {
+    return ShowIt ? DrawYY : std::max(Owner->SourcePosToY(SourcePos), 0);
+}
+
 void TFormControlObj::PrepareForLayout(Canvas& canvas) {
     SetSize(canvas);
     TakeControlSize();

@@ -62,6 +62,8 @@ public:
     // The builder has given every option or the whole text.
     virtual void ContentComplete() {}
 
+    // Where it was painted, or before its first paint where layout put its line.
+    int YPosition() const override;
     void PrepareForLayout(Canvas& canvas) override;
     void HideWindow() override;
     void ParkWindow() override;

@@ -241,8 +241,11 @@ void QtFormControl::setMaxLength(int length) {
 void QtFormControl::setPasswordEcho(bool on) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget_.data())) {
         edit->setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal);
-        // Every character shows as an asterisk, whatever the style's own mask.
-        edit->setStyleSheet(on ? QStringLiteral("QLineEdit { lineedit-password-character: 42; }") : QString());
+        // Every character shows as an asterisk, whatever the style's own mask. Style sheets are
+        // costly: plain edit boxes get none.
+        if (on || !edit->styleSheet().isEmpty()) {
+            edit->setStyleSheet(on ? QStringLiteral("QLineEdit { lineedit-password-character: 42; }") : QString());
+        }
     }
 }
 
