@@ -273,7 +273,8 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(ThtmlForm& form, const TAttribu
     : TCheckBoxFormControlObj(form, attributes, sourcePos, FormControlKind::CheckBox, 13, 13) {}
 
 TCheckBoxFormControlObj::TCheckBoxFormControlObj(ThtmlForm& form, const TAttributeList& attributes,
-                                                 int32_t sourcePos, FormControlKind kind, int width, int height)
+                                                 int32_t sourcePos, FormControlKind kind, int width,
+                                                 int height)
     : TFormControlObj(form, attributes, sourcePos) {
     ObjAlign = ABaseline;
     if (kind == FormControlKind::CheckBox && !attributes.FindAttribute(attrVALUE)) {

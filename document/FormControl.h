@@ -109,7 +109,8 @@ enum class TButtonKind { Submit, Reset, Plain };
 // INPUT of type submit, reset or button.
 class TButtonFormControlObj : public TFormControlObj {
 public:
-    TButtonFormControlObj(ThtmlForm& form, const TAttributeList& attributes, int32_t sourcePos, TButtonKind kind);
+    TButtonFormControlObj(ThtmlForm& form, const TAttributeList& attributes, int32_t sourcePos,
+                          TButtonKind kind);
     TButtonKind ButtonKind;
     const char* KindName() const override { return "button"; }
     void ApplyStyle(const TProperties& props) override;

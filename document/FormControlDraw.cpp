@@ -57,7 +57,8 @@ void LinesInBox(Canvas& canvas, int x, int y, int lineHeight, const std::vector<
     canvas.setBkMode(BkMode::Transparent);
     const int ascent = canvas.fontMetrics().ascent;
     for (size_t i = 0; i < std::min(count, lines.size()); ++i) {
-        canvas.textOut(x, y + int(i) * lineHeight + ascent, std::string_view(lines[i]).substr(0, kMaxLineBytes));
+        canvas.textOut(x, y + int(i) * lineHeight + ascent,
+                       std::string_view(lines[i]).substr(0, kMaxLineBytes));
     }
 }
 

@@ -129,7 +129,8 @@ void TListBoxFormControlObj::SetSize(Canvas& canvas) {
     if (Rows < 0) {
         Rows = std::clamp(int(Options.size()), 1, 8);
     }
-    const int clientHeight = SpecHeight >= 10 ? SpecHeight : ClampExtent(int64_t(LetterHeight(canvas, Font)) * Rows);
+    const int clientHeight =
+        SpecHeight >= 10 ? SpecHeight : ClampExtent(int64_t(LetterHeight(canvas, Font)) * Rows);
     Control->setClientSize(Control->clientSize().cx, clientHeight);
     const int scrollBar = Form->ControlFactory().scrollBarWidth();
     SetWidth(*Control, SpecWidth >= 10 ? SpecWidth : ClampExtent(int64_t(scrollBar) + LongestOption + 10));
@@ -137,7 +138,8 @@ void TListBoxFormControlObj::SetSize(Canvas& canvas) {
 
 // ---- drop-down list ----
 
-TComboFormControlObj::TComboFormControlObj(ThtmlForm& form, const TAttributeList& attributes, int32_t sourcePos)
+TComboFormControlObj::TComboFormControlObj(ThtmlForm& form, const TAttributeList& attributes,
+                                           int32_t sourcePos)
     : TListBoxFormControlObj(form, attributes, sourcePos, FormControlKind::ComboBox) {}
 
 void TComboFormControlObj::Reset() {
@@ -156,7 +158,8 @@ bool TComboFormControlObj::GetSubmission(int index, std::string& text) {
         return false;
     }
     const int current = Control->currentItem();
-    text = current >= 0 && size_t(current) < Options.size() ? Pair(Options[size_t(current)].Value) : std::string();
+    text = current >= 0 && size_t(current) < Options.size() ? Pair(Options[size_t(current)].Value)
+                                                            : std::string();
     return true;
 }
 
@@ -175,7 +178,8 @@ void TComboFormControlObj::SetSize(Canvas& canvas) {
         SetWidth(*Control, SpecWidth);
     } else {
         const int scrollBar = Form->ControlFactory().scrollBarWidth();
-        Control->setClientSize(ClampExtent(int64_t(scrollBar) + LongestOption + 10), Control->clientSize().cy);
+        Control->setClientSize(ClampExtent(int64_t(scrollBar) + LongestOption + 10),
+                               Control->clientSize().cy);
     }
 }
 

@@ -25,15 +25,9 @@ TFormImageObj::TFormImageObj(TImageFormControlObj& input, const TAttributeList& 
         case attrALT:
             AltText = a.Text;
             break;
-        case attrALIGN: {
-            const std::string align = toUpperAscii(a.Text);
-            ObjAlign = align == "TOP"                              ? ATop
-                       : align == "MIDDLE" || align == "ABSMIDDLE" ? AMiddle
-                       : align == "LEFT"                           ? ALeft
-                       : align == "RIGHT"                          ? ARight
-                                                                   : ObjAlign;
+        case attrALIGN:
+            ObjAlign = ObjectAlignOf(a.Text, ObjAlign);
             break;
-        }
         case attrHSPACE:
             LeftSpace = RightSpace = std::min(std::abs(a.NumValue), 40);
             break;
@@ -72,7 +66,6 @@ void TFormImageObj::Draw(Canvas& canvas, int x, int y) {
 
 std::unique_ptr<TFloatingObj> TFormImageObj::CloneFor(TSectionList& document) const {
     return std::make_unique<TFormImageObj>(*this); // the input keeps the screen's picture
-
 }
 
 bool TFormImageObj::ObjectLinkAt(int x, int y, TLinkAnswer& answer) {

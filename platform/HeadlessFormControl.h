@@ -8,7 +8,7 @@ namespace tavlin {
 // scroll bars have the classic sizes, so layouts are the same on every machine.
 class HeadlessFormControl : public FormControl {
 public:
-    static constexpr int kFrame = 2;     // sunken frame of edits, lists and memos
+    static constexpr int kFrame = 2; // sunken frame of edits, lists and memos
     static constexpr int kScrollBar = 16;
 
     explicit HeadlessFormControl(FormControlKind kind) : kind_(kind) {}

@@ -48,7 +48,8 @@ protected:
             break;
         }
         case QEvent::MouseButtonRelease:
-            if (mouseClicks_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && events_.OnClick) {
+            if (mouseClicks_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+                events_.OnClick) {
                 events_.OnClick();
             }
             break;
@@ -244,7 +245,8 @@ void QtFormControl::setPasswordEcho(bool on) {
         // Every character shows as an asterisk, whatever the style's own mask. Style sheets are
         // costly: plain edit boxes get none.
         if (on || !edit->styleSheet().isEmpty()) {
-            edit->setStyleSheet(on ? QStringLiteral("QLineEdit { lineedit-password-character: 42; }") : QString());
+            edit->setStyleSheet(on ? QStringLiteral("QLineEdit { lineedit-password-character: 42; }")
+                                   : QString());
         }
     }
 }
@@ -262,7 +264,8 @@ bool QtFormControl::checked() const {
 
 void QtFormControl::setMultiSelect(bool on) {
     if (auto* list = qobject_cast<QListWidget*>(widget_.data())) {
-        list->setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+        list->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
+                                  : QAbstractItemView::SingleSelection);
     }
 }
 
@@ -368,7 +371,8 @@ void QtFormControl::setWrap(MemoWrap wrap) {
     }
     memo->setLineWrapMode(wrap == MemoWrap::Off ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setHorizontalScrollBarPolicy(wrap == MemoWrap::Off ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy(wrap == MemoWrap::Off ? Qt::ScrollBarAlwaysOn
+                                                             : Qt::ScrollBarAlwaysOff);
 }
 
 void QtFormControl::moveCaretToStart() {

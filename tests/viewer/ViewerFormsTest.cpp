@@ -45,8 +45,7 @@ protected:
         }
         throw std::runtime_error("no control " + name);
     }
-    template <typename W>
-    W* widget(const std::string& name, int nth = 0) {
+    template <typename W> W* widget(const std::string& name, int nth = 0) {
         auto* qt = dynamic_cast<QtFormControl*>(control(name, nth).Control.get());
         return qt ? qobject_cast<W*>(qt->widget()) : nullptr;
     }
@@ -64,9 +63,10 @@ protected:
         return results;
     }
     int controlWidgets() {
-        return int(surface().findChildren<QLineEdit*>().size() + surface().findChildren<QAbstractButton*>().size() +
-                   surface().findChildren<QListWidget*>().size() + surface().findChildren<QComboBox*>().size() +
-                   surface().findChildren<QPlainTextEdit*>().size());
+        return int(
+            surface().findChildren<QLineEdit*>().size() + surface().findChildren<QAbstractButton*>().size() +
+            surface().findChildren<QListWidget*>().size() + surface().findChildren<QComboBox*>().size() +
+            surface().findChildren<QPlainTextEdit*>().size());
     }
 
     void SetUp() override {
@@ -116,7 +116,7 @@ TEST_F(ViewerForms, UserInputIsSubmittedInControlOrderWithTheButtonLast) {
     ASSERT_EQ(results.size(), 11u);
     const std::vector<std::string> head(results.begin(), results.begin() + 9);
     EXPECT_EQ(head, (std::vector<std::string>{"who=Annie", "pw=secr", "c1=on", "c2=yes", "COL=blue", "h=hid",
-                                               "one=First", "many=Y", "many=z"}));
+                                              "one=First", "many=Y", "many=z"}));
     // Hard wrapping: the lines as shown, joined by line ends.
     std::string text = results[9];
     EXPECT_NE(text.find("\r\n"), std::string::npos) << text;
@@ -212,7 +212,8 @@ TEST_F(ViewerForms, TabReachesControlsOutOfViewAndScrollsThemIn) {
 TEST_F(ViewerForms, AnotherDocumentRemovesEveryWidget) {
     std::string page;
     for (int i = 0; i < 100; ++i) {
-        page += "<input name=e" + std::to_string(i) + "><input type=checkbox><input type=radio>"
+        page += "<input name=e" + std::to_string(i) +
+                "><input type=checkbox><input type=radio>"
                 "<input type=submit><select><option>a</select>\n";
     }
     load(page + "<textarea></textarea><select size=3><option>b</select>");
