@@ -214,7 +214,8 @@ void QtFormControl::setText(std::string_view text) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget_.data())) {
         edit->setText(value);
     } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget_.data())) {
-        memo->setPlainText(value);
+        // The engine's line ends are CR LF, the memo's LF.
+        memo->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget_.data())) {
         button->setText(value);
     }
@@ -225,7 +226,7 @@ std::string QtFormControl::text() const {
         return FromQt(edit->text());
     }
     if (auto* memo = qobject_cast<QPlainTextEdit*>(widget_.data())) {
-        return FromQt(memo->toPlainText());
+        return FromQt(memo->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n")));
     }
     if (auto* button = qobject_cast<QAbstractButton*>(widget_.data())) {
         return FromQt(button->text());

@@ -209,6 +209,23 @@ TEST_F(ViewerForms, TabReachesControlsOutOfViewAndScrollsThemIn) {
     EXPECT_TRUE(bottom->isVisible());
 }
 
+TEST_F(ViewerForms, ControlsMoveWithScrollAndResize) {
+    load(paragraphs(30, "<p>Words before the field, enough of them to wrap <input name=a>"));
+    auto* a = widget<QLineEdit>("a");
+    const QPoint at = a->pos();
+    viewer->ScrollTo(7);
+    surface().repaint();
+    EXPECT_EQ(a->pos(), at - QPoint(0, 7));
+    viewer->ScrollTo(400);
+    surface().repaint();
+    EXPECT_FALSE(a->isVisible());
+    viewer->ScrollTo(0);
+    viewer->resize(200, 300);
+    surface().repaint();
+    EXPECT_TRUE(a->isVisible());
+    EXPECT_GT(a->y(), at.y());
+}
+
 TEST_F(ViewerForms, AnotherDocumentRemovesEveryWidget) {
     std::string page;
     for (int i = 0; i < 100; ++i) {
