@@ -244,6 +244,7 @@ void THtmlBuilder::BodyLoop(const SymSet& terminators) {
             }
             break;
         case endFORM:
+            CurForm = nullptr;
             Next();
             break;
         case tagBGSOUND:
@@ -309,15 +310,10 @@ void THtmlBuilder::Inline() {
         Anchor(sym == tagA);
         Next();
         break;
+    case tagINPUT:
     case tagSELECT:
-        SkipSelect();
-        if (Sym() == endSELECT) {
-            Next();
-        }
-        break;
     case tagTEXTAREA:
-        SkipTextArea();
-        Next();
+        FormControlTag(true);
         break;
     case tagMAP:
         SkipMap();
@@ -346,9 +342,8 @@ void THtmlBuilder::Inline() {
         Next();
         break;
     default:
-        // Images, image maps, panels and form controls are read past until they are built:
-        // the options of a SELECT and the text of a TEXTAREA are skipped (above). Everything
-        // else here is skipped too.
+        // Images, image maps and panels are read past until they are built. Everything else
+        // here is skipped too.
         Next();
         break;
     }

@@ -20,6 +20,9 @@ class TSectionList;
 class TCellBasic;
 class TBodyBlock;
 class TBlock;
+class ThtmlForm;
+class TListBoxFormControlObj;
+class TTextAreaFormControlObj;
 
 // A set of symbols: the terminators a construct ends at, and the symbols it takes.
 class SymSet {
@@ -51,6 +54,8 @@ public:
     static constexpr int kMaxPropEntries = 512;
     // Text is handed to preformatted sections in pieces of about this many characters.
     static constexpr int kPreChunk = 200;
+    // Form controls past this many in one document are read past: each is a platform window.
+    static constexpr int kMaxFormControls = 10000;
 
     THtmlBuilder(TSectionList& document, const TParseOptions& options);
     ~THtmlBuilder();
@@ -127,6 +132,16 @@ private:
     void FinishRow(TableState& t);
     void TextBeforeTable(TableState& t);
 
+    // ---- forms (BuilderForms.cpp) ----
+    void StartForm();
+    ThtmlForm& CurrentForm();
+    bool FormControlsFull() const;
+    // INPUT, SELECT or TEXTAREA at the current symbol; with moveOn, reads the next token after
+    // it (preformatted text reads on by characters instead).
+    void FormControlTag(bool moveOn);
+    void SelectOptions(TListBoxFormControlObj& list);
+    void TextAreaContent(TTextAreaFormControlObj& area);
+
     // ---- head elements and what is read past ----
     void Title();
     void Body();
@@ -159,6 +174,7 @@ private:
     THtmlReader rd_;
     TPropStack stack_;
     TCellBasic* CurCell = nullptr;
+    ThtmlForm* CurForm = nullptr;
     std::unique_ptr<TSection> CurSection;
     TabStops preLine_; // columns of the preformatted line being read
     TBodyBlock* BodyBlock = nullptr;

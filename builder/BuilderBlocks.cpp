@@ -282,6 +282,7 @@ void THtmlBuilder::Form(const SymSet& terminators) {
         CloseSection();
         PushBlock("form", rd_.Attributes);
         TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+        StartForm();
         Next();
         BodyLoop(terminators | SymSet{tagFORM, endFORM});
         PopElement("form");
@@ -289,6 +290,7 @@ void THtmlBuilder::Form(const SymSet& terminators) {
         CurCell->TrimLastBottomMargin();
         CloseBlock(outer);
         if (Sym() == endFORM) {
+            CurForm = nullptr;
             Next();
         }
     }
@@ -461,9 +463,11 @@ void THtmlBuilder::Pre() {
             closeInner(innerParagraph, "p");
             closeInner(innerForm, "form");
             openInner(innerForm, "form");
+            StartForm();
         } else if (sym == endFORM) {
             closeInner(innerParagraph, "p");
             closeInner(innerForm, "form");
+            CurForm = nullptr;
         } else if (sym == tagA || sym == endA) {
             flush();
             Anchor(sym == tagA);
@@ -475,17 +479,14 @@ void THtmlBuilder::Pre() {
         } else if (sym == tagSCRIPT) {
             flush();
             Script();
-        } else if (sym == tagSELECT) {
+        } else if (sym == tagINPUT || sym == tagSELECT || sym == tagTEXTAREA) {
             flush();
-            SkipSelect();
-        } else if (sym == tagTEXTAREA) {
-            flush();
-            SkipTextArea();
+            FormControlTag(false);
         } else if (sym == tagMAP) {
             flush();
             SkipMap();
         }
-        // Every other tag is ignored (images, panels and inputs are read past).
+        // Every other tag is ignored (images and panels are read past).
     }
     flush();
     CloseSection();

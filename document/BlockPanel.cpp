@@ -31,15 +31,9 @@ TPanelObj::TPanelObj(TSectionList* document, TPanelHost* host, const TAttributeL
         case attrALT:
             AltText = a.Text;
             break;
-        case attrALIGN: {
-            const std::string align = toUpperAscii(a.Text);
-            ObjAlign = align == "TOP"                              ? ATop
-                       : align == "MIDDLE" || align == "ABSMIDDLE" ? AMiddle
-                       : align == "LEFT"                           ? ALeft
-                       : align == "RIGHT"                          ? ARight
-                                                                   : ObjAlign;
+        case attrALIGN:
+            ObjAlign = ObjectAlignOf(a.Text, ObjAlign);
             break;
-        }
         case attrWIDTH:
             width = std::clamp(a.NumValue, 0, 32000);
             break;

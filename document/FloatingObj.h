@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Canvas.h"
 #include "reader/IDNames.h"
+#include "reader/TextUtil.h"
 
 #include <memory>
 
@@ -11,6 +12,17 @@ struct TLinkAnswer;
 
 // Object alignment of images, panels and form controls that stand in text.
 enum ObjectAlign : int { ANone = 0, ATop = 1, AMiddle = 2, ABaseline = 3, ABottom = 4, ALeft = 5, ARight = 6 };
+
+// The alignment an ALIGN value of an image, panel or image input names; `current` when it names
+// none of them.
+inline int ObjectAlignOf(std::string_view align, int current) {
+    const std::string upper = toUpperAscii(align);
+    return upper == "TOP"                              ? ATop
+           : upper == "MIDDLE" || upper == "ABSMIDDLE" ? AMiddle
+           : upper == "LEFT"                           ? ALeft
+           : upper == "RIGHT"                          ? ARight
+                                                       : current;
+}
 
 // The common base of the objects that stand in text as one placeholder character: images,
 // panels and form controls. The text section places them (line heights, float bands, x); the
@@ -48,6 +60,8 @@ public:
     virtual void SetSizeFor(Canvas& canvas, int lineWidth) {}
     // Draws the object's box with its top-left corner at x, y (view coordinates).
     virtual void Draw(Canvas& canvas, int x, int y) {}
+    // Draws it on the print copy's page; objects shared with the screen keep their place there.
+    virtual void Print(Canvas& canvas, int x, int y) { Draw(canvas, x, y); }
     // A copy for the print copy of the document.
     virtual std::unique_ptr<TFloatingObj> CloneFor(TSectionList& document) const = 0;
     // Whether the object wants the document to repaint while the mouse is over it (images).

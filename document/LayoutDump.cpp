@@ -1,6 +1,7 @@
 #include "document/LayoutDump.h"
 
 #include "document/Block.h"
+#include "document/FormControl.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
 #include "document/Table.h"
@@ -221,6 +222,11 @@ private:
             }
             Line(depth + 1, line);
         }
+        for (const TFloatingObj* object : s.Controls) {
+            if (const auto* control = dynamic_cast<const TFormControlObj*>(object)) {
+                Line(depth + 1, FormControlLine(*control));
+            }
+        }
         for (const LineRec& l : s.Lines) {
             Line(depth + 1, "line " + std::to_string(l.Start) + "+" + std::to_string(l.CharCount) +
                                 " y=" + std::to_string(l.LineY) + " h=" + std::to_string(l.SpaceBefore) +
@@ -228,6 +234,18 @@ private:
                                 " descent=" + std::to_string(l.Descent) + " indent=" +
                                 std::to_string(l.IndentX) + " box=" + std::to_string(l.BoxHeight));
         }
+    }
+
+    static std::string FormControlLine(const TFormControlObj& c) {
+        static constexpr const char* kAlign[] = {"none", "top", "middle", "baseline", "bottom", "left", "right"};
+        std::string line = std::string("control ") + c.KindName() + " " + std::to_string(c.Pos) + " " +
+                           std::to_string(c.ObjWidth) + "x" + std::to_string(c.ObjHeight) + " " +
+                           kAlign[std::clamp(c.ObjAlign, 0, 6)];
+        line += Sides(" spaces=", 0, c.RightSpace, 0, c.LeftSpace);
+        if (!c.Name.empty()) {
+            line += " name=\"" + Escaped(c.Name) + "\"";
+        }
+        return line;
     }
 
     static std::string Range(int first, int count) {

@@ -2,6 +2,7 @@
 
 #include "document/FloatingObj.h"
 #include "document/FontObj.h"
+#include "document/HtmlForm.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -41,6 +42,7 @@ void TSectionList::Clear() {
     if (FormControls) {
         FormControls->clear();
     }
+    Forms.clear();
     AnimatedImages.clear();
     MissingImages.clear();
     if (LinkFonts) {

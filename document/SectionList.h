@@ -16,6 +16,8 @@ namespace tavlin {
 
 class TFontObj;
 class TFloatingObj;
+class ThtmlForm;
+struct TFormHost;
 
 // What the document needs of an animated picture; the animated images implement it.
 class TAnimatable {
@@ -70,7 +72,9 @@ public:
     TTextSink* ClipBuf = nullptr;
     int PageBottom = 0;
     std::unique_ptr<Timer> AnimationTimer;
+    std::vector<std::unique_ptr<ThtmlForm>> Forms;
     std::unique_ptr<std::vector<TFloatingObj*>> FormControls; // absent in the print copy
+    TFormHost* FormHost = nullptr; // the view's controls and form events; none: headless, silent
     std::vector<TFloatingObj*> Panels;
     std::vector<std::pair<std::string, const void*>> MissingImages;
     std::unique_ptr<std::vector<TFontObj*>> LinkFonts; // absent in the print copy
@@ -132,11 +136,13 @@ public:
     void ReportProcessError(const std::string& message);
     // Applies the hover font to a link run and the runs of the same link next to it.
     void SetLinkHover(TFontObj* run, bool hover);
+    // Hides the form controls not placed by the last paint, or parks them far left while one of
+    // them has the focus, so that the keyboard reaches them all.
+    void HideControls();
 
 private:
     struct PrintCopyTag {};
     TSectionList(PrintCopyTag, const TSectionList& source);
-    void HideControls();
 
     bool clearing_ = false;
     bool collecting_ = false;

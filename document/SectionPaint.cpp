@@ -131,10 +131,14 @@ void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, in
         if (piece.kind != PieceWalker::Text) {
             const int objX = px + obj->LeftSpace;
             const int objY = ObjectTop(*obj, g, piece.kind == PieceWalker::Control);
-            obj->DrawX = objX;
-            obj->DrawYY = objY + yOffset;
-            obj->ShowIt = true;
-            obj->Draw(canvas, objX, objY);
+            if (piece.kind == PieceWalker::Control && doc.Printing) {
+                obj->Print(canvas, objX, objY); // shared with the screen's document: its place stays
+            } else {
+                obj->DrawX = objX;
+                obj->DrawYY = objY + yOffset;
+                obj->ShowIt = true;
+                obj->Draw(canvas, objX, objY);
+            }
             px += obj->FullWidth();
         } else {
             TFontObj& run = FontRuns[piece.run];

@@ -1,7 +1,8 @@
 // The whole path of a page: bytes through the builder into a document, laid out at two widths,
 // painted in bands on a fixed-metric canvas (on screen and as a paginated print copy), and asked
-// every query at points spread over it.
+// every query at points spread over it; forms submit and reset.
 #include "builder/HtmlParser.h"
+#include "document/HtmlForm.h"
 #include "document/SectionList.h"
 #include "tests/document/FixedCanvas.h"
 
@@ -88,5 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Ask(doc, canvas, width, height);
     }
     PrintPages(doc, 500);
+    // Forms submit (to a host that keeps nothing) and reset.
+    TFormHost host;
+    host.OnFormSubmit = [](TFormSubmission) {};
+    doc.FormHost = &host;
+    for (const auto& form : doc.Forms) {
+        form->Submit("extra=1");
+        form->ResetControls();
+    }
     return 0;
 }

@@ -2,11 +2,13 @@
 #include "viewer/WaitCursor.h"
 
 #include "document/FloatingObj.h"
+#include "document/HtmlForm.h"
 #include "document/SectionList.h"
 #include "images/ImageCache.h"
 #include "images/ImageLoader.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtFormControl.h"
 #include "platform/qt/QtTimer.h"
 #include "reader/TextUtil.h"
 #include "viewer/ViewerCursors.h"
@@ -71,17 +73,7 @@ TViewer::TViewer(QWidget* parent) : QWidget(parent) {
     document_->OnBackgroundChange = [this] { BackgroundChanged(); };
     document_->OnRepaint = [this] { paintPanel_->update(); };
     document_->OnProcessError = [this](const std::string& message) { ShowError(message); };
-    document_->OnControlEnter = [this](TFloatingObj* control) {
-        // A focused form control comes to the middle of the view unless it is already in it.
-        const int top = control->YPosition();
-        const int y = ScrollPosition();
-        if (top < y || top > y + paintPanel_->height() - 20) {
-            const int target = std::clamp(top - paintPanel_->height() / 2, 0, MaxVScroll());
-            if (target != y) {
-                ScrollTo(target);
-            }
-        }
-    };
+    SetUpForms();
     InitDocument(*document_, settings_);
 
     hoverTimer_.setInterval(200);
@@ -367,7 +359,8 @@ void TViewer::SetVScroll(int y, bool scrollPixels) {
     const int old = document_->YOffset;
     vBar_->SetPosition(y);
     document_->SetYOffset(y);
-    if (scrollPixels && old != y) {
+    // Form controls are placed by painting: the whole surface is painted when they move.
+    if (scrollPixels && old != y && !HasFormControls()) {
         paintPanel_->scroll(0, old - y);
     } else {
         paintPanel_->update();
@@ -512,6 +505,9 @@ void TViewer::PaintPanelPaint(QWidget& panel, const QRect& rect) {
         const Rect clip{rect.x(), rect.y(), rect.right() + 1, rect.bottom() + 1};
         canvas.intersectClip(clip);
         PaintBackground(canvas, clip);
+        if (rect == panel.rect()) {
+            UnplaceControls();
+        }
         document_->PaintDocument(canvas, clip, kMaxDocWidth, -HScrollPosition(), 0, 0, 0);
     }
     QPainter screen(&panel);

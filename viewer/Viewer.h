@@ -31,6 +31,11 @@ class Canvas;
 class TBorderPanel;
 class TPaintPanel;
 class T32ScrollBar;
+class TFormControlObj;
+class TFloatingObj;
+class QtFormControlFactory;
+struct TFormHost;
+struct TFormSubmission;
 
 enum class TBorderStyle { htFocused, htNone, htSingle };
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -64,6 +69,13 @@ struct TRightClickParameters {
     std::string ClickWord;
 };
 using TRightClickEvent = std::function<void(TViewer* sender, const TRightClickParameters& parameters)>;
+// A form was submitted: its action, target, encoding type, method and name=value pairs, which
+// the handler takes over.
+using TFormSubmitEvent =
+    std::function<void(TViewer* sender, const std::string& action, const std::string& target,
+                       const std::string& encType, const std::string& method, std::vector<std::string> results)>;
+// A form control was clicked; onClick is the text of its ONCLICK attribute.
+using TObjectClickEvent = std::function<void(TViewer* sender, TFormControlObj* obj, const std::string& onClick)>;
 
 // Where the view stood in an earlier document.
 struct PositionObj {
@@ -226,6 +238,8 @@ public:
     TNotifyEvent OnMouseDouble;
     TRightClickEvent OnRightClick;
     TErrorEvent OnError; // without a handler the viewer shows its own error box
+    TFormSubmitEvent OnFormSubmit; // runs from the event loop, after the click that submitted
+    TObjectClickEvent OnObjectClick;
     std::function<std::string(std::string_view command, std::vector<std::string> params)> OnInclude;
 
     // --- Parts ------------------------------------------------------------------------------------
@@ -295,6 +309,14 @@ private:
     void BackgroundChanged();
     void ShowError(const std::string& message);
     void PaintBackground(Canvas& canvas, const Rect& clip);
+    // Form controls (ViewerForms.cpp).
+    void SetUpForms();
+    void PostFormSubmit(TFormSubmission submission);
+    void ControlEntered(const TFloatingObj& control);
+    bool HasFormControls() const;
+    // Before the whole surface is painted: every control counts as not placed, so that those
+    // the paint does not place are hidden after it.
+    void UnplaceControls();
     const Bitmap* BackgroundPicture();
 
     TViewerSettings settings_;
@@ -303,6 +325,8 @@ private:
     T32ScrollBar* vBar_ = nullptr;
     QScrollBar* hBar_ = nullptr;
     int barSize_ = 16;
+    std::unique_ptr<QtFormControlFactory> controlFactory_;
+    std::unique_ptr<TFormHost> formHost_;
     std::unique_ptr<TSectionList> document_;
     std::unique_ptr<TStringBitmapList> imageCache_;
     bool cacheStale_ = false; // made for another display depth

@@ -1,5 +1,6 @@
 // The mouse over the drawing surface: cursors, link hover, clicks, selection drags, the
 // middle-button scroll mode and auto-scrolling.
+#include "document/FormControl.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
 #include "platform/CodePage.h"
@@ -226,7 +227,12 @@ void TViewer::PanelMouseUp(QMouseEvent& event) {
     }
     const QPoint at = DocumentPoint(event.pos());
     TLinkAnswer answer;
-    if (document_->LinkAtPoint(MeasureCanvas(), at.x(), at.y(), answer) && answer.HasTarget) {
+    if (!document_->LinkAtPoint(MeasureCanvas(), at.x(), at.y(), answer)) {
+        return;
+    }
+    if (auto* control = dynamic_cast<TFormControlObj*>(answer.FormControl)) {
+        control->Clicked(); // an image input: its point was stored by the hit test
+    } else if (answer.HasTarget) {
         coveredURL_ = answer.Target.Url;
         coveredTarget_ = answer.Target.Target;
         linkClicked_ = true;

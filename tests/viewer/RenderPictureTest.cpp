@@ -155,6 +155,16 @@ TEST_F(RenderPicture, HeadingsListsPreFontsAndColours) {
     expectMatchesReference(r.image, "styles.png");
 }
 
+TEST_F(RenderPicture, FormControlsDrawTheirPictures) {
+    const Rendered r = render({kRenderData + "forms.htm", "--width", "480", "--full"}, out("f.png"));
+    ASSERT_EQ(r.status, 0) << r.errors.toStdString();
+    // Sunken boxes: the button shadow's grey frames the white fields.
+    EXPECT_GT(countPixels(r.image,
+                          [](QColor c) { return c.red() == 0x80 && c.green() == 0x80 && c.blue() == 0x80; }),
+              500);
+    expectMatchesReference(r.image, "forms.png");
+}
+
 TEST_F(RenderPicture, HeightWidthAndFailures) {
     const Rendered top =
         render({kRenderData + "styles.htm", "--width", "320", "--height", "100"}, out("t.png"));
