@@ -1,6 +1,7 @@
 #include "viewer/HeadlessView.h"
 
 #include "document/SectionList.h"
+#include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
 #include "viewer/ViewerNames.h"
@@ -65,6 +66,20 @@ int THeadlessView::Layout(int width, int height) {
     docHeight_ = document_->Layout(MeasureCanvas(), 0, std::max(width, 1), height, scrollWidth, counter);
     docWidth_ = std::min(scrollWidth, kMaxDocWidth);
     return docHeight_;
+}
+
+std::string THeadlessView::AllText() {
+    std::string text;
+    const int start = document_->SelStart;
+    const int end = document_->SelEnd;
+    document_->SelStart = 0;
+    document_->SelEnd = document_->FirstPos + document_->PosCount;
+    document_->OnClipboardText = [&text](std::string_view copied) { text = copied; };
+    document_->CopyToClipboard();
+    document_->OnClipboardText = nullptr;
+    document_->SelStart = start;
+    document_->SelEnd = end;
+    return toUtf8(text, settings_.CharSet);
 }
 
 Color THeadlessView::Background() const {

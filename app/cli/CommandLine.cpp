@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
     {"convert", "convert a bookmark file or Favorites folder into a listing", runConvertCommand},
     {"dump", "print what the reader makes of a file", runDumpCommand},
     {"render", "lay a file out as the viewer does and paint it into a PNG", runRenderCommand},
+    {"text", "write a file's text as \"Copy to Clipboard\" gives it", runTextCommand},
 };
 
 int printUsage(std::FILE* out) {

@@ -1,0 +1,32 @@
+#include "app/cli/Headless.h"
+
+#include "platform/qt/QtSystemInfo.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+
+namespace tavlin {
+
+std::optional<int> parsePixels(const char* text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > kMaxPixels) {
+        return std::nullopt;
+    }
+    return int(value);
+}
+
+int runHeadless(const std::function<int()>& work) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int appArgc = 1;
+    char appName[] = "tavlin";
+    char* appArgv[] = {appName, nullptr};
+    QGuiApplication app(appArgc, appArgv);
+    QtSystemInfo system;
+    setSystemInfo(&system);
+    const int status = work();
+    setSystemInfo(nullptr);
+    return status;
+}
+
+} // namespace tavlin
