@@ -55,6 +55,15 @@ bool namesWindowFile(int argc, char** argv) {
 
 } // namespace
 
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool isCommandLine(int argc, char** argv) {
     return argc > 1 && !namesWindowFile(argc, argv);
 }

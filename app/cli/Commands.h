@@ -8,4 +8,7 @@ int runDumpCommand(int argc, char** argv);
 int runRenderCommand(int argc, char** argv);
 int runTextCommand(int argc, char** argv);
 
+// True when any argument after the subcommand's name is --help or -h.
+bool asksForHelp(int argc, char** argv);
+
 } // namespace tavlin

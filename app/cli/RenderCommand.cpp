@@ -9,7 +9,6 @@
 #include <QImage>
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,10 +95,8 @@ int render(const RenderOptions& options) {
 } // namespace
 
 int runRenderCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            return printRenderUsage(stdout);
-        }
+    if (asksForHelp(argc, argv)) {
+        return printRenderUsage(stdout);
     }
     RenderOptions options;
     if (!parseArguments(argc, argv, options)) {

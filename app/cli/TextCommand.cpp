@@ -7,7 +7,6 @@
 #include "viewer/HeadlessView.h"
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -114,17 +113,15 @@ int exportText(const TextOptions& options) {
 } // namespace
 
 int runTextCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            return printTextUsage(stdout);
-        }
+    if (asksForHelp(argc, argv)) {
+        return printTextUsage(stdout);
     }
     TextOptions options;
     if (const std::string problem = parseArguments(argc, argv, options); !problem.empty()) {
         std::fprintf(stderr, "tavlin text: %s\n\n", problem.c_str());
         return printTextUsage(stderr);
     }
-    // The text replaces the file only when asked for in so many words: never its own source.
+    // Writing over FILE would lose the page the text comes from.
     if (!options.output.empty() && isSameFile(options.input, options.output)) {
         std::fprintf(stderr, "tavlin text: the output %s is FILE itself: nothing written\n",
                      options.output.c_str());
