@@ -69,17 +69,8 @@ int THeadlessView::Layout(int width, int height) {
 }
 
 std::string THeadlessView::AllText() {
-    std::string text;
-    const int start = document_->SelStart;
-    const int end = document_->SelEnd;
-    document_->SelStart = 0;
-    document_->SelEnd = document_->FirstPos + document_->PosCount;
-    document_->OnClipboardText = [&text](std::string_view copied) { text = copied; };
-    document_->CopyToClipboard();
-    document_->OnClipboardText = nullptr;
-    document_->SelStart = start;
-    document_->SelEnd = end;
-    return toUtf8(text, settings_.CharSet);
+    // Decoded as the viewer decodes what it puts on the clipboard.
+    return toUtf8(document_->DocumentText(), settings_.CharSet);
 }
 
 Color THeadlessView::Background() const {
