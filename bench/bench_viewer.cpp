@@ -6,6 +6,7 @@
 #include "app/convert/Bookmark.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtSystemInfo.h"
+#include "tests/support/BookmarkSample.h"
 #include "viewer/HeadlessView.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerParts.h"
@@ -42,31 +43,10 @@ double bestOf(int runs, const std::function<void()>& work) {
     return best;
 }
 
-// A bookmark file as browsers export it: folders of 100 entries, every fifth with a description.
-std::string bookmarkFile(int entries) {
-    std::string text =
-        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n";
-    for (int i = 0; i < entries; ++i) {
-        if (i % 100 == 0) {
-            if (i > 0) {
-                text += "</DL><p>\n";
-            }
-            text += "<DT><H3 ADD_DATE=\"1000000000\">Folder " + std::to_string(i / 100) + "</H3>\n<DL><p>\n";
-        }
-        text += "<DT><A HREF=\"https://www.example.com/section/" + std::to_string(i) +
-                "/page.html\" ADD_DATE=\"1000000000\">Entry " + std::to_string(i) +
-                " with a title of several words</A>\n";
-        if (i % 5 == 0) {
-            text += "<DD>A description of the entry that runs to a few more words\n";
-        }
-    }
-    return text + "</DL><p>\n</DL><p>\n";
-}
-
 std::string makeListing(const QTemporaryDir& dir, int entries) {
     const std::string source = dir.filePath(QString("bookmarks-%1.htm").arg(entries)).toStdString();
     const std::string listing = dir.filePath(QString("listing-%1.htm").arg(entries)).toStdString();
-    std::ofstream(source, std::ios::binary) << bookmarkFile(entries);
+    std::ofstream(source, std::ios::binary) << tavlin::sample::BookmarkFile(entries);
     if (tavlin::Convert(source, listing, 0, "Tavlin Listing", "<B>", "</B>") !=
         tavlin::ConvertStatus::Written) {
         std::fprintf(stderr, "bench_viewer: the converter wrote no listing\n");

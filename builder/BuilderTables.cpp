@@ -6,6 +6,8 @@
 #include "document/Table.h"
 #include "reader/TextUtil.h"
 
+#include <exception>
+
 namespace tavlin {
 
 namespace {
@@ -66,6 +68,29 @@ void THtmlBuilder::Table() {
     if (block->Justify != TTableBlock::JustifyCentre && block->Floating == TBlock::NoFloat) {
         block->Justify = placement;
     }
+    // An error that ends the parse inside the table (an unclosed comment) keeps what was read of
+    // it, and leaves the builder pointing at a content list that still exists.
+    class KeepOnError {
+    public:
+        KeepOnError(THtmlBuilder& b, TableState& t, std::unique_ptr<TTableBlock>& block)
+            : b_(b), t_(t), block_(block), exceptions_(std::uncaught_exceptions()) {}
+        ~KeepOnError() {
+            if (std::uncaught_exceptions() > exceptions_) {
+                b_.FinishCell(t_);
+                b_.FinishRow(t_);
+                b_.CurCell = t_.Outer;
+                b_.CurCell->AppendSection(std::move(block_));
+            }
+        }
+        KeepOnError(const KeepOnError&) = delete;
+        KeepOnError& operator=(const KeepOnError&) = delete;
+
+    private:
+        THtmlBuilder& b_;
+        TableState& t_;
+        std::unique_ptr<TTableBlock>& block_;
+        int exceptions_;
+    } keep(*this, t, block);
     Next();
     while (Sym() != endTABLE && Sym() != symEof) {
         switch (Sym()) {

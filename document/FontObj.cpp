@@ -26,7 +26,7 @@ TFontObj::TFontObj(TSection* section, const TFontObj& source)
       ScriptShift(source.ScriptShift), LinkTarget(source.LinkTarget) {
     if (source.LinkStates) {
         // A copy starts as an unvisited link without the mouse over it.
-        LinkStates = std::make_unique<TFontInfoArray>(*source.LinkStates);
+        LinkStates = source.LinkStates;
         ApplyLinkState();
     }
 }

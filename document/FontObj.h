@@ -36,7 +36,7 @@ public:
     TSection* Section;
     int Pos;
     std::unique_ptr<TMyFont> TheFont;
-    std::unique_ptr<TFontInfoArray> LinkStates; // runs inside a link only
+    std::shared_ptr<const TFontInfoArray> LinkStates; // runs inside a link only; shared, never changed
     bool Visited = false;
     bool Hover = false;
     int FontHeight = 0; // character height plus external leading

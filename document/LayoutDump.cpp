@@ -217,7 +217,7 @@ private:
                 line += run->ScriptShift == 1 ? " sub" : " sup";
             }
             if (run->HasLink()) {
-                line += " link=\"" + Escaped(run->LinkTarget.Url) + "\"";
+                line += " link=\"" + Escaped(run->LinkTarget.Url.str()) + "\"";
             }
             Line(depth + 1, line);
         }

@@ -121,8 +121,9 @@ public:
 
     // Measuring.
     int TextWidth(Canvas& canvas, int start, int count, bool stripTrailing) const;
+    // nextBreak: the first line break at or after start (Len() when there is none).
     int FitCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
-                 int& floatHeight, int y, int maxCount);
+                 int& floatHeight, int y, int maxCount, int nextBreak);
 
     // The operations of the content list.
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
@@ -156,8 +157,9 @@ protected:
     // Line layout.
     int ClearDistance(const IndentManager& floats, int y) const;
     void AddEmptyLine(int& y, int height);
+    int NextLineBreak(int start) const;
     int LineCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
-                  int& floatHeight, int y, int& maxWidth, bool& skipDown);
+                  int& floatHeight, int y, int& maxWidth, bool& skipDown, int nextBreak);
     void FinishLine(Canvas& canvas, IndentManager& floats, int start, int count, int x, int& y,
                     std::vector<TFloatingObj*>& pending, int floatHeight, int& paintBottom);
     void IndexLines();

@@ -17,12 +17,21 @@ TMyFont FontOfProps(const TProperties& props) {
     return TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
 }
 
+// Runs of links of one style share one set of link fonts.
+std::shared_ptr<const TFontInfoArray> SharedLinkStates(const TFontInfoArray& linkStates) {
+    thread_local std::shared_ptr<const TFontInfoArray> last;
+    if (!last || !(*last == linkStates)) {
+        last = std::make_shared<const TFontInfoArray>(linkStates);
+    }
+    return last;
+}
+
 // The link fonts of a run inside a link, with the run switched to entry 0.
 void GiveLinkStates(TFontObj& run, const TFontInfoArray* linkStates) {
     if (!linkStates) {
         return;
     }
-    run.LinkStates = std::make_unique<TFontInfoArray>(*linkStates);
+    run.LinkStates = SharedLinkStates(*linkStates);
     run.Visited = false;
     run.Hover = false;
     run.ReplaceFont(TMyFont::FromInfo(linkStates->Ar[0]));
@@ -197,21 +206,20 @@ void TSection::AppendRaw(std::string_view chars, const int32_t* positions) {
     if (chars.empty()) {
         return;
     }
+    const int first = Len();
     SectionText.append(chars);
-    if (PositionRuns.empty() && SourcePositions.capacity() < SectionText.size()) {
-        SourcePositions.reserve(SectionText.size() + 500);
-    }
-    for (size_t i = 0; i < chars.size(); ++i) {
-        const int32_t pos = positions[i];
-        if (PositionRuns.empty()) {
-            SourcePositions.push_back(pos);
-            continue;
-        }
+    if (PositionRuns.empty()) {
+        // Left to grow geometrically: reserving a little more at each append made every
+        // append copy the whole map so far.
+        SourcePositions.insert(SourcePositions.end(), positions, positions + chars.size());
+    } else {
         // Finished already: extend the runs directly.
-        const IndexObj& last = PositionRuns.back();
-        const int offset = int(SectionText.size() - chars.size() + i);
-        if (last.Index + (offset - last.Pos) != pos) {
-            PositionRuns.push_back({offset, pos});
+        for (size_t i = 0; i < chars.size(); ++i) {
+            const IndexObj& last = PositionRuns.back();
+            const int offset = first + int(i);
+            if (last.Index + (offset - last.Pos) != positions[i]) {
+                PositionRuns.push_back({offset, positions[i]});
+            }
         }
     }
     CachedMinWidth = 0;

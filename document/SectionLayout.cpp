@@ -91,21 +91,19 @@ int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing
 }
 
 int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
-                       int& floatHeight, int y, int maxCount) {
+                       int& floatHeight, int y, int maxCount, int nextBreak) {
     floatHeight = 0;
     maxCount = std::min(maxCount, Len() - start);
     if (maxCount <= 0) {
         return 0;
     }
     const char* text = SectionText.data();
-    const void* lineBreak = std::memchr(text + start, ph::LineBreak, size_t(maxCount));
-    const bool hasBreak = lineBreak != nullptr;
+    const bool hasBreak = nextBreak < start + maxCount;
     if (hasBreak) {
-        const int at = int(static_cast<const char*>(lineBreak) - text);
-        if (at == start) {
+        if (nextBreak == start) {
             return 1;
         }
-        maxCount = at - start;
+        maxCount = nextBreak - start;
     }
     const int avail = floats.RightSideAt(y) - floats.LeftIndentAt(y);
     if (start == 0 && Images.empty() && Controls.empty()) {
@@ -170,6 +168,11 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
     return p - start + (!stopped && hasBreak && p == start + maxCount ? 1 : 0);
 }
 
+int TSection::NextLineBreak(int start) const {
+    const void* found = std::memchr(SectionText.data() + start, ph::LineBreak, size_t(Len() - start));
+    return found ? int(static_cast<const char*>(found) - SectionText.data()) : Len();
+}
+
 int TSection::ClearDistance(const IndentManager& floats, int y) const {
     int left = 0;
     int right = 0;
@@ -190,9 +193,9 @@ void TSection::AddEmptyLine(int& y, int height) {
 }
 
 int TSection::LineCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
-                        int& floatHeight, int y, int& maxWidth, bool& skipDown) {
+                        int& floatHeight, int y, int& maxWidth, bool& skipDown, int nextBreak) {
     const int rest = Len() - start;
-    const int fitted = FitCount(canvas, floats, start, pending, floatHeight, y, rest);
+    const int fitted = FitCount(canvas, floats, start, pending, floatHeight, y, rest, nextBreak);
     if (fitted == 0 && floats.NextWiderY(y) > y) {
         skipDown = true;
         return 0;
@@ -369,14 +372,18 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
     }
     int paintBottom = y;
     int start = 0;
+    int nextBreak = -1; // found once for all the lines before it, not searched for in each
     std::vector<TFloatingObj*> pending;
     while (start < Len()) {
         pending.clear();
         int floatHeight = 0;
         int count = Len() - start;
         if (!IsPreformatted()) {
+            if (nextBreak < start) {
+                nextBreak = NextLineBreak(start);
+            }
             bool skipDown = false;
-            count = LineCount(canvas, floats, start, pending, floatHeight, y, maxWidth, skipDown);
+            count = LineCount(canvas, floats, start, pending, floatHeight, y, maxWidth, skipDown, nextBreak);
             paintBottom = std::max(paintBottom, y + floatHeight);
             if (skipDown) {
                 AddEmptyLine(y, floats.NextWiderY(y) - y);

@@ -203,13 +203,11 @@ TCellObj::TCellObj(TSectionList* document, const TCellObj& source)
     if (source.Cell) {
         Cell = std::make_unique<TCell>(document, *source.Cell);
     }
-    // Backgrounds are printed only when the viewer's option asks for them.
-    if (document && document->PrintBackgrounds) {
-        HasBgColor = source.HasBgColor;
-        BgColor = source.BgColor;
-        if (source.BackgroundImage) {
-            BackgroundImage = source.BackgroundImage->CloneFor(*document);
-        }
+    // The print copy keeps the backgrounds; whether they are printed is decided when painting.
+    HasBgColor = source.HasBgColor;
+    BgColor = source.BgColor;
+    if (source.BackgroundImage && document) {
+        BackgroundImage = source.BackgroundImage->CloneFor(*document);
     }
 }
 
@@ -245,14 +243,10 @@ TCellList::TCellList(const TAttributeList* attributes, const TProperties& props)
     }
 }
 
-TCellList::TCellList(TSectionList* document, const TCellList& source, bool withBackgrounds)
-    : RowHeight(source.RowHeight), SpanHeight(source.SpanHeight), RowImagePosition(source.RowImagePosition),
+TCellList::TCellList(TSectionList* document, const TCellList& source)
+    : RowHeight(source.RowHeight), SpanHeight(source.SpanHeight), HasRowColour(source.HasRowColour),
+      RowColour(source.RowColour), RowImageName(source.RowImageName), RowImagePosition(source.RowImagePosition),
       RowTop(source.RowTop), SpanBottomMax(source.SpanBottomMax) {
-    if (withBackgrounds) {
-        HasRowColour = source.HasRowColour;
-        RowColour = source.RowColour;
-        RowImageName = source.RowImageName;
-    }
     Cells.reserve(source.Cells.size());
     for (const auto& cell : source.Cells) {
         Cells.push_back(cell ? std::make_unique<TCellObj>(document, *cell) : nullptr);
@@ -318,17 +312,14 @@ ThtmlTable::ThtmlTable(TSectionList* document, const ThtmlTable& source)
       CaptionMinWidth(source.CaptionMinWidth), ColumnWidths(source.ColumnWidths),
       ColumnPercents(source.ColumnPercents), FrameLight(source.FrameLight), FrameDark(source.FrameDark),
       framesDefault_(source.framesDefault_) {
-    const bool backgrounds = document && document->PrintBackgrounds;
-    if (backgrounds) {
-        HasSpacingColour = source.HasSpacingColour;
-        SpacingColour = source.SpacingColour;
-        HasTableColour = source.HasTableColour;
-        TableColour = source.TableColour;
-    }
+    HasSpacingColour = source.HasSpacingColour;
+    SpacingColour = source.SpacingColour;
+    HasTableColour = source.HasTableColour;
+    TableColour = source.TableColour;
     CaptionCell = std::make_unique<TCellObj>(document, *source.CaptionCell);
     RowList.reserve(source.RowList.size());
     for (const auto& row : source.RowList) {
-        RowList.push_back(std::make_unique<TCellList>(document, *row, backgrounds));
+        RowList.push_back(std::make_unique<TCellList>(document, *row));
     }
 }
 
@@ -430,9 +421,6 @@ TTableBlock::TTableBlock(TSectionList* document, const TTableBlock& source)
       HasAttrColour(source.HasAttrColour), AttrColour(source.AttrColour), HSpace(source.HSpace),
       VSpace(source.VSpace), Justify(source.Justify) {
     Table = Content->Count() > 0 ? dynamic_cast<ThtmlTable*>(&(*Content)[0]) : nullptr;
-    if (!(document && document->PrintBackgrounds)) {
-        HasAttrColour = false;
-    }
 }
 
 std::unique_ptr<TSectionBase> TTableBlock::CloneFor(TSectionList& document) const {

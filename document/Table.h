@@ -68,7 +68,7 @@ public:
 class TCellList {
 public:
     TCellList(const TAttributeList* attributes, const TProperties& props);
-    TCellList(TSectionList* document, const TCellList& source, bool withBackgrounds);
+    TCellList(TSectionList* document, const TCellList& source);
 
     std::vector<std::unique_ptr<TCellObj>> Cells;
     int RowHeight = 0;

@@ -66,6 +66,7 @@ void FillAround(Canvas& canvas, const Rect& area, const std::vector<Rect>& holes
 
 struct ThtmlTable::PaintState {
     bool printing = false;
+    bool backgrounds = true; // off when printing without the table backgrounds option
     bool collectHoles = false;
     std::vector<Rect> holes;
 };
@@ -109,6 +110,9 @@ void ThtmlTable::PaintFrame(Canvas& canvas, Rect box, bool raised, bool defaultC
 }
 
 void ThtmlTable::PaintCellBackground(Canvas& canvas, const Rect& clip, TCellObj& cell, const Rect& inner) {
+    if (Document && Document->Printing && !Document->PrintBackgrounds) {
+        return;
+    }
     // A cell without a colour of its own takes the table's.
     const Color colour = cell.HasBgColor ? cell.BgColor : HasTableColour ? TableColour : clNone;
     if (colour != clNone) {
@@ -177,6 +181,7 @@ int ThtmlTable::Paint(Canvas& canvas, const Rect& clip, IndentManager&, int x, i
     }
     PaintState state;
     state.printing = doc.Printing;
+    state.backgrounds = !doc.Printing || doc.PrintBackgrounds;
     const int pageHeight = clip.height();
     const int twoThirds = clip.top + pageHeight * 2 / 3;
     // A printed table that fits on a page but would be cut by this one starts the next page.
@@ -188,7 +193,7 @@ int ThtmlTable::Paint(Canvas& canvas, const Rect& clip, IndentManager&, int x, i
     if (CaptionOnTop && CaptionHeight > 0) {
         CaptionCell->Cell->Paint(canvas, clip, clip.width(), x, captionY_, x, captionY_);
     }
-    state.collectHoles = HasSpacingColour;
+    state.collectHoles = HasSpacingColour && state.backgrounds;
     const int docTop = clip.top + yOffset;
     const int docBottom = clip.bottom + yOffset;
     std::array<int, kMaxColumns + 1> columnX{};
@@ -218,7 +223,7 @@ int ThtmlTable::Paint(Canvas& canvas, const Rect& clip, IndentManager&, int x, i
         }
     }
     const int gridTop = gridTop_ - yOffset;
-    if (HasSpacingColour) {
+    if (state.collectHoles) {
         const Rect grid{left, std::max(gridTop, clip.top - 1), left + GridWidth,
                         std::min(gridTop + BodyHeight, clip.bottom)};
         FillAround(canvas, grid, state.holes, Opaque(SpacingColour));

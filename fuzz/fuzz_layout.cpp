@@ -1,9 +1,10 @@
-// Builds text sections from a random sequence of building steps (text tokens, line breaks, font
-// and link runs, objects, sections that fail to lay out), lays the document out at random
+// Builds text sections and tables from a random sequence of building steps (text tokens, line
+// breaks, font and link runs, objects, tables, sections that fail to lay out), lays it out at random
 // widths, paints bands of it on a fixed-metric canvas (on screen and paginated), and asks every
 // query at random points.
 #include "document/Section.h"
 #include "document/SectionList.h"
+#include "document/Table.h"
 #include "reader/TokenObj.h"
 #include "tests/document/FixedCanvas.h"
 
@@ -19,8 +20,12 @@ namespace {
 
 class Box : public TFloatingObj {
 public:
-    void Draw(Canvas& canvas, int x, int y) override { canvas.fillRect({x, y, x + ObjWidth, y + ObjHeight}, 0); }
-    std::unique_ptr<TFloatingObj> CloneFor(TSectionList&) const override { return std::make_unique<Box>(*this); }
+    void Draw(Canvas& canvas, int x, int y) override {
+        canvas.fillRect({x, y, x + ObjWidth, y + ObjHeight}, 0);
+    }
+    std::unique_ptr<TFloatingObj> CloneFor(TSectionList&) const override {
+        return std::make_unique<Box>(*this);
+    }
     bool IsMap() const override { return isMap; }
     bool isMap = false;
 };
@@ -37,8 +42,9 @@ public:
 
 TMyFont FontFrom(FuzzedDataProvider& in) {
     TMyFont font;
-    font.Desc = FontDesc{"Fixed", in.ConsumeIntegralInRange<int>(-5, 3000), in.ConsumeIntegralInRange<int>(0, 15),
-                         in.ConsumeBool() ? DEFAULT_CHARSET : ANSI_CHARSET};
+    font.Desc =
+        FontDesc{"Fixed", in.ConsumeIntegralInRange<int>(-5, 3000), in.ConsumeIntegralInRange<int>(0, 15),
+                 in.ConsumeBool() ? DEFAULT_CHARSET : ANSI_CHARSET};
     font.Desc.height = std::clamp(font.Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
     font.FontColor = in.ConsumeIntegral<uint32_t>();
     font.BgColor = in.ConsumeBool() ? clNone : in.ConsumeIntegral<uint32_t>();
@@ -57,6 +63,67 @@ std::unique_ptr<Box> BoxFrom(FuzzedDataProvider& in) {
     box->BottomSpace = in.ConsumeIntegralInRange<int>(0, 40);
     box->isMap = in.ConsumeBool();
     return box;
+}
+
+TAttributeList AttributesFrom(FuzzedDataProvider& in, const std::vector<HtmlSymbol>& symbols) {
+    TAttributeList attributes;
+    const int count = in.ConsumeIntegralInRange(0, 5);
+    for (int i = 0; i < count; ++i) {
+        TAttribute a;
+        a.Symbol = symbols[in.ConsumeIntegralInRange<size_t>(0, symbols.size() - 1)];
+        a.NumValue = in.ConsumeBool() ? in.ConsumeIntegralInRange(-10, 300) : in.ConsumeIntegral<int32_t>();
+        a.Text = in.ConsumeBool() ? std::to_string(a.NumValue) + (in.ConsumeBool() ? "%" : "")
+                                  : in.ConsumeRandomLengthString(12);
+        attributes.Add(a);
+    }
+    return attributes;
+}
+
+std::unique_ptr<TSection> TextFrom(TSectionList& doc, FuzzedDataProvider& in, int& source) {
+    auto section = std::make_unique<TSection>(&doc, FontFrom(in));
+    TokenObj token;
+    for (char c : in.ConsumeRandomLengthString(60)) {
+        token.AddChar(c, source++);
+    }
+    section->AppendText(token, in.ConsumeBool());
+    return section;
+}
+
+// A table of random rows and cells, spans, widths, spacing and colours, its cells holding text
+// and now and then a table of their own.
+std::unique_ptr<TTableBlock> TableFrom(TSectionList& doc, TCellBasic* owner, FuzzedDataProvider& in,
+                                       int level, int& source) {
+    static const std::vector<HtmlSymbol> kTable = {
+        attrBORDER,  attrCELLPADDING, attrCELLSPACING, attrWIDTH,  attrHEIGHT,          attrALIGN,
+        attrBGCOLOR, attrBORDERCOLOR, attrHSPACE,      attrVSPACE, attrBORDERCOLORLIGHT};
+    static const std::vector<HtmlSymbol> kCell = {attrCOLSPAN, attrROWSPAN, attrWIDTH,
+                                                  attrHEIGHT,  attrBGCOLOR, attrNOWRAP};
+    const TProperties props;
+    const TAttributeList attributes = AttributesFrom(in, kTable);
+    auto grid = std::make_unique<ThtmlTable>(&doc, owner, attributes);
+    ThtmlTable& table = *grid;
+    table.CaptionOnTop = in.ConsumeBool();
+    if (in.ConsumeBool()) {
+        table.CaptionCell->Cell->AppendSection(TextFrom(doc, in, source));
+    }
+    auto block = std::make_unique<TTableBlock>(&doc, level, attributes, std::move(grid), owner, props);
+    const int rows = in.ConsumeIntegralInRange(0, 40);
+    for (int r = 0; r < rows; ++r) {
+        auto row = std::make_unique<TCellList>(nullptr, props);
+        const int cells = in.ConsumeIntegralInRange(0, 8);
+        for (int c = 0; c < cells; ++c) {
+            auto cell = std::make_unique<TCellObj>(&doc, props, AttributesFrom(in, kCell),
+                                                   in.ConsumeIntegralInRange(0, 2));
+            if (level < 4 && in.ConsumeIntegralInRange(0, 7) == 0) {
+                cell->Cell->AppendSection(TableFrom(doc, cell->Cell.get(), in, level + 1, source));
+            } else if (in.ConsumeIntegralInRange(0, 5) != 0) {
+                cell->Cell->AppendSection(TextFrom(doc, in, source));
+            }
+            row->Cells.push_back(std::move(cell));
+        }
+        table.RowList.push_back(std::move(row));
+    }
+    return block;
 }
 
 struct Builder {
@@ -87,7 +154,7 @@ struct Builder {
         }
     }
     void Step(FuzzedDataProvider& in) {
-        switch (in.ConsumeIntegralInRange(0, 8)) {
+        switch (in.ConsumeIntegralInRange(0, 9)) {
         case 0: {
             TokenObj token;
             const std::string text = in.ConsumeRandomLengthString(300);
@@ -135,6 +202,10 @@ struct Builder {
         case 7:
             Close();
             doc.AppendSection(std::make_unique<Failing>(&doc));
+            break;
+        case 8:
+            Close();
+            doc.AppendSection(TableFrom(doc, &doc, in, 1, source));
             break;
         default: {
             // A run of text long enough to need several lines and windows of measuring.
@@ -225,7 +296,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         doc.MeasureWidths(canvas, minWidth, maxWidth);
         for (int band = 0; band < 3; ++band) {
             doc.SetYOffset(in.ConsumeIntegralInRange(-50, std::max(height, 0) + 50));
-            doc.PaintDocument(canvas, {0, 0, std::max(width, 1), in.ConsumeIntegralInRange(1, 900)}, 6000, 0, 0, 0, 0);
+            doc.PaintDocument(canvas, {0, 0, std::max(width, 1), in.ConsumeIntegralInRange(1, 900)}, 6000, 0,
+                              0, 0, 0);
             canvas.texts.clear();
             canvas.rects.clear();
         }

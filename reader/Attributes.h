@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,36 @@ private:
     std::unique_ptr<TProperties> styleProps_;
 };
 
+// A text its copies share until one of them changes it. A link's address goes into every run
+// and every section the link spans; a long address must not be copied for each of them.
+class SharedText {
+public:
+    SharedText() = default;
+    SharedText(std::string_view text) { *this = text; }
+    SharedText& operator=(std::string_view text) {
+        text_ = text.empty() ? nullptr : std::make_shared<const std::string>(text);
+        return *this;
+    }
+    SharedText& operator+=(std::string_view more) { return *this = str() + std::string(more); }
+
+    const std::string& str() const { return text_ ? *text_ : Empty(); }
+    operator const std::string&() const { return str(); }
+    bool empty() const { return !text_; }
+    size_t size() const { return str().size(); }
+    void clear() { text_.reset(); }
+
+    friend bool operator==(const SharedText& a, const SharedText& b) { return a.str() == b.str(); }
+    friend bool operator==(const SharedText& a, std::string_view b) { return a.str() == b; }
+    friend std::ostream& operator<<(std::ostream& out, const SharedText& text) { return out << text.str(); }
+
+private:
+    static const std::string& Empty() {
+        static const std::string empty;
+        return empty;
+    }
+    std::shared_ptr<const std::string> text_;
+};
+
 // The link being read: address, frame name and a number that tells one link from another (all
 // runs of one link share it).
 class TUrlTarget {
@@ -69,8 +100,8 @@ public:
         Target.clear();
     }
 
-    std::string Url;
-    std::string Target;
+    SharedText Url;
+    SharedText Target;
     int32_t LinkId = 0;
 
     // The link counter shared by every reader in the program.

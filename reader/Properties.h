@@ -255,6 +255,7 @@ public:
 private:
     void UpdateLinkFonts(int index, const PropValue& value);
     void BuildLinkFonts(const TStyleList& styles);
+    std::string LinkStyleKey() const;
     void ApplyContextualRules(const TStyleList& styles, std::string_view tag, std::string_view cls,
                               std::string_view pseudo);
     void ResolveFontSize(double parentPoints);

@@ -93,7 +93,9 @@ TStyleList::TStyleList() = default;
 TStyleList::~TStyleList() = default;
 
 void TStyleList::Clear() {
+    Changed();
     entries_.clear();
+    contextualKeys_.clear();
     defaultProp_ = nullptr;
     seq_ = 10;
     UsesHover = false;
@@ -131,6 +133,25 @@ int TStyleList::LowerBound(std::string_view key) const {
     return int(it - entries_.begin());
 }
 
+bool TStyleList::HasContextualRulesFor(std::string_view prefix) const {
+    return std::any_of(contextualKeys_.begin(), contextualKeys_.end(), [prefix](const std::string& key) {
+        return key.compare(0, prefix.size(), prefix) == 0;
+    });
+}
+
+const TFontInfoArray* TStyleList::KnownLinkFonts(const std::string& style) const {
+    const auto it = linkFonts_.find(style);
+    return it == linkFonts_.end() ? nullptr : &it->second;
+}
+
+void TStyleList::RememberLinkFonts(std::string style, const TFontInfoArray& fonts) const {
+    // A page of links in countless styles must not grow the memo without end.
+    if (linkFonts_.size() >= 1000) {
+        linkFonts_.clear();
+    }
+    linkFonts_.emplace(std::move(style), fonts);
+}
+
 TProperties* TStyleList::Find(std::string_view key) const {
     const int i = LowerBound(key);
     if (i < Count() && entries_[size_t(i)].key == key) {
@@ -140,6 +161,10 @@ TProperties* TStyleList::Find(std::string_view key) const {
 }
 
 TProperties& TStyleList::AddObject(std::string_view key, std::unique_ptr<TProperties> props) {
+    Changed();
+    if (key.find(' ') != std::string_view::npos) {
+        contextualKeys_.emplace_back(key);
+    }
     std::string sk = toLowerAscii(sortKeyOf(key));
     // Equal keys keep the order they were added in.
     const auto it = std::upper_bound(entries_.begin(), entries_.end(), sk,
@@ -159,6 +184,7 @@ TProperties& TStyleList::AddCopy(std::string_view key, const TProperties& props)
 
 void TStyleList::SetLinkColor(std::string_view state, Color color) {
     if (TProperties* p = Find("::" + std::string(state))) {
+        Changed();
         p->Props[piColor] = int32_t(color);
     }
 }
@@ -193,6 +219,7 @@ std::string TStyleList::SelectorKey(std::string_view selector) {
 
 TProperties& TStyleList::EntryFor(std::string_view key) {
     if (TProperties* p = Find(key)) {
+        Changed(); // the caller changes the entry
         return *p;
     }
     auto props = std::make_unique<TProperties>();
@@ -510,7 +537,52 @@ std::unique_ptr<TProperties> linkStateEntry(const TProperties& base, const TStyl
 
 } // namespace
 
+// Everything the fonts of a link's states depend on besides the sheet, when no rule names
+// ancestors: what the state entries inherit from the link that bears on fonts, and the names the
+// sheet is matched with.
+std::string TProperties::LinkStyleKey() const {
+    std::string key;
+    const auto addBytes = [&key](const auto& value) {
+        key.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const auto addText = [&](std::string_view text) {
+        addBytes(text.size());
+        key += text;
+    };
+    for (int i :
+         {piFontFamily, piFontSize, piFontStyle, piFontWeight, piTextAlign, piTextDecoration, piColor}) {
+        const PropValue& v = Props[size_t(i)];
+        key += char(v.index());
+        if (const int32_t* n = std::get_if<int32_t>(&v)) {
+            addBytes(*n);
+        } else if (const double* d = std::get_if<double>(&v)) {
+            addBytes(*d);
+        } else {
+            addText(stringOf(v));
+        }
+    }
+    addBytes(BackColor);
+    addBytes(CharSet);
+    addBytes(DefFontSize);
+    addText(faceFallback_);
+    addText(ElemTag);
+    addText(ElemClass);
+    addText(ElemId);
+    return key;
+}
+
 void TProperties::BuildLinkFonts(const TStyleList& styles) {
+    // The state entries are matched with the link's tag and class and a state's pseudo-class.
+    const bool inContext = styles.HasContextualRulesFor(ElemTag) ||
+                           (!ElemClass.empty() && styles.HasContextualRulesFor("." + ElemClass)) ||
+                           styles.HasContextualRulesFor(":visited") || styles.HasContextualRulesFor(":hover");
+    const std::string key = inContext ? std::string() : LinkStyleKey();
+    if (const TFontInfoArray* known = key.empty() ? nullptr : styles.KnownLinkFonts(key)) {
+        LinkFontInfo = std::make_unique<TFontInfoArray>(*known);
+        HasLinkFonts = true;
+        cachedFont_.reset();
+        return;
+    }
     auto fonts = std::make_unique<TFontInfoArray>();
     cachedFont_.reset();
     GetFontInfo(fonts->Ar[0]);
@@ -522,6 +594,9 @@ void TProperties::BuildLinkFonts(const TStyleList& styles) {
     }
     const auto hover = linkStateEntry(*this, styles, "hover");
     hover->GetFontInfo(fonts->Ar[2]);
+    if (!key.empty()) {
+        styles.RememberLinkFonts(key, *fonts);
+    }
     LinkFontInfo = std::move(fonts);
     HasLinkFonts = true;
 }

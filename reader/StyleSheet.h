@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tavlin {
@@ -60,6 +61,15 @@ public:
     // Set when a rule for :hover is read; the document switches hover tracking on.
     bool UsesHover = false;
 
+    // True when a rule that names ancestors ("ul li a") may apply to an element matched with
+    // this prefix (a tag, ".class" or ":pseudo"): its style then depends on more than its parent.
+    bool HasContextualRulesFor(std::string_view prefix) const;
+    // The link fonts worked out for links of one style (see TProperties::BuildLinkFonts), so that
+    // the next link of that style needs no cascade of its own; forgotten whenever the sheet
+    // changes. Null when not known.
+    const TFontInfoArray* KnownLinkFonts(const std::string& style) const;
+    void RememberLinkFonts(std::string style, const TFontInfoArray& fonts) const;
+
 private:
     struct Entry {
         std::string key;
@@ -82,7 +92,12 @@ private:
     };
     void AddDefaultEntry(std::string_view key, const std::vector<DefaultDecl>& values);
 
+    // Every change of the sheet goes through here.
+    void Changed() { linkFonts_.clear(); }
+
     std::vector<Entry> entries_;
+    std::vector<std::string> contextualKeys_;
+    mutable std::unordered_map<std::string, TFontInfoArray> linkFonts_;
     TProperties* defaultProp_ = nullptr;
     int seq_ = 10;
     double defFontSize_ = 12;

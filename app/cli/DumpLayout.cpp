@@ -1,5 +1,6 @@
 // `tavlin dump --layout FILE [--width N] [--height N]`: lays the file out as the viewer would, on
 // the real Qt canvas (offscreen, 96 pixels per inch), and prints the layout tree.
+#include "app/cli/LeaveForExit.h"
 #include "builder/HtmlParser.h"
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
@@ -70,7 +71,8 @@ int runDumpLayout(const std::string& path, const std::string&, int argc, char** 
         }
     }
     ensureGuiApplication();
-    TSectionList document;
+    auto owned = std::make_unique<TSectionList>();
+    TSectionList& document = *owned;
     applyViewerDefaults(document);
     const TParseResult parsed = ParseHtmlFromFile(document, path);
     ImageCanvas surface(1, 1);
@@ -86,6 +88,7 @@ int runDumpLayout(const std::string& path, const std::string&, int argc, char** 
     }
     out += DumpLayoutTree(document, docHeight, scrollWidth);
     std::fwrite(out.data(), 1, out.size(), stdout);
+    LeaveForExit(std::move(owned));
     return 0;
 }
 

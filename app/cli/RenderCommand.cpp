@@ -3,12 +3,14 @@
 // PNG, without a display.
 #include "app/cli/Commands.h"
 #include "app/cli/Headless.h"
+#include "app/cli/LeaveForExit.h"
 
 #include "viewer/HeadlessView.h"
 
 #include <QImage>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,8 +71,7 @@ bool parseArguments(int argc, char** argv, RenderOptions& options) {
     return true;
 }
 
-int render(const RenderOptions& options) {
-    THeadlessView view;
+int render(THeadlessView& view, const RenderOptions& options) {
     try {
         view.LoadFile(options.input);
     } catch (const std::exception& error) {
@@ -103,7 +104,12 @@ int runRenderCommand(int argc, char** argv) {
         printRenderUsage(stderr);
         return 2;
     }
-    return runHeadless([&options] { return render(options); });
+    return runHeadless([&options] {
+        auto view = std::make_unique<THeadlessView>();
+        const int status = render(*view, options);
+        LeaveForExit(std::move(view));
+        return status;
+    });
 }
 
 } // namespace tavlin

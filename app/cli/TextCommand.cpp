@@ -2,6 +2,7 @@
 // Clipboard" gives it after selecting everything, in UTF-8 with this platform's line ends.
 #include "app/cli/Commands.h"
 #include "app/cli/Headless.h"
+#include "app/cli/LeaveForExit.h"
 
 #include "platform/Files.h"
 #include "viewer/HeadlessView.h"
@@ -93,8 +94,7 @@ bool writeText(const std::string& text, const std::string& path) {
     return written;
 }
 
-int exportText(const TextOptions& options) {
-    THeadlessView view;
+int exportText(THeadlessView& view, const TextOptions& options) {
     try {
         view.LoadFile(options.input);
     } catch (const std::exception& error) {
@@ -127,7 +127,12 @@ int runTextCommand(int argc, char** argv) {
                      options.output.c_str());
         return 1;
     }
-    return runHeadless([&options] { return exportText(options); });
+    return runHeadless([&options] {
+        auto view = std::make_unique<THeadlessView>();
+        const int status = exportText(*view, options);
+        LeaveForExit(std::move(view));
+        return status;
+    });
 }
 
 } // namespace tavlin

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <array>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -49,9 +50,10 @@ int QtSystemInfo::pixelsPerInch() const {
     return screen ? qRound(screen->logicalDotsPerInch()) : 96;
 }
 
-bool QtSystemInfo::isFontInstalled(std::string_view face) const {
-    // The reader asks for every element that names a face (every link of a listing does); the
-    // font set does not change while the program runs, so each face is looked up once.
+namespace {
+
+// Looked up once for each face, whatever its case.
+bool faceInstalled(std::string_view face) {
     static std::unordered_map<std::string, bool> known;
     const QString name = QString::fromUtf8(face.data(), qsizetype(face.size()));
     const std::string key = name.toLower().toStdString();
@@ -60,6 +62,28 @@ bool QtSystemInfo::isFontInstalled(std::string_view face) const {
     }
     const bool installed = lookUpFont(name);
     known.emplace(key, installed);
+    return installed;
+}
+
+} // namespace
+
+bool QtSystemInfo::isFontInstalled(std::string_view face) const {
+    // The reader asks for every element that names a face (every link of a listing does); the
+    // font set does not change while the program runs, so each face is looked up once, and
+    // each spelling of it is answered without converting it again.
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    static std::unordered_map<std::string, bool, TextHash, std::equal_to<>> asWritten;
+    if (const auto it = asWritten.find(face); it != asWritten.end()) {
+        return it->second;
+    }
+    if (asWritten.size() > 10000) {
+        asWritten.clear(); // a page of endless names
+    }
+    const bool installed = faceInstalled(face);
+    asWritten.emplace(std::string(face), installed);
     return installed;
 }
 

@@ -142,5 +142,54 @@ TEST(BuilderBadInput, OpenCommentAndRandomBytes) {
     }
 }
 
+// Inputs whose cost once grew with the square of their size: each of these documents takes a
+// few seconds to build and lay out, and would take many minutes (past the test's time limit) if
+// a step again copied or searched everything read so far for each piece it reads.
+const TSection& OnlyParagraph(Built& b) {
+    const TBlock& p = At<TBlock>(b.Cell(), 0);
+    EXPECT_EQ(p.Content->Count(), 1);
+    return At<TSection>(*p.Content, 0);
+}
+
+TEST(BuilderBadInput, OneParagraphOfMegabytes) {
+    // Words, one word without a space, no-break spaces and character references: each arrives
+    // in many pieces that are appended to the same section and laid out in many lines.
+    const std::string bodies[] = {Repeat("word ", 1000000), std::string(5000000, 'w'),
+                                  "x" + Repeat("&nbsp;", 1000000) + "y", Repeat("a&amp;b ", 500000)};
+    for (const std::string& body : bodies) {
+        Built b("<P>" + body);
+        b.Layout(800);
+        const TSection& s = OnlyParagraph(b);
+        EXPECT_GE(size_t(s.Len()), body.size() / 6);
+        // The source map reaches the last character, and the lines the end of the text.
+        EXPECT_EQ(s.DocToSourcePos(s.FirstPos + s.Len() - 1), int(3 + body.size() - 1));
+        EXPECT_EQ(s.Lines.back().End(), s.Len());
+    }
+}
+
+TEST(BuilderBadInput, LongLinkAddressSpanningManyRunsAndSections) {
+    // An address of a megabyte over 20,000 font runs and 5,000 sections: every run and section
+    // of the link shares the one address.
+    const std::string address(1000000, 'u');
+    Built b("<A HREF=\"" + address + "\">" + Repeat("<B>b</B>i", 20000) + Repeat("<BR>x", 5000) +
+            "</A>after");
+    b.Layout(800);
+    const TSection& first = At<TSection>(b.Cell(), 0);
+    ASSERT_EQ(first.FontRuns.Count(), 40000);
+    EXPECT_EQ(first.FontRuns[39999].LinkTarget.Url.size(), address.size());
+    EXPECT_EQ(first.FontRuns[0].LinkTarget.LinkId, first.FontRuns[39999].LinkTarget.LinkId);
+    EXPECT_EQ(b.Cell().Count(), 5001);
+    EXPECT_TRUE(At<TSection>(b.Cell(), 5000).FontRuns[0].HasLink());
+}
+
+TEST(BuilderBadInput, ManyFontChangesInOneParagraph) {
+    Built b("<P>" + Repeat("<B>b</B><I>i</I> ", 30000));
+    b.Layout(800);
+    const TSection& s = OnlyParagraph(b);
+    EXPECT_EQ(s.Len(), 90000);
+    EXPECT_EQ(s.FontRuns.Count(), 90000);
+    EXPECT_TRUE(s.FontRuns[89997].TheFont->Desc.bold());
+}
+
 } // namespace
 } // namespace tavlin::test

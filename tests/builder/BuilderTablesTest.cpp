@@ -108,6 +108,14 @@ TEST(BuilderTables, ElevenNestedTablesGiveTenAndTheNextTableIsNormal) {
               "[td('next')]");
 }
 
+TEST(BuilderTables, AnErrorInsideATableKeepsWhatWasRead) {
+    Built b("<TABLE><TR><TD>kept<TABLE><TR><TD>inner<!-- never closed <TD>lost");
+    EXPECT_EQ(b.result.Error, "Open Comment at End of HTML File");
+    EXPECT_EQ(Shape(b.Cell()),
+              "table([td('kept' table([td()]))])"); // the text before the comment is part of its token
+    EXPECT_GT(b.Layout(400), 0);
+}
+
 TEST(BuilderTables, MalformedAndHostileTablesBuildInBoundedTime) {
     EXPECT_EQ(Shape(Built("<TD>no table</TD><TR>row").Cell()), "'no tablerow'");
     EXPECT_EQ(Shape(Built("<TABLE><CAPTION>only a caption</TABLE>").Cell()),

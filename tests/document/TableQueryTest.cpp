@@ -75,6 +75,28 @@ TEST(TableQuery, EmptyCellsDrawNothingAndBorderedCellsAFrame) {
     EXPECT_EQ(painted(0xC0C0C0), 4);
 }
 
+TEST(TableQuery, PrintCopyDrawsColoursOnlyWithTheBackgroundsOption) {
+    Built b("<TABLE BORDERCOLOR=blue><TR><TD BGCOLOR=red>x</TABLE>");
+    for (const bool option : {false, true}) {
+        b.doc.PrintBackgrounds = option;
+        std::unique_ptr<TSectionList> copy = b.doc.CloneFor();
+        copy->Printing = true;
+        FixedCanvas canvas;
+        int scrollWidth = 0;
+        int counter = 0;
+        copy->Layout(canvas, 0, 400, 600, scrollWidth, counter);
+        copy->PageBottom = 600;
+        copy->PaintDocument(canvas, {0, 0, 400, 600}, 400, 0, 0, 0, 0);
+        const auto painted = [&](Color c) {
+            return std::count_if(canvas.rects.begin(), canvas.rects.end(),
+                                 [c](const FixedCanvas::RectCall& r) { return r.color == c; });
+        };
+        EXPECT_EQ(painted(rgb(255, 0, 0)), option ? 1 : 0);
+        EXPECT_EQ(painted(rgb(0, 0, 255)) > 0, option);
+        EXPECT_EQ(canvas.texts.size(), 1u);
+    }
+}
+
 TEST(TableQuery, PrintedPageEndsAboveARowItWouldCut) {
     std::string rows;
     for (int i = 0; i < 40; ++i) {

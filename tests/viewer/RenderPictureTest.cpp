@@ -110,6 +110,38 @@ TEST_F(RenderPicture, TheExampleListingAt600Pixels) {
     expectMatchesReference(r.image, "example_listing.png");
 }
 
+TEST_F(RenderPicture, BorderedTableWithSpansColoursAndACaption) {
+    const Rendered r =
+        render({kRenderData + "table_bordered.htm", "--width", "500", "--full"}, out("tb.png"));
+    ASSERT_EQ(r.status, 0) << r.errors.toStdString();
+    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.rgb() == qRgb(0xCC, 0xCC, 0xFF); }), 2000)
+        << "header row";
+    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.rgb() == qRgb(0, 0x80, 0); }), 1000)
+        << "grid colour";
+    EXPECT_GT(countPixels(r.image, [](QColor c) { return c.rgb() == qRgb(0x80, 0x80, 0x80); }), 300)
+        << "frames";
+    expectMatchesReference(r.image, "table_bordered.png");
+}
+
+TEST_F(RenderPicture, TwoColumnPageWithANavigationTable) {
+    const Rendered r = render({kRenderData + "table_columns.htm", "--width", "600", "--full"}, out("tc.png"));
+    ASSERT_EQ(r.status, 0) << r.errors.toStdString();
+    // The navigation column is dark from the top of the page to the bottom of the row, and the
+    // text column beside it starts right of it.
+    EXPECT_EQ(r.image.pixel(2, 2), qRgb(0x33, 0x66, 0x99));
+    EXPECT_EQ(r.image.pixel(2, r.image.height() - 2), qRgb(0x33, 0x66, 0x99));
+    int leftmostBlack = r.image.width();
+    for (int y = 60; y < 90; ++y) {
+        for (int x = 0; x < leftmostBlack; ++x) {
+            const QColor c = r.image.pixelColor(x, y);
+            leftmostBlack = c.red() < 60 && c.green() < 60 && c.blue() < 60 ? x : leftmostBlack;
+        }
+    }
+    EXPECT_GT(leftmostBlack, 140);
+    EXPECT_LT(leftmostBlack, 160);
+    expectMatchesReference(r.image, "table_columns.png");
+}
+
 TEST_F(RenderPicture, HeadingsListsPreFontsAndColours) {
     const Rendered r = render({kRenderData + "styles.htm", "--width", "600", "--full"}, out("s.png"));
     ASSERT_EQ(r.status, 0) << r.errors.toStdString();
