@@ -1,9 +1,12 @@
 #include "app/cli/Headless.h"
 
+#include "app/cli/LeaveForExit.h"
 #include "platform/qt/QtSystemInfo.h"
+#include "viewer/HeadlessView.h"
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <memory>
 
 namespace tavlin {
 
@@ -27,6 +30,15 @@ int runHeadless(const std::function<int()>& work) {
     const int status = work();
     setSystemInfo(nullptr);
     return status;
+}
+
+int runOnHeadlessView(const std::function<int(THeadlessView&)>& work) {
+    return runHeadless([&work] {
+        auto view = std::make_unique<THeadlessView>();
+        const int status = work(*view);
+        LeaveForExit(std::move(view));
+        return status;
+    });
 }
 
 } // namespace tavlin

@@ -3,14 +3,12 @@
 // PNG, without a display.
 #include "app/cli/Commands.h"
 #include "app/cli/Headless.h"
-#include "app/cli/LeaveForExit.h"
 
 #include "viewer/HeadlessView.h"
 
 #include <QImage>
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,12 +102,7 @@ int runRenderCommand(int argc, char** argv) {
         printRenderUsage(stderr);
         return 2;
     }
-    return runHeadless([&options] {
-        auto view = std::make_unique<THeadlessView>();
-        const int status = render(*view, options);
-        LeaveForExit(std::move(view));
-        return status;
-    });
+    return runOnHeadlessView([&options](THeadlessView& view) { return render(view, options); });
 }
 
 } // namespace tavlin

@@ -2,13 +2,11 @@
 // Clipboard" gives it after selecting everything, in UTF-8 with this platform's line ends.
 #include "app/cli/Commands.h"
 #include "app/cli/Headless.h"
-#include "app/cli/LeaveForExit.h"
 
 #include "platform/Files.h"
 #include "viewer/HeadlessView.h"
 
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,12 +125,7 @@ int runTextCommand(int argc, char** argv) {
                      options.output.c_str());
         return 1;
     }
-    return runHeadless([&options] {
-        auto view = std::make_unique<THeadlessView>();
-        const int status = exportText(*view, options);
-        LeaveForExit(std::move(view));
-        return status;
-    });
+    return runOnHeadlessView([&options](THeadlessView& view) { return exportText(view, options); });
 }
 
 } // namespace tavlin
