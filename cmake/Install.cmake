@@ -43,4 +43,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # it asks for by name ("Times New Roman", "Arial", "Courier New") are found through fontconfig.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig")
+# A small CJK-capable face for the characters the named faces lack.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 include(CPack)

@@ -1,6 +1,7 @@
 #include "viewer/HeadlessView.h"
 
 #include "document/SectionList.h"
+#include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
 #include "viewer/ViewerNames.h"
@@ -65,6 +66,11 @@ int THeadlessView::Layout(int width, int height) {
     docHeight_ = document_->Layout(MeasureCanvas(), 0, std::max(width, 1), height, scrollWidth, counter);
     docWidth_ = std::min(scrollWidth, kMaxDocWidth);
     return docHeight_;
+}
+
+std::string THeadlessView::AllText() {
+    // Decoded as the viewer decodes what it puts on the clipboard.
+    return toUtf8(document_->DocumentText(), settings_.CharSet);
 }
 
 Color THeadlessView::Background() const {

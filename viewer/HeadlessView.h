@@ -39,6 +39,10 @@ public:
     // Paints the band into a canvas already cleared to the background (view coordinates).
     void PaintBand(Canvas& canvas, int width, int height, int top);
 
+    // The whole text as "Copy to Clipboard" gives it after selecting everything, in UTF-8 with
+    // CR LF line ends; lay the document out first, since its lines decide the line ends.
+    std::string AllText();
+
     TSectionList& Document() { return *document_; }
     const TLoadResult& LoadResult() const { return loaded_; }
     Color Background() const;

@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
     {"convert", "convert a bookmark file or Favorites folder into a listing", runConvertCommand},
     {"dump", "print what the reader makes of a file", runDumpCommand},
     {"render", "lay a file out as the viewer does and paint it into a PNG", runRenderCommand},
+    {"text", "write a file's text as \"Copy to Clipboard\" gives it", runTextCommand},
 };
 
 int printUsage(std::FILE* out) {
@@ -53,6 +54,15 @@ bool namesWindowFile(int argc, char** argv) {
 }
 
 } // namespace
+
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool isCommandLine(int argc, char** argv) {
     return argc > 1 && !namesWindowFile(argc, argv);

@@ -2,17 +2,13 @@
 // main window's viewer does (white, "Times New Roman" 10 point, no images) and paints it into a
 // PNG, without a display.
 #include "app/cli/Commands.h"
-#include "app/cli/LeaveForExit.h"
+#include "app/cli/Headless.h"
 
-#include "platform/qt/QtSystemInfo.h"
 #include "viewer/HeadlessView.h"
 
-#include <QGuiApplication>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,7 +19,6 @@ namespace {
 
 constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
-constexpr int kMaxSize = 100000; // pixels of width or height: beyond any screen or page
 
 struct RenderOptions {
     std::string input;
@@ -42,25 +37,16 @@ int printRenderUsage(std::FILE* out) {
     return out == stdout ? 0 : 2;
 }
 
-std::optional<int> parseSize(const char* text) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > kMaxSize) {
-        return std::nullopt;
-    }
-    return int(value);
-}
-
 // Reads the arguments; a message and false when they are wrong.
 bool parseArguments(int argc, char** argv, RenderOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if ((arg == "--width" || arg == "--height") && hasValue) {
-            const std::optional<int> size = parseSize(argv[++i]);
+            const std::optional<int> size = parsePixels(argv[++i]);
             if (!size) {
                 std::fprintf(stderr, "tavlin render: %s wants a number from 1 to %d, not \"%s\"\n",
-                             argv[i - 1], kMaxSize, argv[i]);
+                             argv[i - 1], kMaxPixels, argv[i]);
                 return false;
             }
             (arg == "--width" ? options.width : options.height) = *size;
@@ -91,7 +77,7 @@ int render(THeadlessView& view, const RenderOptions& options) {
         return 1;
     }
     const int docHeight = view.Layout(options.width, options.height);
-    const int height = options.full ? std::min(std::max(docHeight, 1), kMaxSize) : options.height;
+    const int height = options.full ? std::min(std::max(docHeight, 1), kMaxPixels) : options.height;
     const QImage image = view.Render(options.width, height, 0);
     if (image.isNull()) {
         std::fprintf(stderr, "tavlin render: Out of Resources (a picture of %d x %d pixels)\n", options.width,
@@ -108,29 +94,15 @@ int render(THeadlessView& view, const RenderOptions& options) {
 } // namespace
 
 int runRenderCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            return printRenderUsage(stdout);
-        }
+    if (asksForHelp(argc, argv)) {
+        return printRenderUsage(stdout);
     }
     RenderOptions options;
     if (!parseArguments(argc, argv, options)) {
         printRenderUsage(stderr);
         return 2;
     }
-    // Headless whatever the environment says: no display is needed or used.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    char appName[] = "tavlin";
-    char* appArgv[] = {appName, nullptr};
-    QGuiApplication app(appArgc, appArgv);
-    QtSystemInfo system;
-    setSystemInfo(&system);
-    auto view = std::make_unique<THeadlessView>();
-    const int status = render(*view, options);
-    LeaveForExit(std::move(view));
-    setSystemInfo(nullptr);
-    return status;
+    return runOnHeadlessView([&options](THeadlessView& view) { return render(view, options); });
 }
 
 } // namespace tavlin

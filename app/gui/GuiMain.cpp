@@ -1,5 +1,6 @@
 #include "app/gui/GuiMain.h"
 
+#include "app/Version.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/SelFav.h"
 #include "platform/qt/QtImageDecoder.h"
@@ -33,6 +34,9 @@ int runGui(int argc, char** argv, const std::string& sourceFile) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tavlin");
     QApplication::setApplicationDisplayName("Tavlin");
+    QApplication::setApplicationVersion(kProgramVersion);
+    // Ties the window to its desktop entry (its icon and name in the task bar).
+    QGuiApplication::setDesktopFileName("tavlin");
     QtSystemInfo system;
     setSystemInfo(&system);
     QtImageDecoder::install(); // PNG pictures (and others Qt reads) for the viewer

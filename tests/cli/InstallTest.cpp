@@ -63,9 +63,11 @@ protected:
 TempDir* InstallTest::prefix_ = nullptr;
 
 TEST_F(InstallTest, ProgramRunsFromThePrefix) {
-    const ProgramRun version = run({installed("bin/tavlin"), "--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, std::string("tavlin ") + TAVLIN_VERSION + "\n");
+    for (const char* option : {"--version", "-V"}) {
+        const ProgramRun version = run({installed("bin/tavlin"), option});
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out, std::string("tavlin ") + TAVLIN_VERSION + "\n");
+    }
     EXPECT_EQ(readBytes(installed("share/doc/tavlin/README.md")), readBytes(TAVLIN_SOURCE_DIR "/README.md"));
 }
 
