@@ -1,9 +1,11 @@
 // The viewer against Qt's rich-text engine, side by side in one run: loading and laying out
 // converter listings of 10,000 and 100,000 entries at 800 pixels, and painting one screen at the
-// top, the middle and the end of the document.
+// top, the middle and the end of the document; and copying the whole text to the clipboard.
 //
 //   bench_viewer [ENTRIES...]      (default: 10000 100000)
 #include "app/convert/Bookmark.h"
+#include "document/SectionList.h"
+#include "platform/CodePage.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtSystemInfo.h"
 #include "tests/support/BookmarkSample.h"
@@ -13,6 +15,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -114,6 +117,19 @@ void runSize(const QTemporaryDir& dir, int entries) {
                 "   QTextDocument / viewer = %.1fx\n",
                 kWidth, ours, ourHeight, theirs, qtHeight, theirs / ours);
     std::printf("  the viewer's parts: reading %.1f ms, layout %.1f ms\n", reading, laying);
+
+    // "Copy to Clipboard" with nothing selected: the whole text, made Unicode, on the clipboard.
+    size_t copiedBytes = 0;
+    const double copying = bestOf(3, [&] {
+        const QString text = QString::fromStdString(
+            tavlin::toUtf8(view.Document().DocumentText(), tavlin::DEFAULT_CHARSET));
+        QGuiApplication::clipboard()->setText(text);
+        copiedBytes = size_t(text.size());
+    });
+    const double qtCopying = bestOf(3, [&] { QGuiApplication::clipboard()->setText(qt.toPlainText()); });
+    std::printf("  whole text to the clipboard (%zu characters): viewer %.1f ms   QTextDocument %.1f ms"
+                "   QTextDocument / viewer = %.1fx\n",
+                copiedBytes, copying, qtCopying, qtCopying / copying);
 
     tavlin::TViewer control;
     control.resize(kWidth, kScreenHeight);

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QTextLayout>
 #include <QtMath>
 #include <algorithm>
 #include <climits>
@@ -14,8 +15,8 @@
 namespace tavlin {
 
 // One font as the canvas uses it: the resolved face, its metrics and the advance of every
-// character met so far. Entries live for the program's run; a bounded list keeps the most
-// recently used ones.
+// character met so far, with the fallback faces that draw the characters the face lacks.
+// Entries live for the program's run; a bounded list keeps the most recently used ones.
 class QtFontEntry {
 public:
     explicit QtFontEntry(const FontDesc& desc) : desc_(desc) {
@@ -38,7 +39,7 @@ public:
         underlinePos_ = std::max(qm.underlinePos(), 1);
         strikeOutPos_ = qm.strikeOutPos();
         lineWidth_ = std::max(qm.lineWidth(), 1);
-        singleAdvance_.fill(-1);
+        single_.fill(Glyph{0, -1, 0});
     }
 
     const FontDesc& desc() const { return desc_; }
@@ -48,14 +49,16 @@ public:
     int strikeOutPos() const { return strikeOutPos_; }
     int lineWidth() const { return lineWidth_; }
 
-    // Glyph and advance of one code point, cached.
+    // Glyph and advance of one code point, cached, with the face that draws it: 0 the font's own,
+    // others a fallback face for characters it lacks.
     struct Glyph {
         quint32 index;
         int advance;
+        int face;
     };
     Glyph glyph(char32_t cp) {
-        if (cp < 256 && singleAdvance_[cp] >= 0) {
-            return {singleGlyph_[cp], singleAdvance_[cp]};
+        if (cp < 256 && single_[cp].advance >= 0) {
+            return single_[cp];
         }
         auto it = others_.find(cp);
         if (it != others_.end()) {
@@ -63,41 +66,69 @@ public:
         }
         const Glyph g = lookUp(cp);
         if (cp < 256) {
-            singleGlyph_[cp] = g.index;
-            singleAdvance_[cp] = g.advance;
+            single_[cp] = g;
         } else {
             others_.emplace(cp, g);
         }
         return g;
     }
+    const QRawFont& face(int index) const { return index == 0 ? raw_ : fallbacks_[size_t(index - 1)]; }
 
 private:
     Glyph lookUp(char32_t cp) {
         // Tabs and other control characters have no glyph; they measure as a space.
-        if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
+        if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp == 0xA0) {
             cp = ' ';
         }
-        if (cp == 0xA0) {
-            cp = ' ';
+        if (!raw_.supportsCharacter(cp)) {
+            if (const int fallback = fallbackFaceFor(cp); fallback > 0) {
+                return glyphIn(fallback, cp);
+            }
         }
-        const QString s = QString::fromUcs4(&cp, 1);
-        QList<quint32> indexes = raw_.glyphIndexesForString(s);
+        return glyphIn(0, cp); // the face's own glyph, or its box for a character none has
+    }
+
+    Glyph glyphIn(int faceIndex, char32_t cp) const {
+        const QRawFont& f = face(faceIndex);
+        const QList<quint32> indexes = f.glyphIndexesForString(QString::fromUcs4(&cp, 1));
         if (indexes.isEmpty()) {
-            return {0, 0};
+            return {0, 0, 0};
         }
-        const QList<QPointF> advances = raw_.advancesForGlyphIndexes(indexes.mid(0, 1));
-        return {indexes[0], advances.isEmpty() ? 0 : qRound(advances[0].x())};
+        const QList<QPointF> advances = f.advancesForGlyphIndexes(indexes.mid(0, 1));
+        return {indexes[0], advances.isEmpty() ? 0 : qRound(advances[0].x()), faceIndex};
+    }
+
+    // The face fontconfig picks for a character this font lacks, as Qt's own text layout asks
+    // for it; 0 when no installed face has the character.
+    int fallbackFaceFor(char32_t cp) {
+        QTextLayout layout(QString::fromUcs4(&cp, 1), font_);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            const QRawFont picked = run.rawFont();
+            if (!picked.isValid() || !picked.supportsCharacter(cp)) {
+                continue;
+            }
+            const auto known = std::find(fallbacks_.begin(), fallbacks_.end(), picked);
+            if (known != fallbacks_.end()) {
+                return int(known - fallbacks_.begin()) + 1;
+            }
+            fallbacks_.push_back(picked);
+            return int(fallbacks_.size());
+        }
+        return 0;
     }
 
     FontDesc desc_;
     QFont font_;
     QRawFont raw_;
+    std::vector<QRawFont> fallbacks_;
     FontMetrics metrics_;
     int underlinePos_ = 1;
     int strikeOutPos_ = 0;
     int lineWidth_ = 1;
-    std::array<int, 256> singleAdvance_{};
-    std::array<quint32, 256> singleGlyph_{};
+    std::array<Glyph, 256> single_{};
     std::unordered_map<char32_t, Glyph> others_;
 };
 
@@ -182,14 +213,24 @@ Color QtCanvas::fromQColor(const QColor& c) {
 
 void QtCanvas::textOut(int x, int baselineY, std::string_view text) {
     QtFontEntry& e = entry();
-    QList<quint32> glyphs;
-    QList<QPointF> positions;
-    glyphs.reserve(qsizetype(text.size()));
-    positions.reserve(qsizetype(text.size()));
+    // One glyph run per face: characters the font lacks are drawn by their fallback faces, at the
+    // advances measured with those faces.
+    struct FaceRun {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    thread_local std::vector<FaceRun> runs;
+    for (FaceRun& run : runs) {
+        run.glyphs.clear();
+        run.positions.clear();
+    }
     int advance = 0;
     forEachGlyph(e, text, [&](const DecodedChar&, const QtFontEntry::Glyph& g) {
-        glyphs.push_back(g.index);
-        positions.push_back(QPointF(advance, 0));
+        if (size_t(g.face) >= runs.size()) {
+            runs.resize(size_t(g.face) + 1);
+        }
+        runs[size_t(g.face)].glyphs.push_back(g.index);
+        runs[size_t(g.face)].positions.push_back(QPointF(advance, 0));
         advance += g.advance;
     });
     const FontMetrics& m = e.metrics();
@@ -200,12 +241,15 @@ void QtCanvas::textOut(int x, int baselineY, std::string_view text) {
         return;
     }
     const QColor color = toQColor(textColor_);
-    if (!glyphs.isEmpty()) {
+    painter_.setPen(color);
+    for (size_t face = 0; face < runs.size(); ++face) {
+        if (runs[face].glyphs.isEmpty()) {
+            continue;
+        }
         QGlyphRun run;
-        run.setRawFont(e.raw());
-        run.setGlyphIndexes(glyphs);
-        run.setPositions(positions);
-        painter_.setPen(color);
+        run.setRawFont(e.face(int(face)));
+        run.setGlyphIndexes(runs[face].glyphs);
+        run.setPositions(runs[face].positions);
         painter_.drawGlyphRun(QPointF(x, baselineY), run);
     }
     if (font_.underline()) {

@@ -12,6 +12,8 @@ class QtFontEntry;
 
 // The Canvas over a QPainter. Text is drawn as glyph runs placed at the advances the canvas
 // measured itself (whole pixels per character, no kerning), so extents and drawing agree exactly.
+// A character the font lacks (CJK, symbols) is measured and drawn with the face fontconfig picks
+// for it.
 // Advances are cached per font, so measuring costs time proportional to the bytes measured.
 class QtCanvas : public Canvas {
 public:

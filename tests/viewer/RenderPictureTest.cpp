@@ -165,6 +165,14 @@ TEST_F(RenderPicture, FormControlsDrawTheirPictures) {
     expectMatchesReference(r.image, "forms.png");
 }
 
+// A converted Chrome zh-CN export with Japanese, Korean, Cyrillic, Greek and symbol titles: the
+// characters Times New Roman lacks are drawn by the faces fontconfig picks, not as boxes.
+TEST_F(RenderPicture, AConvertedCjkListing) {
+    const Rendered r = render({kRenderData + "cjk_listing.htm", "--width", "600", "--full"}, out("c.png"));
+    ASSERT_EQ(r.status, 0) << r.errors.toStdString();
+    expectMatchesReference(r.image, "cjk_listing.png");
+}
+
 TEST_F(RenderPicture, HeightWidthAndFailures) {
     const Rendered top =
         render({kRenderData + "styles.htm", "--width", "320", "--height", "100"}, out("t.png"));
