@@ -190,6 +190,7 @@ private:
     int captionY_ = 0;
     int gridTop_ = 0;
     bool framesDefault_ = true;
+    bool cellsMeasured_ = false; // the cells' widths are fresh from MeasureWidths
     mutable std::vector<TCell*> order_; // ReadingOrder, kept once the grid is ready
 };
 

@@ -33,7 +33,10 @@ int ThtmlTable::Arrange(Canvas& canvas, int, int y, int, int, int, int availHeig
     const int room = GivenWidth >= 1 ? GivenWidth : floats.RightSideAt(y) - floats.LeftIndentAt(y);
     const int avail = std::max(room - CellSpacing, 20);
     PrepareGrid();
-    MeasureCells(canvas);
+    if (!cellsMeasured_) {
+        MeasureCells(canvas);
+    }
+    cellsMeasured_ = false;
     MinMax m;
     ColumnWidths.fill(0);
     if (HasPixelWidthCell && GivenWidth < 1) {

@@ -204,6 +204,7 @@ void ThtmlTable::ColumnMinMaxWithPercents(MinMax& m, int avail) {
 void ThtmlTable::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     PrepareGrid();
     MeasureCells(canvas);
+    cellsMeasured_ = true; // the block measures its table right before laying it out
     MinMax m;
     if (!HasPixelWidthCell || GivenWidth != 0) {
         ColumnMinMaxWithPercents(m, GivenWidth);
