@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
     {"convert", "convert a bookmark file or Favorites folder into a listing", runConvertCommand},
     {"dump", "print what the reader makes of a file", runDumpCommand},
     {"render", "lay a file out as the viewer does and paint it into a PNG", runRenderCommand},
+    {"print", "print a file as the main window does, into a PDF", runPrintCommand},
 };
 
 int printUsage(std::FILE* out) {

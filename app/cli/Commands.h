@@ -6,5 +6,6 @@ namespace tavlin {
 int runConvertCommand(int argc, char** argv);
 int runDumpCommand(int argc, char** argv);
 int runRenderCommand(int argc, char** argv);
+int runPrintCommand(int argc, char** argv);
 
 } // namespace tavlin

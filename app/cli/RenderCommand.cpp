@@ -4,10 +4,9 @@
 #include "app/cli/Commands.h"
 #include "app/cli/LeaveForExit.h"
 
-#include "platform/qt/QtSystemInfo.h"
+#include "app/cli/Headless.h"
 #include "viewer/HeadlessView.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdio>
 #include <cstdlib>
@@ -118,19 +117,12 @@ int runRenderCommand(int argc, char** argv) {
         printRenderUsage(stderr);
         return 2;
     }
-    // Headless whatever the environment says: no display is needed or used.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    char appName[] = "tavlin";
-    char* appArgv[] = {appName, nullptr};
-    QGuiApplication app(appArgc, appArgv);
-    QtSystemInfo system;
-    setSystemInfo(&system);
-    auto view = std::make_unique<THeadlessView>();
-    const int status = render(*view, options);
-    LeaveForExit(std::move(view));
-    setSystemInfo(nullptr);
-    return status;
+    return runHeadless([&options] {
+        auto view = std::make_unique<THeadlessView>();
+        const int status = render(*view, options);
+        LeaveForExit(std::move(view));
+        return status;
+    });
 }
 
 } // namespace tavlin
