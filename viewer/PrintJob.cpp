@@ -1,5 +1,6 @@
 #include "viewer/PrintJob.h"
 
+#include "document/Block.h"
 #include "document/SectionList.h"
 #include "platform/System.h"
 #include "viewer/Printer.h"
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace tavlin {
 
@@ -26,6 +28,43 @@ int mulDiv(int a, int b, int c) {
     const int64_t product = int64_t(a) * b;
     const int64_t half = c / 2;
     return int(product >= 0 ? (product + half) / c : (product - half) / c);
+}
+
+// The painter's state for a scope, however the scope ends.
+class PainterStateSaver {
+public:
+    explicit PainterStateSaver(QPainter& painter) : painter_(painter) { painter_.save(); }
+    ~PainterStateSaver() { painter_.restore(); }
+    PainterStateSaver(const PainterStateSaver&) = delete;
+    PainterStateSaver& operator=(const PainterStateSaver&) = delete;
+
+private:
+    QPainter& painter_;
+};
+
+// Every document has a body, so "no sections" hardly ever holds; what matters is whether the
+// laid-out document holds anything that prints: a character or a picture (a document position),
+// or a section that draws without text (a rule, a table). Empty blocks and page breaks do not.
+bool ShowsSomething(const TSectionList& document, int positions) {
+    if (positions > 0) {
+        return true;
+    }
+    std::vector<const TCellBasic*> lists{&document};
+    while (!lists.empty()) {
+        const TCellBasic& list = *lists.back();
+        lists.pop_back();
+        for (int i = 0; i < list.Count(); ++i) {
+            const TSectionBase& section = list[i];
+            if (const auto* block = dynamic_cast<const TBlock*>(&section)) {
+                if (block->Content) {
+                    lists.push_back(block->Content.get());
+                }
+            } else if (!section.IsTextSection() && !dynamic_cast<const TPage*>(&section)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 // The job's printer object is the program's current one while the job runs.
@@ -57,7 +96,8 @@ TPrinterMetrics TPrinterMetrics::Of(const QPrinter& printer) {
     return m;
 }
 
-TPageGeometry TPageGeometry::Of(const TPrinterMetrics& m, const TPrintMargins& margins, int screenPixelsPerInch) {
+TPageGeometry TPageGeometry::Of(const TPrinterMetrics& m, const TPrintMargins& margins,
+                                int screenPixelsPerInch) {
     const int lx = std::max(m.PixelsPerInchX, 1);
     const int ly = std::max(m.PixelsPerInchY, 1);
     const int s = std::max(screenPixelsPerInch, 1);
@@ -91,11 +131,12 @@ struct TPrintJob::PageLoop {
     TvwPrinter& printer;
     TSectionList& copy;
     const TPageGeometry& g;
-    int height; // the laid-out copy's
+    int height;  // the laid-out copy's
     int top = 0; // document y of the page being printed
 };
 
-TPrintJob::TPrintJob(const TSectionList& document, QPrinter& printer) : document_(document), printer_(printer) {}
+TPrintJob::TPrintJob(const TSectionList& document, QPrinter& printer)
+    : document_(document), printer_(printer) {}
 
 bool TPrintJob::RaiseProgress(int page) {
     bool stop = false;
@@ -113,7 +154,8 @@ void TPrintJob::Print(int fromPage, int toPage, int& printedPage) {
     }
     fromPage = std::max(fromPage, 1);
     if (toPage < fromPage) {
-        throw EPrinterError("There is no page from " + std::to_string(fromPage) + " to " + std::to_string(toPage));
+        throw EPrinterError("There is no page from " + std::to_string(fromPage) + " to " +
+                            std::to_string(toPage));
     }
     const TPageGeometry g =
         TPageGeometry::Of(TPrinterMetrics::Of(printer_), Margins, systemInfo().pixelsPerInch());
@@ -129,8 +171,8 @@ void TPrintJob::Print(int fromPage, int toPage, int& printedPage) {
     int scrollWidth = 0;
     int counter = 0;
     PageLoop loop{printer, *copy, g, copy->Layout(printer.Canvas(), 0, g.BWs, g.BHs, scrollWidth, counter)};
-    if (loop.height <= 0) {
-        return; // nothing to show: no page, no job
+    if (loop.height <= 0 || !ShowsSomething(*copy, counter)) {
+        return;
     }
     printedPage = 1;
     try {
@@ -195,7 +237,8 @@ void TPrintJob::DrawPage(PageLoop& loop, int page, bool& stop) {
     }
     // What reached past the body's top and what lies below the page break are the neighbours'.
     canvas.fillRect(Rect{g.MLs, 0, g.MLs + g.BWs + 1, g.MTs - 1}, kWhite);
-    canvas.fillRect(Rect{g.MLs, copy.PageBottom - loop.top + g.MTs, g.MLs + g.BWs + 1, g.MTs + g.BHs}, kWhite);
+    canvas.fillRect(Rect{g.MLs, copy.PageBottom - loop.top + g.MTs, g.MLs + g.BWs + 1, g.MTs + g.BHs},
+                    kWhite);
     stop = RaisePageEvents(loop.printer, g, page);
 }
 
@@ -207,12 +250,11 @@ bool TPrintJob::RaisePageEvents(TvwPrinter& printer, const TPageGeometry& g, int
             return;
         }
         // The handlers may change font, pen, brush and alignment; the next page starts afresh.
-        painter.save();
+        PainterStateSaver saver(painter);
         painter.resetTransform();
         painter.scale(g.ScaleX, g.ScaleY);
         painter.translate(0, originY);
         event(painter, page, g.PWs, height, stop);
-        painter.restore();
     };
     raise(OnPrintHeader, 0, g.MTs);
     raise(OnPrintFooter, g.MTs + g.BHs, g.PHs - g.MTs - g.BHs);

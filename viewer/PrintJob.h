@@ -40,12 +40,13 @@ struct TPageGeometry {
     int ML = 0, MR = 0, MT = 0, MB = 0; // printer pixels
     int BW = 0, BH = 0;
     int MLs = 0, MTs = 0, BWs = 0, BHs = 0; // screen pixels
-    int PWs = 0, PHs = 0;                    // the printable page
-    double ScaleX = 1;                       // printer pixels per screen pixel
+    int PWs = 0, PHs = 0;                   // the printable page
+    double ScaleX = 1;                      // printer pixels per screen pixel
     double ScaleY = 1;
 
     // Raises EPrinterError when the margins leave no body on the page.
-    static TPageGeometry Of(const TPrinterMetrics& metrics, const TPrintMargins& margins, int screenPixelsPerInch);
+    static TPageGeometry Of(const TPrinterMetrics& metrics, const TPrintMargins& margins,
+                            int screenPixelsPerInch);
 };
 
 // A page event: the canvas has one logical unit per screen pixel and its origin at the top-left
@@ -70,8 +71,9 @@ public:
     TPageProgressEvent PageProgress;
 
     // Prints pages fromPage to toPage (from 1, inclusive). `printedPage` follows the page being
-    // handled and is left at the last one handled; 0 when nothing was printed. A document without
-    // sections or height starts no job; neither does a range beyond its last page. Raises
+    // handled and is left at the last one handled; 0 when nothing was printed. A document that shows
+    // nothing (no sections, no height, no character or picture) starts no job; neither does a range
+    // beyond its last page. Raises
     // EPrinterError for an empty range, margins that leave no body and printer failures; the
     // previous printer object is current again whatever happens.
     void Print(int fromPage, int toPage, int& printedPage);

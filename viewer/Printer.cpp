@@ -27,9 +27,13 @@ std::string firstCharacters(const std::string& utf8, size_t count) {
 
 } // namespace
 
-TvwPrinter* CurrentPrinter() { return currentPrinter(); }
+TvwPrinter* CurrentPrinter() {
+    return currentPrinter();
+}
 
-TvwPrinter* SetCurrentPrinter(TvwPrinter* printer) { return std::exchange(currentPrinter(), printer); }
+TvwPrinter* SetCurrentPrinter(TvwPrinter* printer) {
+    return std::exchange(currentPrinter(), printer);
+}
 
 TvwPrinter::TvwPrinter(QPrinter& printer)
     : printer_(printer), information_(1, 1, QImage::Format_RGB32), canvas_(painter_) {}
@@ -122,14 +126,24 @@ TPrinterCanvas& TvwPrinter::Canvas() {
     return canvas_;
 }
 
-int TvwPrinter::PageWidth() const { return printer_.width(); }
+int TvwPrinter::PageWidth() const {
+    return printer_.width();
+}
 
-int TvwPrinter::PageHeight() const { return printer_.height(); }
+int TvwPrinter::PageHeight() const {
+    return printer_.height();
+}
 
-int TvwPrinter::PixelsPerInchX() const { return printer_.logicalDpiX(); }
+int TvwPrinter::PixelsPerInchX() const {
+    return printer_.logicalDpiX();
+}
 
-int TvwPrinter::PixelsPerInchY() const { return printer_.logicalDpiY(); }
+int TvwPrinter::PixelsPerInchY() const {
+    return printer_.logicalDpiY();
+}
 
-void TvwPrinter::SetTitle(const std::string& title) { title_ = firstCharacters(title, kMaxTitleChars); }
+void TvwPrinter::SetTitle(const std::string& title) {
+    title_ = firstCharacters(title, kMaxTitleChars);
+}
 
 } // namespace tavlin

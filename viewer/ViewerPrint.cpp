@@ -6,7 +6,9 @@
 
 namespace tavlin {
 
-void TViewer::PrintPages(int fromPage, int toPage) { PrintPages(Printer(), fromPage, toPage); }
+void TViewer::PrintPages(int fromPage, int toPage) {
+    PrintPages(Printer(), fromPage, toPage);
+}
 
 void TViewer::PrintPages(QPrinter& printer, int fromPage, int toPage) {
     printedPage_ = 0;

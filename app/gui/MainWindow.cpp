@@ -77,7 +77,8 @@ constexpr const char* kCopied = "Done! You may now paste the bookmark content to
 constexpr QSize kViewerMinimum(200, 120);
 constexpr const char* kSaveDefault = "Save current file as the default bookmark file?";
 constexpr const char* kNothingToPrint = "There is nothing to print.";
-constexpr const char* kRangeBeyondEnd = "Nothing was printed: page %1 is beyond the end of the document, which has %2 %3.";
+constexpr const char* kRangeBeyondEnd =
+    "Nothing was printed: page %1 is beyond the end of the document, which has %2 %3.";
 
 } // namespace
 
@@ -176,7 +177,8 @@ QWidget* TFM_Tavlin::buildTopPanel() {
     SpeedButton1->setFont(boldened(font()));
     SpeedButton1->setStyleSheet("color: #0000FF;");
     SpeedButton1->setToolTip("Where are my bookmark files?");
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { runCommand(&TFM_Tavlin::BookmarkFile1Click); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { runCommand(&TFM_Tavlin::BookmarkFile1Click); });
 
     auto* outputLabel = new QLabel("Output converted bookmark to:");
     ED_TempFile = new QLineEdit;
@@ -562,7 +564,8 @@ void TFM_Tavlin::BT_SaveClick() {
     // The window asks about overwriting itself, in its own words.
     saveDialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     saveDialog.setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog.setNameFilters({"HTM File (*.HTM)", "HTML File (*.HTML)", "TXT File (*.TXT)", "All files (*)"});
+    saveDialog.setNameFilters(
+        {"HTM File (*.HTM)", "HTML File (*.HTML)", "TXT File (*.TXT)", "All files (*)"});
     saveDialog.setDefaultSuffix("HTM");
     const std::string target = acceptedFile(saveDialog);
     if (target.empty()) {
@@ -573,8 +576,8 @@ void TFM_Tavlin::BT_SaveClick() {
     if (!shown.empty() && isSameFile(shown, target)) {
         return;
     }
-    if (fileExists(target) &&
-        showMessage(this, MessageKind::Warning, kOverwrite, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (fileExists(target) && showMessage(this, MessageKind::Warning, kOverwrite,
+                                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
     if (!fileExists(shown)) {

@@ -23,7 +23,9 @@ namespace {
 constexpr const char* kPlaceCaretFirst = "Please place your cusor in Header / Footer box first";
 
 // Millimetres as the field shows them, and back: a field without an integer counts as 0.
-int toTenths(double centimetres) { return int(std::lround(centimetres * 10)); }
+int toTenths(double centimetres) {
+    return int(std::lround(centimetres * 10));
+}
 
 double fieldCentimetres(const QSpinBox* field) {
     bool ok = false;
@@ -140,8 +142,8 @@ void TFM_PageMar::InsertPlaceholder(const QString& placeholder) {
 void RunPageMarginsDialog(TFM_Tavlin& window) {
     TViewer& viewer = *window.Viewer;
     TFM_PageMar dialog(&window);
-    dialog.SetMargins({viewer.PrintMarginLeft, viewer.PrintMarginRight, viewer.PrintMarginTop,
-                       viewer.PrintMarginBottom});
+    dialog.SetMargins(
+        {viewer.PrintMarginLeft, viewer.PrintMarginRight, viewer.PrintMarginTop, viewer.PrintMarginBottom});
     dialog.ED_Header->setText(QString::fromStdString(window.HeaderText));
     dialog.ED_Footer->setText(QString::fromStdString(window.FooterText));
     if (runModal(dialog) != QDialog::Accepted) {

@@ -15,7 +15,9 @@ namespace {
 constexpr QPoint kMarkAt{50, 40};
 constexpr double kMarkPoints = 8;
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 
 QFont markFont() {
     QFont font(QStringLiteral("Arial"));
@@ -29,8 +31,7 @@ std::string timestamp() {
 }
 
 // Draws the text with its left end at x and its baseline `baselineFromTop(metrics)` below y.
-template <typename Baseline>
-void drawMark(QPainter& canvas, const std::string& text, Baseline baseline) {
+template <typename Baseline> void drawMark(QPainter& canvas, const std::string& text, Baseline baseline) {
     const QFont font = markFont();
     canvas.setFont(font);
     canvas.setPen(Qt::black);
