@@ -4,7 +4,7 @@
 set -e
 PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation fontconfig \
 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libxml2-dev libgif-dev xvfb xauth \
-desktop-file-utils man-db dpkg-dev file"
+desktop-file-utils man-db dpkg-dev file poppler-utils"
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

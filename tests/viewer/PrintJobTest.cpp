@@ -44,7 +44,6 @@ int pdfPages(const std::string& pdf) {
 class PrintJobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureQtApplication();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf()));
         printer.setPageSize(QPageSize(QPageSize::A4));
@@ -79,6 +78,7 @@ protected:
     struct Event {
         int page, w, h;
     };
+    bool app = (ensureQtApplication(), true); // before the printer
     TempDir dir;
     QPrinter printer{QPrinter::HighResolution};
     THeadlessView view;
