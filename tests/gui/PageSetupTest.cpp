@@ -1,5 +1,5 @@
 // "Page Setup", "Print" and "Print Preview" of the main window, on the offscreen platform.
-#include "GuiTestSupport.h"
+#include "WindowTestFixture.h"
 
 #include "app/gui/MainWindow.h"
 #include "app/gui/PageMargins.h"
@@ -28,13 +28,8 @@ void typeInto(QSpinBox* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-class PageSetupTest : public ::testing::Test {
+class PageSetupTest : public WindowTest {
 protected:
-    TFM_Tavlin& start() {
-        window = std::make_unique<TFM_Tavlin>();
-        window->FormActivate();
-        return *window;
-    }
     // Answers the next dialog, which must be the page-margins dialog.
     void onPageMargins(std::function<int(TFM_PageMar&)> respond) {
         script.responders.push_back([respond](QDialog& dialog) {
@@ -61,9 +56,6 @@ protected:
         window->BT_Print->click();
     }
 
-    Sandbox sandbox;
-    ModalScript script;
-    std::unique_ptr<TFM_Tavlin> window;
     std::string pdf = sandbox.path("out.pdf");
 };
 
