@@ -4,6 +4,7 @@
 // ratio.
 //
 //   bench_print [--runs N] [--skip-large]
+#include "BenchArgs.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -76,15 +77,7 @@ std::string chromiumCommand(const std::string& html, const std::string& pdf, con
 } // namespace
 
 int main(int argc, char** argv) {
-    int runs = 3;
-    bool skipLarge = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (std::strcmp(argv[i], "--skip-large") == 0) {
-            skipLarge = true;
-        }
-    }
+    const auto [runs, skipLarge] = parseBenchArgs(argc, argv, 3);
     const fs::path dir = fs::temp_directory_path() / ("tavlin-bench-print-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const bool haveChromium = std::system("command -v chromium >/dev/null 2>&1") == 0;

@@ -224,7 +224,7 @@ TEST(PrintCommand, MarginsAreMeasuredFromThePapersEdges) {
 
 TEST(PrintCommand, RefusesWhatItCannotPrintAndWritesNoFile) {
     TempDir dir;
-    spit(dir.file("empty.htm"), "<html><body></body></html>");
+    spit(dir.file("empty.htm"), "<html><body><div></div><page></body></html>");
     spit(dir.file("short.htm"), "<p>One short page");
     spit(dir.file("kept.pdf"), "earlier");
     struct Case {

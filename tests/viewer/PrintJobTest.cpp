@@ -7,7 +7,6 @@
 #include "viewer/HeadlessView.h"
 #include "viewer/Printer.h"
 
-#include <QFile>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
@@ -156,16 +155,6 @@ TEST_F(PrintJobTest, AllPagesEndWithTheDocumentAndStopPrintingEndsAfterThePage) 
     EXPECT_EQ(print(1, kLastPage), 1);
     EXPECT_EQ(headers.size(), 1u);
     EXPECT_EQ(pdfPages(pdf()), 1);
-}
-
-TEST_F(PrintJobTest, NothingToPrintStartsNoJob) {
-    view.LoadLines({"<html><body><div></div><page></body></html>"});
-    EXPECT_EQ(print(1, kLastPage), 0);
-    loadParagraphs(3);
-    EXPECT_EQ(print(5, 9), 1) << "the range lies beyond the one page";
-    EXPECT_THROW(print(3, 2), EPrinterError);
-    EXPECT_TRUE(headers.empty());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf())));
 }
 
 TEST_F(PrintJobTest, ThePreviousPrinterObjectComesBackWhateverHappens) {
