@@ -4,6 +4,7 @@
 #include "app/cli/Commands.h"
 
 #include "app/cli/Headless.h"
+#include "app/cli/LeaveForExit.h"
 #include "app/print/HeaderFooter.h"
 #include "document/SectionList.h"
 #include "platform/CodePage.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -155,8 +157,7 @@ std::string runJob(TPrintJob& job, const PrintOptions& options) {
     return {};
 }
 
-int print(const PrintOptions& options) {
-    THeadlessView view;
+int print(THeadlessView& view, const PrintOptions& options) {
     try {
         view.LoadFile(options.input);
     } catch (const std::exception& error) {
@@ -210,7 +211,12 @@ int runPrintCommand(int argc, char** argv) {
         std::fprintf(stderr, "tavlin print: %s\n\n%s", problem.c_str(), kPrintUsage);
         return 2;
     }
-    return runHeadless([&options] { return print(options); });
+    return runHeadless([&options] {
+        auto view = std::make_unique<THeadlessView>();
+        const int status = print(*view, options);
+        LeaveForExit(std::move(view));
+        return status;
+    });
 }
 
 } // namespace tavlin
