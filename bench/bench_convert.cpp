@@ -6,6 +6,7 @@
 // 100,000 nested folders. Prints median times over several runs and peak resident memory.
 //
 //   bench_convert [--runs N] [--skip-large]
+#include "BenchArgs.h"
 #include "app/convert/Bookmark.h"
 #include "platform/Files.h"
 
@@ -204,15 +205,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) {
         return runTask(argc, argv);
     }
-    int runs = 5;
-    bool skipLarge = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (std::strcmp(argv[i], "--skip-large") == 0) {
-            skipLarge = true;
-        }
-    }
+    const auto [runs, skipLarge] = parseBenchArgs(argc, argv, 5);
     const std::string self = fs::canonical("/proc/self/exe").string();
     char pattern[] = "/tmp/tavlin-bench-XXXXXX";
     const fs::path dir = ::mkdtemp(pattern);

@@ -22,7 +22,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 TMyFont Face(const char* name, int height, int style = 0, Color color = 0) {
     TMyFont font;
@@ -47,8 +49,8 @@ std::unique_ptr<TSection> Entry(TSectionList& doc, int i, int& source) {
         AppendText(*folder, "Folder " + std::to_string(i / 40) + ": Reading, tools and reference", source);
         return folder;
     }
-    const std::string url = "http://www.example" + std::to_string(i % 977) + ".com/articles/" + std::to_string(i) +
-                            "/an-interesting-page-about-bookmarks.html";
+    const std::string url = "http://www.example" + std::to_string(i % 977) + ".com/articles/" +
+                            std::to_string(i) + "/an-interesting-page-about-bookmarks.html";
     TUrlTarget link;
     link.Assign(url, "");
     auto entry = std::make_unique<TSection>(&doc, Face("Times New Roman", 16));
@@ -123,7 +125,8 @@ int main(int argc, char** argv) {
     std::printf("build (append text): %.1f ms\n", build);
     std::printf("layout at 800 px: median %.1f ms (first %.1f ms)\n", layouts[2], layouts.front());
     std::printf("band 1000x800 paint: top %.3f ms, middle %.3f ms, end %.3f ms\n", top, middle, end);
-    std::printf("same band of a 100-section listing: %.3f ms; ratio end/small %.2f\n", smallBand, end / smallBand);
+    std::printf("same band of a 100-section listing: %.3f ms; ratio end/small %.2f\n", smallBand,
+                end / smallBand);
     std::printf("peak memory %.1f MB (%.1f MB before the big document)\n", peak / 1024.0, before / 1024.0);
     return 0;
 }

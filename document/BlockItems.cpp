@@ -367,7 +367,9 @@ int TPage::Paint(Canvas&, const Rect& clip, IndentManager&, int, int, int) {
     TSectionList* doc = Document;
     if (doc && doc->Printing) {
         const int y = ArrangeY - doc->YOffset;
-        if (y > kPageTopSlack && y < clip.bottom && ArrangeY < doc->PageBottom) {
+        // Measured from the page's top (the clip's), not the view's: a print band starts with the
+        // top margin.
+        if (y > clip.top + kPageTopSlack && y < clip.bottom && ArrangeY < doc->PageBottom) {
             doc->PageBottom = ArrangeY;
         }
     }

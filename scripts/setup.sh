@@ -7,7 +7,7 @@ set -e
 PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation fontconfig \
 fonts-wqy-microhei fonts-symbola \
 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libxml2-dev libgif-dev xvfb xauth \
-desktop-file-utils man-db dpkg-dev file libsimdjson-dev libsqlite3-dev"
+desktop-file-utils man-db dpkg-dev file libsimdjson-dev libsqlite3-dev poppler-utils"
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

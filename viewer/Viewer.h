@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Geometry.h"
 #include "viewer/DocumentLoad.h"
+#include "viewer/PrintJob.h"
 #include "viewer/ViewerNames.h"
 #include "viewer/ViewerSettings.h"
 
@@ -165,7 +166,14 @@ public:
     // --- Printing ---------------------------------------------------------------------------------
     // The printer that PrintPages prints on; the print dialog edits it. Made on first use.
     QPrinter& Printer();
+    // Prints pages fromPage to toPage (from 1, inclusive; kLastPage for all) of a copy of the
+    // document with the print margins, raising the page events. Raises EPrinterError for printer
+    // failures, an empty range and margins that leave no room.
     void PrintPages(int fromPage, int toPage);
+    // The same on another printer (a print preview's).
+    void PrintPages(QPrinter& printer, int fromPage, int toPage);
+    // 0 when not printing; else the page being printed, and afterwards the last page handled.
+    int PrintedPage() const { return printedPage_; }
 
     // --- Mouse state ------------------------------------------------------------------------------
     bool MiddleScrollMode() const { return middleScrollMode_; }
@@ -240,6 +248,8 @@ public:
     TErrorEvent OnError; // without a handler the viewer shows its own error box
     TFormSubmitEvent OnFormSubmit; // runs from the event loop, after the click that submitted
     TObjectClickEvent OnObjectClick;
+    // Raised before printing (page 0) and after each printed page; setting stop ends the job.
+    std::function<void(TViewer* sender, int page, bool& stop)> PageProgress;
     std::function<std::string(std::string_view command, std::vector<std::string> params)> OnInclude;
 
     // --- Parts ------------------------------------------------------------------------------------
@@ -345,6 +355,7 @@ private:
     int docWidth_ = 0;
     int docHeight_ = 0;
     int caretPos_ = 0;
+    int printedPage_ = 0;
     int dragAnchor_ = -1;
     Color surfaceColor_ = 0;
     int refreshDelay_ = 0;

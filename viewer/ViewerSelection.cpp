@@ -82,11 +82,4 @@ bool TViewer::FindText(const std::string& text, bool matchCase) {
     return true;
 }
 
-void TViewer::PrintPages(int fromPage, int toPage) {
-    // Printing belongs to its own piece of work; until it is built nothing is printed and no job
-    // is started, as for a document without sections.
-    (void)fromPage;
-    (void)toPage;
-}
-
 } // namespace tavlin

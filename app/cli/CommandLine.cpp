@@ -24,6 +24,7 @@ constexpr Command kCommands[] = {
     {"dump", "print what the reader makes of a file", runDumpCommand},
     {"render", "lay a file out as the viewer does and paint it into a PNG", runRenderCommand},
     {"text", "write a file's text as \"Copy to Clipboard\" gives it", runTextCommand},
+    {"print", "print a file as the main window does, into a PDF", runPrintCommand},
 };
 
 int printUsage(std::FILE* out) {

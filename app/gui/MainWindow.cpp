@@ -11,6 +11,7 @@
 #include "app/gui/PageMargins.h"
 #include "app/gui/Settings.h"
 #include "app/gui/Splash.h"
+#include "app/print/HeaderFooter.h"
 #include "platform/Files.h"
 #include "viewer/Viewer.h"
 
@@ -30,6 +31,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,6 +77,9 @@ constexpr const char* kOverwrite = "File already exists, overwrite?";
 constexpr const char* kCopied = "Done! You may now paste the bookmark content to your text editor";
 constexpr QSize kViewerMinimum(200, 120);
 constexpr const char* kSaveDefault = "Save current file as the default bookmark file?";
+constexpr const char* kNothingToPrint = "There is nothing to print.";
+constexpr const char* kRangeBeyondEnd =
+    "Nothing was printed: page %1 is beyond the end of the document, which has %2 %3.";
 
 } // namespace
 
@@ -173,7 +178,8 @@ QWidget* TFM_Tavlin::buildTopPanel() {
     SpeedButton1->setFont(boldened(font()));
     SpeedButton1->setStyleSheet("color: #0000FF;");
     SpeedButton1->setToolTip("Where are my bookmark files?");
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { runCommand(&TFM_Tavlin::BookmarkFile1Click); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { runCommand(&TFM_Tavlin::BookmarkFile1Click); });
 
     auto* outputLabel = new QLabel("Output converted bookmark to:");
     ED_TempFile = new QLineEdit;
@@ -303,6 +309,7 @@ void TFM_Tavlin::buildMenu() {
     commandAction(file, "&Restore", &TFM_Tavlin::BT_RestoreClick);
     file->addSeparator();
     commandAction(file, "Print", &TFM_Tavlin::BT_PrintClick);
+    commandAction(file, "Print Pre&view", &TFM_Tavlin::PrintPreview1Click);
     commandAction(file, "Page Setup", &TFM_Tavlin::PageSetup1Click);
     file->addSeparator();
     commandAction(file, "E&xit", &TFM_Tavlin::BT_CloseClick);
@@ -347,11 +354,11 @@ void TFM_Tavlin::setUpViewer() {
     Viewer->OnError = [this](TViewer*, const std::string& message) {
         showMessage(this, MessageKind::Error, QString::fromLocal8Bit(message.c_str()));
     };
-    Viewer->OnPrintHeader = [this](TViewer*, QPainter& canvas, int numPage, int w, int h, bool&) {
-        DrawPrintHeader(*this, canvas, numPage, w, h);
+    Viewer->OnPrintHeader = [this](TViewer* sender, QPainter& canvas, int numPage, int w, int h, bool& stop) {
+        ViewerPrintHeader(sender, canvas, numPage, w, h, stop);
     };
-    Viewer->OnPrintFooter = [this](TViewer*, QPainter& canvas, int numPage, int w, int h, bool&) {
-        DrawPrintFooter(*this, canvas, numPage, w, h);
+    Viewer->OnPrintFooter = [this](TViewer* sender, QPainter& canvas, int numPage, int w, int h, bool& stop) {
+        ViewerPrintFooter(sender, canvas, numPage, w, h, stop);
     };
 }
 
@@ -595,7 +602,8 @@ void TFM_Tavlin::BT_SaveClick() {
     // The window asks about overwriting itself, in its own words.
     saveDialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     saveDialog.setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog.setNameFilters({"HTM File (*.HTM)", "HTML File (*.HTML)", "TXT File (*.TXT)", "All files (*)"});
+    saveDialog.setNameFilters(
+        {"HTM File (*.HTM)", "HTML File (*.HTML)", "TXT File (*.TXT)", "All files (*)"});
     saveDialog.setDefaultSuffix("HTM");
     const std::string target = acceptedFile(saveDialog);
     if (target.empty()) {
@@ -606,8 +614,8 @@ void TFM_Tavlin::BT_SaveClick() {
     if (!shown.empty() && isSameFile(shown, target)) {
         return;
     }
-    if (fileExists(target) &&
-        showMessage(this, MessageKind::Warning, kOverwrite, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (fileExists(target) && showMessage(this, MessageKind::Warning, kOverwrite,
+                                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
     if (!fileExists(shown)) {
@@ -650,12 +658,43 @@ void TFM_Tavlin::BT_PrintClick() {
     if (runModal(printDialog) != QDialog::Accepted) {
         return;
     }
-    const QPrinter& printer = Viewer->Printer();
-    if (printer.printRange() == QPrinter::PageRange) {
-        Viewer->PrintPages(printer.fromPage(), printer.toPage());
-    } else {
-        Viewer->PrintPages(1, 9999);
+    printOn(Viewer->Printer());
+}
+
+void TFM_Tavlin::printOn(QPrinter& printer) {
+    // All pages have no end: a listing longer than the dialog's 9999 pages still prints whole.
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    const int from = range ? printer.fromPage() : 1;
+    Viewer->PrintPages(printer, from, range ? printer.toPage() : kLastPage);
+    const int last = Viewer->PrintedPage();
+    if (last == 0) {
+        showMessage(this, MessageKind::Information, kNothingToPrint);
+    } else if (last < from) {
+        showMessage(this, MessageKind::Information,
+                    QString(kRangeBeyondEnd).arg(from).arg(last).arg(last == 1 ? "page" : "pages"));
     }
+}
+
+void TFM_Tavlin::PrintPreview1Click() {
+    QPrintPreviewDialog preview(&Viewer->Printer(), this);
+    preview.setObjectName("PrintPreview");
+    // The preview asks for its pages from inside its own event handling, where no error may pass.
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        try {
+            printOn(*printer);
+        } catch (const std::exception& error) {
+            showMessage(this, MessageKind::Error, QString::fromLocal8Bit(error.what()));
+        }
+    });
+    runModal(preview);
+}
+
+void TFM_Tavlin::ViewerPrintHeader(TViewer*, QPainter& canvas, int numPage, int, int, bool&) {
+    DrawPageHeader(canvas, PageMarkText(HeaderText, numPage, ED_HTMLFile->text().toStdString()));
+}
+
+void TFM_Tavlin::ViewerPrintFooter(TViewer*, QPainter& canvas, int numPage, int, int, bool&) {
+    DrawPageFooter(canvas, PageMarkText(FooterText, numPage, ED_HTMLFile->text().toStdString()));
 }
 
 void TFM_Tavlin::PageSetup1Click() {

@@ -9,7 +9,9 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -45,6 +47,7 @@ public:
     void BitBtn2Click();
     void FindDialog1Find();
     void BT_PrintClick();
+    void PrintPreview1Click();
     void PageSetup1Click();
     void BT_ViewFontClick();
     void URLinBOLD1Click();
@@ -58,6 +61,10 @@ public:
     // `tavlin FILE`: FILE becomes the source as if chosen with the browse button (a folder in
     // Favorites mode) and a file is shown; a missing one is reported as "Convert Now" does.
     void OpenSource(const std::string& path);
+
+    // The viewer's page events: the header and footer texts on every printed page.
+    void ViewerPrintHeader(TViewer* sender, QPainter& canvas, int numPage, int w, int h, bool& stopPrinting);
+    void ViewerPrintFooter(TViewer* sender, QPainter& canvas, int numPage, int w, int h, bool& stopPrinting);
 
     // Runs a command as a button does: an error it raises is shown with its text, and the window
     // stays usable.
@@ -127,6 +134,8 @@ private:
     void pickFavoritesFolder(const std::string& folder);
     void fillBrowserMenu();
     void pickBrowserStore(const std::string& path);
+    // Prints what the printer's page range asks for and says so when that was nothing.
+    void printOn(QPrinter& printer);
 
     std::string storedBookmark_;
     bool sourcePicked_ = false;

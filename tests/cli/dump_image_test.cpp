@@ -1,5 +1,6 @@
 // Runs the real program: `tavlin dump --image FILE [--frame N] [-o OUT.png]`.
 #include "../images/GifWriter.h"
+#include "tests/support/Shell.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct DumpRun {
-    int status = -1;
-    std::string out;
-};
+using DumpRun = tavlin::test::ShellRun;
 
 DumpRun dump(const std::string& args) {
-    DumpRun run;
-    const std::string command = std::string(TAVLIN_EXE) + " dump --image " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return tavlin::test::runShell(std::string(TAVLIN_EXE) + " dump --image " + args + " 2>/dev/null");
 }
 
 class DumpImage : public ::testing::Test {

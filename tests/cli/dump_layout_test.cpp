@@ -1,5 +1,7 @@
 // Runs the real program: `tavlin dump --layout FILE [--width N]` prints exactly the reference
 // layouts of tests/data/layout, and refuses what it cannot do.
+#include "tests/support/Shell.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,25 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct DumpRun {
-    int status = -1;
-    std::string out;
-};
+using DumpRun = tavlin::test::ShellRun;
 
 // Standard output only, or with the messages on standard error too.
 DumpRun dump(const std::string& args, bool withMessages = false) {
-    DumpRun run;
-    const std::string command =
-        std::string(TAVLIN_EXE) + " dump --layout " + args + (withMessages ? " 2>&1" : " 2>/dev/null");
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return tavlin::test::runShell(std::string(TAVLIN_EXE) + " dump --layout " + args +
+                                  (withMessages ? " 2>&1" : " 2>/dev/null"));
 }
 
 std::string slurp(const fs::path& path) {

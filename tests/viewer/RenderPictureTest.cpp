@@ -173,6 +173,28 @@ TEST_F(RenderPicture, AConvertedCjkListing) {
     expectMatchesReference(r.image, "cjk_listing.png");
 }
 
+TEST_F(RenderPicture, APrintedPageOfTheExampleListing) {
+    QProcess print;
+    print.start(QStringLiteral(TAVLIN_EXE),
+                {"print", kRenderData + "example_listing.htm", "--header", "Page #PAGENUM of the list",
+                 "--footer", "The footer", "-o", out("p.pdf")});
+    ASSERT_TRUE(print.waitForFinished(60000));
+    ASSERT_EQ(print.exitCode(), 0) << print.readAllStandardError().toStdString();
+    QProcess raster;
+    raster.start("pdftoppm",
+                 {"-r", "60", "-png", "-singlefile", "-f", "1", "-l", "1", out("p.pdf"), out("page")});
+    ASSERT_TRUE(raster.waitForFinished(60000));
+    const QImage page(out("page.png"));
+    ASSERT_FALSE(page.isNull());
+    // The body starts 2 cm (47 pixels at 60 per inch) from the left edge; nothing is left of it
+    // but the header and footer, which start 50 screen pixels (31 here) in.
+    const auto [left, right] = inkRange(page, 60, page.height() - 60, qRgb(255, 255, 255));
+    EXPECT_GE(left, 47);
+    EXPECT_LT(right, page.width() - 47);
+    EXPECT_NEAR(inkRange(page, 0, 40, qRgb(255, 255, 255)).first, 31, 2) << "the header";
+    expectMatchesReference(page, "printed_page.png");
+}
+
 TEST_F(RenderPicture, HeightWidthAndFailures) {
     const Rendered top =
         render({kRenderData + "styles.htm", "--width", "320", "--height", "100"}, out("t.png"));
