@@ -4,6 +4,10 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tavlin {
@@ -149,6 +153,53 @@ private:
     std::vector<Level> levels_;
 };
 
+// A file mapped read-only and followed by at least one page of zeros, which is the padding the
+// parser reads past the end, so the file needs no copy. Browsers replace the file rather than
+// rewrite it in place, so the mapping stays whole while it is read.
+class MappedFile {
+public:
+    explicit MappedFile(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size <= 0) {
+            closeFile(fd);
+            return;
+        }
+        const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+        const size_t size = size_t(st.st_size);
+        length_ = (size + page - 1) / page * page + page;
+        void* area = ::mmap(nullptr, length_, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (area != MAP_FAILED &&
+            ::mmap(area, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) != MAP_FAILED) {
+            data_ = static_cast<const char*>(area);
+            size_ = size;
+        } else if (area != MAP_FAILED) {
+            ::munmap(area, length_);
+        }
+        closeFile(fd);
+    }
+    ~MappedFile() {
+        if (data_) {
+            ::munmap(const_cast<char*>(data_), length_);
+        }
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool mapped() const { return data_ != nullptr; }
+    std::string_view bytes() const { return {data_, size_}; }
+
+private:
+    static void closeFile(int fd) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    const char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t length_ = 0;
+};
+
 } // namespace
 
 bool TBookmarkConverter::readChromiumPadded(std::string_view json) {
@@ -194,11 +245,15 @@ bool TBookmarkConverter::readChromiumPadded(std::string_view json) {
 }
 
 bool TBookmarkConverter::ReadChromiumBookmarks(const std::string& path) {
-    simdjson::padded_string json;
-    if (simdjson::padded_string::load(path).get(json)) {
-        throw ConvertError(ConvertStatus::SourceNotFound, path);
-    }
     try {
+        const MappedFile mapped(path);
+        if (mapped.mapped()) {
+            return readChromiumPadded(mapped.bytes());
+        }
+        simdjson::padded_string json;
+        if (simdjson::padded_string::load(path).get(json)) {
+            throw ConvertError(ConvertStatus::SourceNotFound, path);
+        }
         return readChromiumPadded(json);
     } catch (const ConvertError& error) {
         throw ConvertError(error.status(), path);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace tavlin {
 namespace {
 
@@ -76,6 +78,11 @@ protected:
 
 TEST_F(ChromiumBookmarks, ListsRootsFoldersAndEntriesInStoredOrder) {
     EXPECT_EQ(convert("Bookmarks", kChromiumFile, ConvertStatus::Written), kChromiumListing);
+    // A file that ends exactly at a page's end leaves the parser no spare bytes of its own.
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    std::string filled = kChromiumFile;
+    filled.append(page - filled.size() % page, ' ');
+    EXPECT_EQ(convert("Bookmarks", filled, ConvertStatus::Written), kChromiumListing);
 }
 
 TEST_F(ChromiumBookmarks, SortsByDateAddedWithMissingAndOutOfRangeDatesAsNone) {
