@@ -119,17 +119,17 @@ void runSize(const QTemporaryDir& dir, int entries) {
     std::printf("  the viewer's parts: reading %.1f ms, layout %.1f ms\n", reading, laying);
 
     // "Copy to Clipboard" with nothing selected: the whole text, made Unicode, on the clipboard.
-    size_t copiedBytes = 0;
+    size_t copiedChars = 0;
     const double copying = bestOf(3, [&] {
-        const QString text = QString::fromStdString(
-            tavlin::toUtf8(view.Document().DocumentText(), tavlin::DEFAULT_CHARSET));
+        const QString text =
+            QString::fromStdString(tavlin::toUtf8(view.Document().DocumentText(), tavlin::DEFAULT_CHARSET));
         QGuiApplication::clipboard()->setText(text);
-        copiedBytes = size_t(text.size());
+        copiedChars = size_t(text.size());
     });
     const double qtCopying = bestOf(3, [&] { QGuiApplication::clipboard()->setText(qt.toPlainText()); });
     std::printf("  whole text to the clipboard (%zu characters): viewer %.1f ms   QTextDocument %.1f ms"
                 "   QTextDocument / viewer = %.1fx\n",
-                copiedBytes, copying, qtCopying, qtCopying / copying);
+                copiedChars, copying, qtCopying, qtCopying / copying);
 
     tavlin::TViewer control;
     control.resize(kWidth, kScreenHeight);

@@ -215,6 +215,9 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 std::string toUtf8(std::string_view bytes, uint8_t charSet) {
+    if (entryOf(charSet).codePage == 65001) {
+        return utf8WithFallback(bytes);
+    }
     std::vector<DecodedChar> chars;
     decodeText(bytes, charSet, chars);
     std::string out;
@@ -222,6 +225,27 @@ std::string toUtf8(std::string_view bytes, uint8_t charSet) {
     for (const DecodedChar& d : chars) {
         appendUtf8(out, d.codePoint);
     }
+    return out;
+}
+
+std::string utf8WithFallback(std::string_view bytes) {
+    // Valid sequences are already UTF-8 and pass through in runs; only the other bytes are read as
+    // Windows-1252. Whole listings pass through here when they are copied.
+    const CodePageTable& table = tableOf(entryOf(DEFAULT_CHARSET));
+    std::string out;
+    out.reserve(bytes.size());
+    size_t runStart = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t u = uint8_t(bytes[i]) < 0x80 ? 1 : utf8SequenceLength(bytes, i);
+        if (u > 0) {
+            i += u;
+            continue;
+        }
+        out.append(bytes.substr(runStart, i - runStart));
+        appendUtf8(out, table.single[uint8_t(bytes[i])]);
+        runStart = ++i;
+    }
+    out.append(bytes.substr(runStart));
     return out;
 }
 

@@ -37,6 +37,8 @@ size_t characterLength(std::string_view bytes, size_t i, uint8_t charSet);
 size_t utf8SequenceLength(std::string_view bytes, size_t i);
 
 std::string toUtf8(std::string_view bytes, uint8_t charSet);
+// UTF-8 text with every byte outside a valid sequence read as Windows-1252 (DEFAULT's decoding).
+std::string utf8WithFallback(std::string_view bytes);
 // Encodes UTF-8 text into the character set; characters it cannot hold become '?'.
 std::string fromUtf8(std::string_view utf8, uint8_t charSet);
 // One code point in the character set's bytes ('?' when it has none).
