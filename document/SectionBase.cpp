@@ -57,9 +57,13 @@ TCellBasic::TCellBasic(TSectionList* document, std::string ownerTag)
 
 TCellBasic::TCellBasic(TSectionList* document, const TCellBasic& source)
     : Document(document), OwnerTag(source.OwnerTag) {
+    CloneSectionsFrom(source);
+}
+
+void TCellBasic::CloneSectionsFrom(const TCellBasic& source) {
     sections_.reserve(source.sections_.size());
     for (const auto& section : source.sections_) {
-        if (auto copy = section->CloneFor(*document)) {
+        if (auto copy = section->CloneFor(*Document)) {
             sections_.push_back(std::move(copy));
         }
     }

@@ -173,6 +173,8 @@ protected:
                         IndentManager& floats, int& maxWidth, int& counter, bool blockVariant);
     void RebuildBandIndex();
 
+    // Deep copies of the source's sections for this list's document.
+    void CloneSectionsFrom(const TCellBasic& source);
     std::vector<std::unique_ptr<TSectionBase>> sections_;
     // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
     // so the sections that can touch a band are found by binary search.

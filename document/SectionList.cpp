@@ -16,12 +16,15 @@ TSectionList::TSectionList(void* viewer, void* paintPanel)
       IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {}
 
 TSectionList::TSectionList(PrintCopyTag, const TSectionList& source)
-    : TCell(this, source), ShowImages(source.ShowImages), Printing(source.Printing), YOffset(source.YOffset),
+    : TCell(this, source.OwnerTag), ShowImages(source.ShowImages), Printing(source.Printing), YOffset(source.YOffset),
       SelStart(source.SelStart), SelEnd(source.SelEnd), PreFontName(source.PreFontName),
       LinkVisitedColor(source.LinkVisitedColor), LinkActiveColor(source.LinkActiveColor),
       HotSpotColor(source.HotSpotColor), PrintBackgrounds(source.PrintBackgrounds), Viewer(source.Viewer),
       PaintPanel(source.PaintPanel), Background(source.Background), DefFontSize(source.DefFontSize),
-      LinkUnderline(source.LinkUnderline), CharSet(source.CharSet), OnProcessError(source.OnProcessError) {}
+      LinkUnderline(source.LinkUnderline), CharSet(source.CharSet), OnProcessError(source.OnProcessError) {
+    // The sections are copied once the copy's settings exist: tables and blocks read them.
+    CloneSectionsFrom(source);
+}
 
 TSectionList::~TSectionList() { Clear(); }
 
