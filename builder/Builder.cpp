@@ -25,7 +25,14 @@ const SymSet kInlineStyleEnds = {endB,      endI,   endEM,    endSTRONG, endU,  
 } // namespace
 
 THtmlBuilder::THtmlBuilder(TSectionList& document, const TParseOptions& options)
-    : doc_(document), opt_(options) {}
+    : doc_(document), opt_(options) {
+    InstallPictureMaker();
+}
+
+void THtmlBuilder::SetDocumentDirectory(std::string directory) {
+    docDirectory_ = std::move(directory);
+    doc_.Pictures.Directory = docDirectory_;
+}
 
 THtmlBuilder::~THtmlBuilder() = default;
 
@@ -320,7 +327,11 @@ void THtmlBuilder::Inline() {
         Next();
         break;
     case tagMAP:
-        SkipMap();
+        Map();
+        Next();
+        break;
+    case tagIMG:
+        Image();
         Next();
         break;
     case tagPAGE:
@@ -346,9 +357,8 @@ void THtmlBuilder::Inline() {
         Next();
         break;
     default:
-        // Images, image maps, panels and form controls are read past until they are built:
-        // the options of a SELECT and the text of a TEXTAREA are skipped (above). Everything
-        // else here is skipped too.
+        // Panels and form controls are read past until they are built: the options of a SELECT
+        // and the text of a TEXTAREA are skipped (above). Everything else here is skipped too.
         Next();
         break;
     }

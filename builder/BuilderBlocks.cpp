@@ -483,9 +483,12 @@ void THtmlBuilder::Pre() {
             SkipTextArea();
         } else if (sym == tagMAP) {
             flush();
-            SkipMap();
+            Map();
+        } else if (sym == tagIMG) {
+            flush();
+            Image();
         }
-        // Every other tag is ignored (images, panels and inputs are read past).
+        // Every other tag is ignored (panels and inputs are read past).
     }
     flush();
     CloseSection();

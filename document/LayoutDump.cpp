@@ -1,6 +1,7 @@
 #include "document/LayoutDump.h"
 
 #include "document/Block.h"
+#include "document/ImageObj.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
 #include "document/Table.h"
@@ -221,6 +222,11 @@ private:
             }
             Line(depth + 1, line);
         }
+        for (const auto& object : s.Images) {
+            if (const auto* image = dynamic_cast<const TImageObj*>(object.get())) {
+                Line(depth + 1, Image(*image));
+            }
+        }
         for (const LineRec& l : s.Lines) {
             Line(depth + 1, "line " + std::to_string(l.Start) + "+" + std::to_string(l.CharCount) +
                                 " y=" + std::to_string(l.LineY) + " h=" + std::to_string(l.SpaceBefore) +
@@ -228,6 +234,31 @@ private:
                                 " descent=" + std::to_string(l.Descent) + " indent=" +
                                 std::to_string(l.IndentX) + " box=" + std::to_string(l.BoxHeight));
         }
+    }
+
+    // An image: its offset, picture, alignment, drawn size, box in the line, spaces and where it
+    // was last painted. Only the file's own name is shown, so dumps read alike on every machine.
+    static std::string Image(const TImageObj& image) {
+        static constexpr const char* kAlign[] = {"none",   "top",  "middle", "baseline",
+                                                 "bottom", "left", "right"};
+        static constexpr const char* kKind[] = {"none", "placeholder", "error", "picture", "animated"};
+        const std::string& src = image.Source;
+        const size_t slash = src.find_last_of("/\\");
+        std::string line = "image " + std::to_string(image.Pos) + " \"" +
+                           Escaped(slash == std::string::npos ? src : src.substr(slash + 1)) + "\" " +
+                           kKind[int(image.Kind())] + " align=" + kAlign[std::clamp(image.ObjAlign, 0, 6)] +
+                           " draw=" + std::to_string(image.DrawWidth) + "x" +
+                           std::to_string(image.DrawHeight) + " box=" + std::to_string(image.ObjWidth) + "x" +
+                           std::to_string(image.ObjHeight) + " at=(" + std::to_string(image.DrawX) + "," +
+                           std::to_string(image.DrawYY) + ")";
+        line += Sides(" space=", image.TopSpace, image.RightSpace, image.BottomSpace, image.LeftSpace);
+        if (image.HasBorder) {
+            line += " border";
+        }
+        if (image.UseMap) {
+            line += " usemap=" + image.MapName;
+        }
+        return line;
     }
 
     static std::string Range(int first, int count) {
@@ -289,6 +320,11 @@ std::string DumpLayoutTree(const TSectionList& document, int height, int scrollW
     out += '\n';
     TreeWriter(out).Cell(document, 1);
     return out;
+}
+
+void PlaceObjects(TSectionList& document, Canvas& canvas, int width, int height) {
+    document.SetYOffset(0);
+    document.PaintDocument(canvas, Rect{0, 0, std::max(width, 1), std::max(height, 1)}, 6000, 0, 0, 0, 0);
 }
 
 } // namespace tavlin

@@ -4,6 +4,7 @@
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -70,6 +71,7 @@ int runDumpLayout(const std::string& path, const std::string&, int argc, char** 
         }
     }
     ensureGuiApplication();
+    QtImageDecoder::install();
     TSectionList document;
     applyViewerDefaults(document);
     const TParseResult parsed = ParseHtmlFromFile(document, path);
@@ -77,6 +79,7 @@ int runDumpLayout(const std::string& path, const std::string&, int argc, char** 
     int scrollWidth = 0;
     int counter = 0;
     const int docHeight = document.Layout(surface.canvas(), 0, width, height, scrollWidth, counter);
+    PlaceObjects(document, surface.canvas(), width, docHeight);
     std::string out;
     if (!parsed.DocTitle.empty()) {
         out += "title \"" + parsed.DocTitle + "\"\n";

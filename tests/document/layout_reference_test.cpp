@@ -42,6 +42,7 @@ std::string LayoutOf(const std::string& path, int width) {
     int scrollWidth = 0;
     int counter = 0;
     const int height = document.Layout(surface.canvas(), 0, width, 600, scrollWidth, counter);
+    PlaceObjects(document, surface.canvas(), width, height);
     std::string out;
     if (!parsed.DocTitle.empty()) {
         out += "title \"" + parsed.DocTitle + "\"\n";
