@@ -241,7 +241,7 @@ private:
     static std::string Image(const TImageObj& image) {
         static constexpr const char* kAlign[] = {"none",   "top",  "middle", "baseline",
                                                  "bottom", "left", "right"};
-        static constexpr const char* kKind[] = {"none", "placeholder", "error", "picture", "animated"};
+        static constexpr const char* kKind[] = {"placeholder", "placeholder", "error", "picture", "animated"};
         const std::string& src = image.Source;
         const size_t slash = src.find_last_of("/\\");
         std::string line = "image " + std::to_string(image.Pos) + " \"" +

@@ -7,7 +7,10 @@
 namespace tavlin {
 
 const Bitmap* TSectionList::GetBackgroundBitmap() {
-    if (!ShowImages || BackgroundName.empty() || BackgroundTried) {
+    if (!ShowImages) {
+        return nullptr;
+    }
+    if (BackgroundName.empty() || BackgroundTried) {
         return BackgroundBitmap.get();
     }
     BackgroundTried = true;

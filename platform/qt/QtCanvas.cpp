@@ -125,7 +125,8 @@ QtFontEntry& fontEntryFor(const FontDesc& desc) {
 }
 
 // Bytes to glyphs with whole-pixel advances; a multi-byte character's advance goes to its first byte.
-template <typename Visit> void forEachGlyph(QtFontEntry& entry, std::string_view text, Visit visit) {
+template <typename Visit>
+void forEachGlyph(QtFontEntry& entry, std::string_view text, Visit visit) {
     thread_local std::vector<DecodedChar> chars;
     decodeText(text, entry.desc().charSet, chars);
     for (const DecodedChar& d : chars) {
@@ -155,9 +156,7 @@ void QtCanvas::setFont(const FontDesc& font) {
     }
 }
 
-FontMetrics QtCanvas::fontMetrics() {
-    return entry().metrics();
-}
+FontMetrics QtCanvas::fontMetrics() { return entry().metrics(); }
 
 Size QtCanvas::textExtent(std::string_view text) {
     int width = 0;
@@ -176,9 +175,7 @@ void QtCanvas::characterEnds(std::string_view text, std::vector<int>& ends) {
     });
 }
 
-QColor QtCanvas::toQColor(Color c) {
-    return QColor(redOf(c), greenOf(c), blueOf(c));
-}
+QColor QtCanvas::toQColor(Color c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 
 Color QtCanvas::fromQColor(const QColor& c) {
     return rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()));
@@ -245,9 +242,7 @@ void QtCanvas::drawLine(int x1, int y1, int x2, int y2, Color color, int width, 
     QPen pen(toQColor(color));
     pen.setWidth(std::max(width, 1));
     pen.setCapStyle(Qt::FlatCap);
-    pen.setStyle(style == PenStyle::Dash  ? Qt::DashLine
-                 : style == PenStyle::Dot ? Qt::DotLine
-                                          : Qt::SolidLine);
+    pen.setStyle(style == PenStyle::Dash ? Qt::DashLine : style == PenStyle::Dot ? Qt::DotLine : Qt::SolidLine);
     painter_.setPen(pen);
     painter_.drawLine(x1, y1, x2, y2);
 }
@@ -367,14 +362,11 @@ void QtCanvas::drawMaskedBitmap(const Bitmap& bitmap, const Mask& mask, const Re
 
 void QtCanvas::intersectClip(const Rect& r) {
     clip_ = clip_.intersected(r);
-    painter_.setClipRect(
-        QRect(clip_.left, clip_.top, std::max(clip_.width(), 0), std::max(clip_.height(), 0)),
-        Qt::ReplaceClip);
+    painter_.setClipRect(QRect(clip_.left, clip_.top, std::max(clip_.width(), 0), std::max(clip_.height(), 0)),
+                         Qt::ReplaceClip);
 }
 
-Rect QtCanvas::clipBox() const {
-    return clip_;
-}
+Rect QtCanvas::clipBox() const { return clip_; }
 
 void QtCanvas::save() {
     painter_.save();
