@@ -35,7 +35,8 @@ public:
     void drawPolygon(const std::vector<Point>& points, Color pen, Color fill) override;
     void invertRect(const Rect& r) override;
     void drawBitmap(const Bitmap& bitmap, const Rect& source, const Rect& dest) override;
-    void drawMaskedBitmap(const Bitmap& bitmap, const Mask& mask, const Rect& source, const Rect& dest) override;
+    void drawMaskedBitmap(const Bitmap& bitmap, const Mask& mask, const Rect& source,
+                          const Rect& dest) override;
 
     void intersectClip(const Rect& r) override;
     Rect clipBox() const override;

@@ -1,8 +1,9 @@
 // Reference layouts: every tests/data/layout/NAME.html is built and laid out on the real Qt
 // canvas (Liberation faces, 96 pixels per inch) and its layout tree must equal NAME.layout.txt,
 // exactly as `tavlin dump --layout` prints it. A first-line comment "width=N" sets the width
-// (400 otherwise), "images=off" shows pictures as placeholders. An intended change of layout updates the expected dumps in the same commit:
-// run with TAVLIN_UPDATE_LAYOUT=1 to rewrite them, and read the difference before committing.
+// (400 otherwise), "images=off" shows pictures as placeholders. An intended change of layout updates the
+// expected dumps in the same commit: run with TAVLIN_UPDATE_LAYOUT=1 to rewrite them, and read the difference
+// before committing.
 #include "builder/HtmlParser.h"
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
