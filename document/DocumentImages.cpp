@@ -52,9 +52,20 @@ TMapItem* TDocumentImages::FindMap(const std::string& name) const {
     return nullptr;
 }
 
+const Bitmap* TDocumentImages::MaskedTile(const std::string& name, const Bitmap& picture, const Mask& mask) {
+    std::unique_ptr<Bitmap>& tile = tiles_[TStringBitmapList::Key(name)];
+    if (!tile) {
+        tile = std::make_unique<Bitmap>(picture);
+        tile->mask = mask;
+    }
+    return tile.get();
+}
+
 void TDocumentImages::ClearDocument() {
     MapList.clear();
     failed_.clear();
+    tiles_.clear();
+    AnimatedPixels = 0;
     Directory.clear();
 }
 

@@ -3,6 +3,7 @@
 #include "images/ImageLoader.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -42,7 +43,14 @@ public:
     void MarkFailed(const std::string& name) { failed_.insert(TStringBitmapList::Key(name)); }
     // The map of that name (upper-cased), or null.
     TMapItem* FindMap(const std::string& name) const;
-    // What goes with the document: maps and the names that failed.
+    // The picture with its mask attached, for tiling; made once per document and picture, so that
+    // many blocks with one background share one copy.
+    const Bitmap* MaskedTile(const std::string& name, const Bitmap& picture, const Mask& mask);
+    // Pixels of animation frames copied for the document's images so far. Each image animates on
+    // its own copy; beyond kMaxPicturePixels in all, further images show their picture's first
+    // frame without animating, so one large animation repeated cannot exhaust memory.
+    long long AnimatedPixels = 0;
+    // What goes with the document: maps, the names that failed, tiles and the animation budget.
     void ClearDocument();
     // The print copy shares the cache and the host's handlers.
     void ShareWith(const TDocumentImages& source);
@@ -50,6 +58,7 @@ public:
 
 private:
     std::unordered_set<std::string> failed_;
+    std::map<std::string, std::unique_ptr<Bitmap>> tiles_;
 };
 
 } // namespace tavlin

@@ -1,6 +1,7 @@
 #include "document/ImageObj.h"
 
 #include "document/MapItem.h"
+#include "images/ImageError.h"
 #include "images/ImageTypes.h"
 #include "reader/Attributes.h"
 #include "reader/Properties.h"
@@ -90,6 +91,7 @@ TImageObj::TImageObj(TSectionList* document, const TImageObj& source)
     if (source.gif_) {
         gif_ = std::make_unique<TGIFImage>(*source.gif_);
     }
+    animation_ = gif_ ? gif_.get() : source.animation_;
     pending_ = false; // the print copy never waits: what has not come is drawn as the placeholder
 }
 
@@ -113,6 +115,7 @@ void TImageObj::ReleasePicture() {
     }
     item_ = nullptr;
     mask_ = nullptr;
+    animation_ = nullptr;
     gif_.reset();
     tileCopy_.reset();
 }
@@ -278,7 +281,16 @@ void TImageObj::TakeFetched(const ImageFetch& fetched) {
     naturalHeight_ = picture.height();
     if (picture.gif) {
         kind_ = PictureKind::Animated;
+        animation_ = picture.gif.get();
+        const long long cost =
+            (long long)picture.gif->Width * picture.gif->Height * picture.gif->FrameCount();
+        long long& spent = document_->Pictures.AnimatedPixels;
+        if (spent + cost > kMaxPicturePixels) {
+            return;
+        }
+        spent += cost;
         gif_ = std::make_unique<TGIFImage>(*picture.gif);
+        animation_ = gif_.get();
         gif_->SetAnimate(false);
         if (!HoverActive) {
             JoinAnimations();
@@ -388,14 +400,14 @@ void TImageObj::Draw(Canvas& canvas, int x, int y) {
 
 void TImageObj::DrawPicture(Canvas& canvas, int x, int y) {
     const bool printing = document_ && document_->Printing;
-    if (gif_ && document_ && document_->ShowImages) {
+    if (animation_ && document_ && document_->ShowImages) {
         if (!printing) {
-            gif_->Draw(canvas, x, y, DrawWidth, DrawHeight);
+            animation_->Draw(canvas, x, y, DrawWidth, DrawHeight);
             ShownInPaint = true;
             return;
         }
-        const Bitmap& frame = gif_->Composite();
-        const std::optional<Mask>& frameMask = gif_->CompositeMask();
+        const Bitmap& frame = animation_->Composite();
+        const std::optional<Mask>& frameMask = animation_->CompositeMask();
         const Rect source{0, 0, frame.width(), frame.height()};
         const Rect dest{x, y, x + DrawWidth, y + DrawHeight};
         if (frameMask) {
@@ -547,23 +559,24 @@ const Bitmap* TImageObj::TileBitmap() {
     if (kind_ == PictureKind::Error) {
         return nullptr;
     }
-    if (gif_) {
-        tileCopy_ = std::make_unique<Bitmap>(gif_->Composite());
-        if (gif_->CompositeMask()) {
-            tileCopy_->mask = *gif_->CompositeMask();
+    if (animation_) {
+        if (!tileCopy_ || tileFrame_ != animation_->CurrentFrame) {
+            tileCopy_ = std::make_unique<Bitmap>(animation_->Composite());
+            if (animation_->CompositeMask()) {
+                tileCopy_->mask = *animation_->CompositeMask();
+            }
+            tileFrame_ = animation_->CurrentFrame;
         }
         return tileCopy_.get();
     }
     if (kind_ != PictureKind::Cached || !item_ || !item_->Picture.bitmap) {
         return nullptr;
     }
-    if (!tileCopy_) {
-        tileCopy_ = std::make_unique<Bitmap>(*item_->Picture.bitmap);
-        if (mask_) {
-            tileCopy_->mask = *mask_;
-        }
+    const Bitmap& picture = *item_->Picture.bitmap;
+    if (!mask_ || mask_->width() != picture.width() || mask_->height() != picture.height()) {
+        return &picture;
     }
-    return tileCopy_.get();
+    return document_->Pictures.MaskedTile(Source, picture, *mask_);
 }
 
 // ---- block pictures ----

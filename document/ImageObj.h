@@ -63,7 +63,9 @@ public:
     bool Pending() const { return pending_; }
     // The plain picture drawn (cached, placeholder or error picture), or null for an animation.
     const Bitmap* PlainPicture() const;
-    TGIFImage* Animation() const { return gif_.get(); }
+    // The animation drawn: the image's own copy, or the cache's picture shown still when the
+    // document's animation budget is spent.
+    TGIFImage* Animation() const { return animation_; }
 
     // Float and vertical-align, margins, width and height from the element's style.
     void ApplyStyle(const TProperties& props);
@@ -108,8 +110,10 @@ private:
     bool pending_ = false;
     TBitmapItem* item_ = nullptr; // the cache entry used (counted in its UseCount)
     const Mask* mask_ = nullptr;
-    std::unique_ptr<TGIFImage> gif_;
-    std::unique_ptr<Bitmap> tileCopy_;
+    std::unique_ptr<TGIFImage> gif_; // owned copy that animates
+    TGIFImage* animation_ = nullptr;
+    std::unique_ptr<Bitmap> tileCopy_; // the current frame of an animation, for tiling
+    int tileFrame_ = 0;
     int naturalWidth_ = 0;
     int naturalHeight_ = 0;
 };

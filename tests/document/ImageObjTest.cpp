@@ -2,6 +2,7 @@
 // hostile picture names.
 #include "document/ImageObj.h"
 #include "images/ImageCache.h"
+#include "images/ImageError.h"
 #include "reader/Attributes.h"
 #include "tests/document/FixedCanvas.h"
 #include "tests/support/TempDir.h"
@@ -148,6 +149,25 @@ TEST(ImageObj, AMissingPictureIsLookedForOnce) {
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(images.back()->Kind(), TImageObj::PictureKind::Error);
     EXPECT_EQ(images.back()->DrawWidth, 26) << "the smallest placeholder box";
+}
+
+TEST(ImageObj, RepeatedLargePicturesAreNotCopiedWithoutBound) {
+    ImageDoc d;
+    const auto own = d.Make({{attrSRC, kImages + "blink.gif"}});
+    EXPECT_TRUE(own->Animation()->IsCopy);
+    d.doc.Pictures.AnimatedPixels = kMaxPicturePixels;
+    const auto still = d.Make({{attrSRC, kImages + "blink.gif"}});
+    EXPECT_FALSE(still->Animation()->IsCopy) << "over the budget: the cache's picture, not animated";
+    EXPECT_EQ(d.doc.AnimatedImages.size(), 1u);
+
+    // Backgrounds of many blocks share one masked tile.
+    TImageBlockPicture first(d.doc, kImages + "ring.gif");
+    TImageBlockPicture second(d.doc, kImages + "ring.gif");
+    ASSERT_TRUE(first.Prepare(d.canvas));
+    ASSERT_TRUE(second.Prepare(d.canvas));
+    ASSERT_NE(first.Picture(), nullptr);
+    EXPECT_EQ(first.Picture(), second.Picture());
+    EXPECT_TRUE(first.Picture()->mask.has_value()) << "the GIF's transparency travels with the tile";
 }
 
 TEST(ImageObj, ADirectoryAFifoOrADeviceIsNoPicture) {
