@@ -21,7 +21,9 @@ TSectionList::TSectionList(PrintCopyTag, const TSectionList& source)
       LinkVisitedColor(source.LinkVisitedColor), LinkActiveColor(source.LinkActiveColor),
       HotSpotColor(source.HotSpotColor), PrintBackgrounds(source.PrintBackgrounds), Viewer(source.Viewer),
       PaintPanel(source.PaintPanel), Background(source.Background), DefFontSize(source.DefFontSize),
-      LinkUnderline(source.LinkUnderline), CharSet(source.CharSet), OnProcessError(source.OnProcessError) {}
+      LinkUnderline(source.LinkUnderline), CharSet(source.CharSet), OnProcessError(source.OnProcessError) {
+    Pictures.ShareWith(source.Pictures);
+}
 
 TSectionList::~TSectionList() { Clear(); }
 
@@ -45,6 +47,7 @@ void TSectionList::Clear() {
     Forms.clear();
     AnimatedImages.clear();
     MissingImages.clear();
+    Pictures.ClearDocument();
     if (LinkFonts) {
         LinkFonts->clear();
     }
