@@ -25,7 +25,14 @@ const SymSet kInlineStyleEnds = {endB,      endI,   endEM,    endSTRONG, endU,  
 } // namespace
 
 THtmlBuilder::THtmlBuilder(TSectionList& document, const TParseOptions& options)
-    : doc_(document), opt_(options) {}
+    : doc_(document), opt_(options) {
+    InstallPictureMaker();
+}
+
+void THtmlBuilder::SetDocumentDirectory(std::string directory) {
+    docDirectory_ = std::move(directory);
+    doc_.Pictures.Directory = docDirectory_;
+}
 
 THtmlBuilder::~THtmlBuilder() = default;
 
@@ -316,7 +323,11 @@ void THtmlBuilder::Inline() {
         FormControlTag(true);
         break;
     case tagMAP:
-        SkipMap();
+        Map();
+        Next();
+        break;
+    case tagIMG:
+        Image();
         Next();
         break;
     case tagPAGE:
@@ -342,8 +353,7 @@ void THtmlBuilder::Inline() {
         Next();
         break;
     default:
-        // Images, image maps and panels are read past until they are built. Everything else
-        // here is skipped too.
+        // Panels are read past until they are built. Everything else here is skipped too.
         Next();
         break;
     }

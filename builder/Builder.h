@@ -70,7 +70,7 @@ public:
     // Reads bytes as plain text: every line a preformatted section.
     TParseResult ParsePlainText(std::string_view bytes);
     // Where relative LINK names are found when the host does not expand names.
-    void SetDocumentDirectory(std::string directory) { docDirectory_ = std::move(directory); }
+    void SetDocumentDirectory(std::string directory);
 
 private:
     // ---- state ----
@@ -121,6 +121,10 @@ private:
     void HorizontalRule();
     void Pre();
     void PageBreak();
+    void Image();
+    void Map();
+    // Blocks make their background pictures as image objects.
+    static void InstallPictureMaker();
 
     // ---- tables ----
     struct TableState;
@@ -153,7 +157,6 @@ private:
     void Script();
     void SkipSelect();
     void SkipTextArea();
-    void SkipMap();
 
     // Counts one level of nesting for the lifetime of a construct.
     class Nest {

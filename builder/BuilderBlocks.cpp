@@ -484,9 +484,12 @@ void THtmlBuilder::Pre() {
             FormControlTag(false);
         } else if (sym == tagMAP) {
             flush();
-            SkipMap();
+            Map();
+        } else if (sym == tagIMG) {
+            flush();
+            Image();
         }
-        // Every other tag is ignored (images and panels are read past).
+        // Every other tag is ignored (panels are read past).
     }
     flush();
     CloseSection();

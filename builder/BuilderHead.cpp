@@ -1,5 +1,5 @@
 // Head elements (TITLE, BASE, META, BGSOUND, LINK, STYLE, SCRIPT), the BODY tag, what is read
-// past until it is built (SELECT, TEXTAREA, MAP), and plain-text files.
+// past until it is built (SELECT, TEXTAREA), and plain-text files.
 #include "builder/Builder.h"
 #include "document/Block.h"
 #include "document/SectionList.h"
@@ -271,18 +271,6 @@ void THtmlBuilder::SkipTextArea() {
         if (rd_.CurCh == '>') {
             rd_.Advance();
         }
-    }
-}
-
-void THtmlBuilder::SkipMap() {
-    // A map with a third stray token is abandoned there.
-    int stray = 0;
-    Next();
-    while (Sym() != endMAP && Sym() != symEof) {
-        if (Sym() != tagAREA && Sym() != symText && ++stray >= 3) {
-            break;
-        }
-        Next();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/Block.h"
 #include "document/FormControl.h"
+#include "document/ImageObj.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
 #include "document/Table.h"
@@ -222,6 +223,11 @@ private:
             }
             Line(depth + 1, line);
         }
+        for (const auto& object : s.Images) {
+            if (const auto* image = dynamic_cast<const TImageObj*>(object.get())) {
+                Line(depth + 1, Image(*image));
+            }
+        }
         for (const TFloatingObj* object : s.Controls) {
             if (const auto* control = dynamic_cast<const TFormControlObj*>(object)) {
                 Line(depth + 1, FormControlLine(*control));
@@ -244,6 +250,31 @@ private:
         line += Sides(" spaces=", 0, c.RightSpace, 0, c.LeftSpace);
         if (!c.Name.empty()) {
             line += " name=\"" + Escaped(c.Name) + "\"";
+        }
+        return line;
+    }
+
+    // An image: its offset, picture, alignment, drawn size, box in the line, spaces and where it
+    // was last painted. Only the file's own name is shown, so dumps read alike on every machine.
+    static std::string Image(const TImageObj& image) {
+        static constexpr const char* kAlign[] = {"none",   "top",  "middle", "baseline",
+                                                 "bottom", "left", "right"};
+        static constexpr const char* kKind[] = {"placeholder", "placeholder", "error", "picture", "animated"};
+        const std::string& src = image.Source;
+        const size_t slash = src.find_last_of("/\\");
+        std::string line = "image " + std::to_string(image.Pos) + " \"" +
+                           Escaped(slash == std::string::npos ? src : src.substr(slash + 1)) + "\" " +
+                           kKind[int(image.Kind())] + " align=" + kAlign[std::clamp(image.ObjAlign, 0, 6)] +
+                           " draw=" + std::to_string(image.DrawWidth) + "x" +
+                           std::to_string(image.DrawHeight) + " box=" + std::to_string(image.ObjWidth) + "x" +
+                           std::to_string(image.ObjHeight) + " at=(" + std::to_string(image.DrawX) + "," +
+                           std::to_string(image.DrawYY) + ")";
+        line += Sides(" space=", image.TopSpace, image.RightSpace, image.BottomSpace, image.LeftSpace);
+        if (image.HasBorder) {
+            line += " border";
+        }
+        if (image.UseMap) {
+            line += " usemap=" + image.MapName;
         }
         return line;
     }
@@ -307,6 +338,11 @@ std::string DumpLayoutTree(const TSectionList& document, int height, int scrollW
     out += '\n';
     TreeWriter(out).Cell(document, 1);
     return out;
+}
+
+void PlaceObjects(TSectionList& document, Canvas& canvas, int width, int height) {
+    document.SetYOffset(0);
+    document.PaintDocument(canvas, Rect{0, 0, std::max(width, 1), std::max(height, 1)}, 6000, 0, 0, 0, 0);
 }
 
 } // namespace tavlin

@@ -13,20 +13,26 @@ TSectionList::TSectionList(void* viewer, void* paintPanel)
     : TCell(this, "default"), Viewer(viewer), PaintPanel(paintPanel),
       FormControls(std::make_unique<std::vector<TFloatingObj*>>()),
       LinkFonts(std::make_unique<std::vector<TFontObj*>>()), Styles(std::make_unique<TStyleList>()),
-      IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {}
+      IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {
+}
 
 TSectionList::TSectionList(PrintCopyTag, const TSectionList& source)
-    : TCell(this, source.OwnerTag), ShowImages(source.ShowImages), Printing(source.Printing), YOffset(source.YOffset),
-      SelStart(source.SelStart), SelEnd(source.SelEnd), PreFontName(source.PreFontName),
-      LinkVisitedColor(source.LinkVisitedColor), LinkActiveColor(source.LinkActiveColor),
-      HotSpotColor(source.HotSpotColor), PrintBackgrounds(source.PrintBackgrounds), Viewer(source.Viewer),
-      PaintPanel(source.PaintPanel), Background(source.Background), DefFontSize(source.DefFontSize),
-      LinkUnderline(source.LinkUnderline), CharSet(source.CharSet), OnProcessError(source.OnProcessError) {
-    // The sections are copied once the copy's settings exist: tables and blocks read them.
+    : TCell(this, source.OwnerTag), ShowImages(source.ShowImages), Printing(source.Printing),
+      YOffset(source.YOffset), SelStart(source.SelStart), SelEnd(source.SelEnd),
+      PreFontName(source.PreFontName), LinkVisitedColor(source.LinkVisitedColor),
+      LinkActiveColor(source.LinkActiveColor), HotSpotColor(source.HotSpotColor),
+      PrintBackgrounds(source.PrintBackgrounds), Viewer(source.Viewer), PaintPanel(source.PaintPanel),
+      Background(source.Background), DefFontSize(source.DefFontSize), LinkUnderline(source.LinkUnderline),
+      CharSet(source.CharSet), OnProcessError(source.OnProcessError) {
+    // The sections are copied once the copy's settings and pictures exist: tables, blocks and
+    // images read them.
+    Pictures.ShareWith(source.Pictures);
     CloneSectionsFrom(source);
 }
 
-TSectionList::~TSectionList() { Clear(); }
+TSectionList::~TSectionList() {
+    Clear();
+}
 
 std::unique_ptr<TSectionList> TSectionList::CloneFor() const {
     return std::unique_ptr<TSectionList>(new TSectionList(PrintCopyTag{}, *this));
@@ -48,6 +54,7 @@ void TSectionList::Clear() {
     Forms.clear();
     AnimatedImages.clear();
     MissingImages.clear();
+    Pictures.ClearDocument();
     if (LinkFonts) {
         LinkFonts->clear();
     }

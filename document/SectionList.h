@@ -1,4 +1,5 @@
 #pragma once
+#include "document/DocumentImages.h"
 #include "document/SectionBase.h"
 #include "document/TextSinks.h"
 #include "platform/Bitmap.h"
@@ -18,6 +19,7 @@ class TFontObj;
 class TFloatingObj;
 class ThtmlForm;
 struct TFormHost;
+class TImageObj;
 
 // What the document needs of an animated picture; the animated images implement it.
 class TAnimatable {
@@ -76,7 +78,10 @@ public:
     std::unique_ptr<std::vector<TFloatingObj*>> FormControls; // absent in the print copy
     TFormHost* FormHost = nullptr; // the view's controls and form events; none: headless, silent
     std::vector<TFloatingObj*> Panels;
-    std::vector<std::pair<std::string, const void*>> MissingImages;
+    // Pictures still to come: the name (cache key) and the image waiting for it, or null for the
+    // document's background.
+    std::vector<std::pair<std::string, TImageObj*>> MissingImages;
+    TDocumentImages Pictures;
     std::unique_ptr<std::vector<TFontObj*>> LinkFonts; // absent in the print copy
     TFontObj* HoverLink = nullptr;
     TFloatingObj* HoverImage = nullptr;
@@ -105,6 +110,14 @@ public:
                      Color hoverColor, Color visitedColor, Color hotSpotColor, Color fontColor, double fontSize);
     void SetBackground(Color color);
     void SetBackgroundName(const std::string& name);
+    // The background picture, fetched once per document (null when none, failed or awaited).
+    const Bitmap* GetBackgroundBitmap();
+    // Tiles the background picture over the clip from the document's origin, so that the tiles
+    // move with the text; false when there is none to draw.
+    bool PaintBackgroundBitmap(Canvas& canvas, const Rect& clip, int hScroll, int vScroll);
+    // A picture the host said would come later has come (bytes empty: it will not): every image
+    // waiting for it takes it. True when any was waiting; the document then needs a new layout.
+    bool DeliverImage(const std::string& name, std::string_view bytes);
     int Layout(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter);
     int PaintDocument(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef, int yRef);
     // The link under a document point; tracks the link run and the image under the mouse.

@@ -81,7 +81,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         const int imageX = x - image->DrawX;
         const int imageY = y - image->DrawYY;
         if (image->ObjectLinkAt(imageX, imageY, answer)) {
-            return true;
+            return answer.HasTarget || answer.FormControl; // an image map may answer "no link"
         }
         TFontObj& run = FontRuns.GetFontObjAt(image->Pos);
         if (!run.HasLink()) {

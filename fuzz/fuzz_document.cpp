@@ -1,10 +1,13 @@
 // The whole path of a page: bytes through the builder into a document, laid out at two widths,
 // painted in bands on a fixed-metric canvas (on screen and as a paginated print copy), and asked
-// every query at points spread over it; forms submit and reset.
+// every query at points spread over it; forms submit and reset. Pictures come from the host by name,
+// never from files: a ".gif" name is a small animation, a name starting with "w" comes later, any
+// other is missing.
 #include "builder/HtmlParser.h"
 #include "document/HtmlForm.h"
 #include "document/SectionList.h"
 #include "tests/document/FixedCanvas.h"
+#include "tests/images/GifWriter.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,6 +17,34 @@
 using namespace tavlin;
 
 namespace {
+
+const std::string& Animation() {
+    static const std::string bytes = [] {
+        giftest::Gif gif;
+        gif.width = gif.height = 4;
+        gif.globalTable = {0xFFFFFF, 0xFF0000};
+        gif.loop = 0;
+        for (uint8_t index : {0, 1}) {
+            giftest::Frame frame;
+            frame.width = frame.height = 4;
+            frame.pixels.assign(16, index);
+            frame.delayCs = 5;
+            frame.transparent = 0;
+            gif.frames.push_back(frame);
+        }
+        return giftest::encode(gif);
+    }();
+    return bytes;
+}
+
+ImageRequestHandlers::Stream PictureByName(const std::string& name) {
+    if (!name.empty() && (name[0] == 'w' || name[0] == 'W')) {
+        return {true, {}};
+    }
+    const bool gif = name.size() >= 4 &&
+                     (name.substr(name.size() - 4) == ".gif" || name.substr(name.size() - 4) == ".GIF");
+    return {false, gif ? Animation() : std::string()};
+}
 
 void PaintBands(TSectionList& doc, Canvas& canvas, int width, int height) {
     const int band = 480;
@@ -79,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TSectionList doc;
     doc.SetDefaults("Times New Roman", "Courier New", 10, 5, 1, true, true, 0xFFFFFF, rgb(0, 0, 255),
                     rgb(128, 0, 128), rgb(0, 0, 255), 0, 12);
+    doc.Pictures.Requests.OnImageRequest = PictureByName;
     ParseHtmlFromBuffer(doc, bytes);
     test::FixedCanvas canvas;
     for (const int width : {640, 90}) {
@@ -88,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         PaintBands(doc, canvas, width, height);
         Ask(doc, canvas, width, height);
     }
+    doc.DeliverImage("w.gif", Animation());
     PrintPages(doc, 500);
     // Forms submit (to a host that keeps nothing) and reset.
     TFormHost host;

@@ -9,6 +9,7 @@
 #include "platform/ImageDecoder.h"
 
 #include <array>
+#include <sys/stat.h>
 
 namespace tavlin {
 
@@ -80,6 +81,19 @@ Mask maskFromArt(const std::array<const char*, 16>& art) {
         }
     }
     return m;
+}
+
+// Bigger than any picture of kMaxPicturePixels in any format the layer reads.
+constexpr long long kMaxPictureFileBytes = 300LL * 1024 * 1024;
+
+// A picture file's bytes. Only a regular file of bounded size is read: a name of a directory, a
+// FIFO or a device (/dev/zero) gives nothing at once instead of blocking or reading forever.
+std::optional<std::string> readPictureFile(const std::string& name) {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxPictureFileBytes) {
+        return std::nullopt;
+    }
+    return readWholeFile(name);
 }
 
 bool isGif(ImageType t) {
@@ -239,7 +253,7 @@ Bitmap decodePicture(std::string_view bytes) {
 }
 
 std::optional<LoadedBitmap> loadPictureFile(const std::string& name, int& transparency) {
-    const std::optional<std::string> bytes = readWholeFile(name);
+    const std::optional<std::string> bytes = readPictureFile(name);
     if (!bytes) {
         return std::nullopt;
     }
@@ -330,7 +344,7 @@ ImageFetch GetImage(TStringBitmapList& cache, const std::string& name, int& tran
         }
     } else {
         if (sameTextCi(fileExtension(name), ".gif")) {
-            if (std::optional<std::string> bytes = readWholeFile(name)) {
+            if (std::optional<std::string> bytes = readPictureFile(name)) {
                 gif = loadGif(*bytes);
             }
         }

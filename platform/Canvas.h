@@ -30,14 +30,14 @@ struct FontDesc {
 
 // The metrics of a selected font, in pixels, named as the layout code uses them.
 struct FontMetrics {
-    int height = 0;          // cell height: ascent + descent
+    int height = 0; // cell height: ascent + descent
     int ascent = 0;
     int descent = 0;
     int internalLeading = 0; // height - em height
     int externalLeading = 0;
     int aveCharWidth = 0;
     int maxCharWidth = 0;
-    int overhang = 0;        // always 0 here: no synthesised bold or italic widening
+    int overhang = 0; // always 0 here: no synthesised bold or italic widening
 };
 
 enum class BkMode { Transparent, Opaque };
@@ -82,6 +82,14 @@ public:
     // Pictures: the source rectangle of the bitmap is stretched onto dest. Pixels the mask marks
     // transparent are not drawn; pictures with their own alpha are blended.
     virtual void drawBitmap(const Bitmap& bitmap, const Rect& source, const Rect& dest) = 0;
+    // The same through a separate mask of the picture's size (set bits are not drawn), so that a
+    // shared picture needs no copy to be drawn with the mask one user of it asks for.
+    virtual void drawMaskedBitmap(const Bitmap& bitmap, const Mask& mask, const Rect& source,
+                                  const Rect& dest) {
+        Bitmap masked = bitmap;
+        masked.mask = mask;
+        drawBitmap(masked, source, dest);
+    }
     void drawBitmap(const Bitmap& bitmap, int x, int y) {
         drawBitmap(bitmap, Rect{0, 0, bitmap.width(), bitmap.height()},
                    Rect{x, y, x + bitmap.width(), y + bitmap.height()});

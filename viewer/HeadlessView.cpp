@@ -2,6 +2,7 @@
 
 #include "document/SectionList.h"
 #include "platform/CodePage.h"
+#include "images/ImageCache.h"
 #include "platform/Files.h"
 #include "platform/qt/QtCanvas.h"
 #include "viewer/ViewerNames.h"
@@ -21,17 +22,31 @@ THeadlessView::THeadlessView(const TViewerSettings& settings)
     : settings_(settings), document_(std::make_unique<TSectionList>()) {
     // No event loop drives a headless document: its animation timer only fires when told.
     document_->MakeTimer = [] { return std::make_unique<ManualTimer>(); };
+    document_->Pictures.Cache = imageCache_ = std::make_shared<TStringBitmapList>();
+    document_->Pictures.ExpandName = [this](const std::string& link) {
+        return ExpandName(link, TNameContext{{}, loaded_.Base, fileName_});
+    };
     InitDocument(*document_, settings_);
 }
 
 THeadlessView::~THeadlessView() = default;
 
 void THeadlessView::LoadFile(const std::string& name) {
+    Load(name, false);
+}
+
+void THeadlessView::LoadImageFile(const std::string& name) {
+    Load(name, true);
+}
+
+void THeadlessView::Load(const std::string& name, bool image) {
     const std::string fileName = name.substr(0, name.find('#'));
     if (!fileExists(fileName)) {
         throw EInOutError("Can't locate file: " + fileName);
     }
+    imageCache_->BumpAndCheck();
     InitDocument(*document_, settings_);
+    document_->ShowImages = settings_.ViewImages || image;
     fileName_ = FullPath(fileName);
     TLoadHooks hooks;
     hooks.ExpandName = [this](const std::string& link) {
@@ -39,7 +54,8 @@ void THeadlessView::LoadFile(const std::string& name) {
     };
     hooks.MarginWidth = settings_.MarginWidth;
     hooks.MarginHeight = settings_.MarginHeight;
-    loaded_ = ReadHtmlFile(*document_, fileName_, hooks);
+    loaded_ = image ? ReadHtmlString(*document_, "<img src=\"" + fileName_ + "\">", hooks)
+                    : ReadHtmlFile(*document_, fileName_, hooks);
     docHeight_ = docWidth_ = 0;
 }
 
@@ -89,7 +105,9 @@ QImage THeadlessView::Render(int width, int height, int top) {
     }
     QPainter painter(&image);
     QtCanvas canvas(painter);
-    canvas.fillRect(Rect{0, 0, image.width(), image.height()}, Background());
+    const Rect all{0, 0, image.width(), image.height()};
+    canvas.fillRect(all, Background());
+    document_->PaintBackgroundBitmap(canvas, all, 0, top);
     PaintBand(canvas, image.width(), image.height(), top);
     painter.end();
     return image;

@@ -10,6 +10,7 @@
 namespace tavlin {
 
 class TSectionList;
+class TStringBitmapList;
 class ImageCanvas;
 class Canvas;
 
@@ -26,6 +27,8 @@ public:
     // Raises EInOutError "Can't locate file: <name>" when there is no such file.
     void LoadFile(const std::string& name);
     void LoadLines(const std::vector<std::string>& lines);
+    // Shows one picture file as a document of its own, as the viewer does.
+    void LoadImageFile(const std::string& name);
 
     // Lays the document out `width` pixels wide for a view `height` pixels high; returns the
     // document's height.
@@ -49,9 +52,11 @@ public:
 
 private:
     Canvas& MeasureCanvas();
+    void Load(const std::string& name, bool image);
 
     TViewerSettings settings_;
     std::unique_ptr<TSectionList> document_;
+    std::shared_ptr<TStringBitmapList> imageCache_; // kept across loads, as the viewer keeps it
     std::unique_ptr<ImageCanvas> measure_;
     TLoadResult loaded_;
     std::string fileName_;

@@ -74,6 +74,7 @@ TViewer::TViewer(QWidget* parent) : QWidget(parent) {
     document_->OnRepaint = [this] { paintPanel_->update(); };
     document_->OnProcessError = [this](const std::string& message) { ShowError(message); };
     SetUpForms();
+    document_->Pictures.ExpandName = [this](const std::string& name) { return ExpandName(name); };
     InitDocument(*document_, settings_);
 
     hoverTimer_.setInterval(200);
@@ -145,13 +146,15 @@ TLoadHooks TViewer::LoadHooks() {
 void TViewer::InitLoad() {
     hoverTimer_.stop();
     if (!imageCache_) {
-        imageCache_ = std::make_unique<TStringBitmapList>();
+        imageCache_ = std::make_shared<TStringBitmapList>();
         imageCache_->SetCacheCount(imageCacheCount_);
+        document_->Pictures.Cache = imageCache_;
     }
     imageCache_->BumpAndCheck();
     coveredURL_.clear();
     coveredTarget_.clear();
     InitDocument(*document_, settings_);
+    InstallImageRequests();
     if (cacheStale_) {
         imageCache_->Clear();
         cacheStale_ = false;
@@ -196,6 +199,8 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
         InitLoad();
         currentFileName_ = FullPath(fileName);
         fileKind_ = kind;
+        // A picture opened as a document is shown even where pages show placeholders.
+        document_->ShowImages = settings_.ViewImages || kind == ImgType;
         FireSoundRequest("", 0);
         const TLoadHooks hooks = LoadHooks();
         const TLoadResult result =
@@ -212,7 +217,7 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
     if (refreshDelay_ > 0 && OnMetaRefresh) {
         OnMetaRefresh(this, refreshDelay_, refreshURL_);
     }
-    if (currentFileName_ != old.Name || fileKind_ != old.Kind) {
+    if ((currentFileName_ != old.Name || fileKind_ != old.Kind) && !walkingHistory_) {
         AddToHistory(old);
     }
 }
@@ -441,49 +446,9 @@ void TViewer::paintEvent(QPaintEvent*) {
     // Every pixel belongs to the border panel and its children.
 }
 
-// The document's background picture, fetched once per document through the viewer's cache.
-const Bitmap* TViewer::BackgroundPicture() {
-    TSectionList& doc = *document_;
-    if (!settings_.ViewImages || doc.BackgroundName.empty()) {
-        return nullptr;
-    }
-    if (!doc.BackgroundTried) {
-        doc.BackgroundTried = true;
-        int transparency = 0;
-        const ImageFetch fetched = GetImage(*imageCache_, ExpandName(doc.BackgroundName), transparency);
-        const LoadedPicture* picture = fetched.picture();
-        std::optional<Bitmap> bitmap;
-        if (picture && picture->bitmap) {
-            bitmap = *picture->bitmap;
-        } else if (picture && picture->gif) {
-            bitmap = picture->gif->CompositeWithMask();
-        }
-        if (bitmap && !bitmap->isEmpty()) {
-            if (fetched.mask()) {
-                bitmap->mask = *fetched.mask();
-            }
-            doc.BackgroundBitmap = std::make_shared<Bitmap>(std::move(*bitmap));
-        }
-    }
-    return doc.BackgroundBitmap.get();
-}
-
 void TViewer::PaintBackground(Canvas& canvas, const Rect& clip) {
     canvas.fillRect(clip, surfaceColor_ & 0xFFFFFF);
-    const Bitmap* picture = imageCache_ ? BackgroundPicture() : nullptr;
-    if (!picture) {
-        return;
-    }
-    // Tiles start at the document's origin, so they move with the text.
-    const int w = picture->width();
-    const int h = picture->height();
-    const int left = -(HScrollPosition() % w);
-    const int top = -(ScrollPosition() % h);
-    for (int y = top + (clip.top - top) / h * h; y < clip.bottom; y += h) {
-        for (int x = left + (clip.left - left) / w * w; x < clip.right; x += w) {
-            canvas.drawBitmap(*picture, x, y);
-        }
-    }
+    document_->PaintBackgroundBitmap(canvas, clip, HScrollPosition(), ScrollPosition());
 }
 
 void TViewer::PaintPanelPaint(QWidget& panel, const QRect& rect) {
@@ -588,7 +553,7 @@ void TViewer::SetViewImages(bool on) {
         return;
     }
     settings_.ViewImages = on;
-    document_->ShowImages = on;
+    document_->ShowImages = on || fileKind_ == ImgType;
     if (processing_) {
         return;
     }

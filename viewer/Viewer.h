@@ -1,5 +1,6 @@
 #pragma once
 #include "images/Display.h"
+#include "platform/Bitmap.h"
 #include "platform/CodePage.h"
 #include "platform/Geometry.h"
 #include "viewer/DocumentLoad.h"
@@ -12,6 +13,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +28,7 @@ namespace tavlin {
 
 class TSectionList;
 class TStringBitmapList;
+class TImageObj;
 class ImageCanvas;
 class Bitmap;
 class Canvas;
@@ -77,6 +80,22 @@ using TFormSubmitEvent =
                        const std::string& encType, const std::string& method, std::vector<std::string> results)>;
 // A form control was clicked; onClick is the text of its ONCLICK attribute.
 using TObjectClickEvent = std::function<void(TViewer* sender, TFormControlObj* obj, const std::string& onClick)>;
+
+// A picture the host supplies by name: a bitmap, and its transparent colour (left clNone for none).
+using TGetBitmapEvent =
+    std::function<std::optional<Bitmap>(TViewer* sender, const std::string& src, Color& transparentColor)>;
+// The bytes of a picture the host supplies by name; WaitStream() says the picture comes later,
+// through TViewer::InsertImage.
+struct TImageStream {
+    bool Wait = false;
+    std::string Bytes;
+    static TImageStream WaitStream() { return TImageStream{true, {}}; }
+};
+using TGetImageEvent = std::function<TImageStream(TViewer* sender, const std::string& src)>;
+// A picture clicked or pointed at; x and y are relative to the picture's top-left corner.
+using TImageClickEvent =
+    std::function<void(TViewer* sender, TImageObj& image, Qt::MouseButton button, int x, int y)>;
+using TImageOverEvent = std::function<void(TViewer* sender, TImageObj& image, int x, int y)>;
 
 // Where the view stood in an earlier document.
 struct PositionObj {
@@ -147,6 +166,13 @@ public:
     const std::vector<std::string>& VisitedList() const { return visited_; }
     const std::vector<THistoryEntry>& HistoryList() const { return history_; }
     int HistoryIndex() const { return historyIndex_; }
+    // Shows the history entry of that index (0 the most recent) at the position it was left at.
+    void SetHistoryIndex(int index);
+    void GoBack() { SetHistoryIndex(historyIndex_ + 1); }
+    void GoFwd() { SetHistoryIndex(historyIndex_ - 1); }
+    // A picture announced by OnImageRequest's wait stream has come (empty bytes: it will not):
+    // the images waiting for it show it, and the document is laid out again.
+    void InsertImage(const std::string& src, std::string_view bytes);
     const std::string& CoveredURL() const { return coveredURL_; }
     const std::string& CoveredTarget() const { return coveredTarget_; }
 
@@ -250,6 +276,10 @@ public:
     TObjectClickEvent OnObjectClick;
     // Raised before printing (page 0) and after each printed page; setting stop ends the job.
     std::function<void(TViewer* sender, int page, bool& stop)> PageProgress;
+    TGetBitmapEvent OnBitmapRequest;
+    TGetImageEvent OnImageRequest;
+    TImageClickEvent OnImageClick;
+    TImageOverEvent OnImageOver;
     std::function<std::string(std::string_view command, std::vector<std::string> params)> OnInclude;
 
     // --- Parts ------------------------------------------------------------------------------------
@@ -328,6 +358,9 @@ private:
     // the paint does not place are hidden after it.
     void UnplaceControls();
     const Bitmap* BackgroundPicture();
+    void InstallImageRequests();
+    // The picture under a surface point, with the point relative to it; null when none.
+    TImageObj* ImageAt(const QPoint& panelPoint, int& x, int& y);
 
     TViewerSettings settings_;
     TBorderPanel* border_ = nullptr;
@@ -338,7 +371,7 @@ private:
     std::unique_ptr<QtFormControlFactory> controlFactory_;
     std::unique_ptr<TFormHost> formHost_;
     std::unique_ptr<TSectionList> document_;
-    std::unique_ptr<TStringBitmapList> imageCache_;
+    std::shared_ptr<TStringBitmapList> imageCache_;
     bool cacheStale_ = false; // made for another display depth
     std::unique_ptr<ImageCanvas> measure_;
     std::unique_ptr<QPrinter> printer_;
@@ -364,6 +397,7 @@ private:
     std::vector<std::string> visited_;
     std::vector<THistoryEntry> history_;
     int historyIndex_ = 0;
+    bool walkingHistory_ = false; // a load made by GoBack/GoFwd records nothing
 
     // Mouse.
     std::string coveredURL_;

@@ -1,6 +1,7 @@
 // The mouse over the drawing surface: cursors, link hover, clicks, selection drags, the
 // middle-button scroll mode and auto-scrolling.
 #include "document/FormControl.h"
+#include "document/ImageObj.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
 #include "platform/CodePage.h"
@@ -174,6 +175,18 @@ void TViewer::PanelMouseMove(QMouseEvent& event) {
             SetPanelCursor(Qt::ArrowCursor);
         }
     }
+    if (OnImageOver || OnImageClick) {
+        int x = 0;
+        int y = 0;
+        if (TImageObj* image = ImageAt(event.pos(), x, y)) {
+            if (url.empty()) {
+                SetPanelCursor(Qt::ArrowCursor);
+            }
+            if (OnImageOver) {
+                OnImageOver(this, *image, x, y);
+            }
+        }
+    }
     if ((cursorNumber_ == crLinkHand || document_->HoverLink) && !hoverTimer_.isActive()) {
         hoverTimer_.start();
     }
@@ -195,6 +208,13 @@ void TViewer::PanelMouseUp(QMouseEvent& event) {
             EndMiddleScrollMode();
         }
         return;
+    }
+    if (OnImageClick) {
+        int x = 0;
+        int y = 0;
+        if (TImageObj* image = ImageAt(event.pos(), x, y)) {
+            OnImageClick(this, *image, event.button(), x, y);
+        }
     }
     if (event.button() == Qt::RightButton && OnRightClick) {
         hoverTimer_.stop();

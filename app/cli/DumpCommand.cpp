@@ -36,7 +36,9 @@ int dumpTokens(const std::string&, const std::string& bytes, int, char**) {
 
 constexpr DumpMode kModes[] = {
     {"--tokens", "the token stream: position, symbol, heading level, attributes, text", dumpTokens},
-    {"--layout", "the laid-out document (--width N, --height N): blocks, sections, lines, fonts", runDumpLayout},
+    {"--layout",
+     "the laid-out document (--width N, --height N, --no-images): blocks, sections, lines, fonts, images",
+     runDumpLayout},
     {"--image", "a picture: type, size, frames; [--frame N] [-o OUT.png] writes the composite", dumpImage},
 };
 

@@ -5,6 +5,7 @@
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -55,7 +56,12 @@ void applyViewerDefaults(TSectionList& document) {
 int runDumpLayout(const std::string& path, const std::string&, int argc, char** argv) {
     int width = 800;
     int height = 600;
+    bool images = true;
     for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-images") == 0) {
+            images = false; // pictures as placeholders, as the main window shows them
+            continue;
+        }
         const bool isWidth = std::strcmp(argv[i], "--width") == 0;
         const bool isHeight = std::strcmp(argv[i], "--height") == 0;
         if ((isWidth || isHeight) && i + 1 < argc) {
@@ -64,21 +70,25 @@ int runDumpLayout(const std::string& path, const std::string&, int argc, char** 
             }
             ++i;
         } else {
-            std::fprintf(stderr,
-                         "tavlin dump: unknown option \"%s\" (--layout takes --width N and --height N)\n",
-                         argv[i]);
+            std::fprintf(
+                stderr,
+                "tavlin dump: unknown option \"%s\" (--layout takes --width N, --height N and --no-images)\n",
+                argv[i]);
             return 2;
         }
     }
     ensureGuiApplication();
+    QtImageDecoder::install();
     auto owned = std::make_unique<TSectionList>();
     TSectionList& document = *owned;
     applyViewerDefaults(document);
+    document.ShowImages = images;
     const TParseResult parsed = ParseHtmlFromFile(document, path);
     ImageCanvas surface(1, 1);
     int scrollWidth = 0;
     int counter = 0;
     const int docHeight = document.Layout(surface.canvas(), 0, width, height, scrollWidth, counter);
+    PlaceObjects(document, surface.canvas(), width, docHeight);
     std::string out;
     if (!parsed.DocTitle.empty()) {
         out += "title \"" + parsed.DocTitle + "\"\n";

@@ -1,6 +1,7 @@
 #include "app/cli/Headless.h"
 
 #include "app/cli/LeaveForExit.h"
+#include "platform/qt/QtImageDecoder.h"
 #include "platform/qt/QtSystemInfo.h"
 #include "viewer/HeadlessView.h"
 
@@ -27,14 +28,15 @@ int runHeadless(const std::function<int()>& work) {
     QGuiApplication app(appArgc, appArgv);
     QtSystemInfo system;
     setSystemInfo(&system);
+    QtImageDecoder::install();
     const int status = work();
     setSystemInfo(nullptr);
     return status;
 }
 
-int runOnHeadlessView(const std::function<int(THeadlessView&)>& work) {
-    return runHeadless([&work] {
-        auto view = std::make_unique<THeadlessView>();
+int runOnHeadlessView(const std::function<int(THeadlessView&)>& work, const TViewerSettings& settings) {
+    return runHeadless([&work, &settings] {
+        auto view = std::make_unique<THeadlessView>(settings);
         const int status = work(*view);
         LeaveForExit(std::move(view));
         return status;

@@ -1,4 +1,6 @@
 #pragma once
+#include "viewer/ViewerSettings.h"
+
 #include <functional>
 #include <optional>
 
@@ -16,7 +18,9 @@ std::optional<int> parsePixels(const char* text);
 // information installed) whatever the environment says: no display is needed or used.
 int runHeadless(const std::function<int()>& work);
 
-// runHeadless with a fresh view of the window's viewer, left for the end of the process.
-int runOnHeadlessView(const std::function<int(THeadlessView&)>& work);
+// runHeadless with a fresh view (the window's viewer settings unless others are given), left for
+// the end of the process.
+int runOnHeadlessView(const std::function<int(THeadlessView&)>& work,
+                      const TViewerSettings& settings = TViewerSettings::Listing());
 
 } // namespace tavlin

@@ -1,6 +1,6 @@
-// `tavlin render FILE [--width N] [--height N|--full] -o OUT.png`: lays a file out as the
-// main window's viewer does (white, "Times New Roman" 10 point, no images) and paints it into a
-// PNG, without a display.
+// `tavlin render FILE [--width N] [--height N|--full] [--images] -o OUT.png`: lays a file out as
+// the main window's viewer does (white, "Times New Roman" 10 point, pictures as placeholders, or
+// drawn with --images) and paints it into a PNG, without a display.
 #include "app/cli/Commands.h"
 #include "app/cli/Headless.h"
 
@@ -26,13 +26,15 @@ struct RenderOptions {
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     bool full = false;
+    bool images = false;
 };
 
 int printRenderUsage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: tavlin render FILE [--width N] [--height N|--full] -o OUT.png\n\n"
+                 "usage: tavlin render FILE [--width N] [--height N|--full] [--images] -o OUT.png\n\n"
                  "Lays FILE out N pixels wide (default %d) as the main window's viewer shows it and\n"
-                 "paints the top of it, N pixels high (default %d), or the whole document with --full.\n",
+                 "paints the top of it, N pixels high (default %d), or the whole document with --full.\n"
+                 "Pictures show as placeholders, as in the main window, unless --images is given.\n",
                  kDefaultWidth, kDefaultHeight);
     return out == stdout ? 0 : 2;
 }
@@ -52,6 +54,8 @@ bool parseArguments(int argc, char** argv, RenderOptions& options) {
             (arg == "--width" ? options.width : options.height) = *size;
         } else if (arg == "--full") {
             options.full = true;
+        } else if (arg == "--images") {
+            options.images = true;
         } else if (arg == "-o" && hasValue) {
             options.output = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && options.input.empty()) {
@@ -102,7 +106,9 @@ int runRenderCommand(int argc, char** argv) {
         printRenderUsage(stderr);
         return 2;
     }
-    return runOnHeadlessView([&options](THeadlessView& view) { return render(view, options); });
+    TViewerSettings settings = TViewerSettings::Listing();
+    settings.ViewImages = options.images;
+    return runOnHeadlessView([&options](THeadlessView& view) { return render(view, options); }, settings);
 }
 
 } // namespace tavlin

@@ -9,6 +9,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <list>
 #include <unordered_map>
 
@@ -322,29 +323,85 @@ void QtCanvas::invertRect(const Rect& r) {
 }
 
 QImage QtCanvas::toQImage(const Bitmap& bitmap) {
-    const bool transparent = bitmap.hasAlpha || bitmap.mask.has_value();
-    QImage image(bitmap.width(), bitmap.height(), transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    for (int y = 0; y < bitmap.height(); ++y) {
-        auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+    return toQImage(bitmap, bitmap.mask ? &*bitmap.mask : nullptr,
+                    Rect{0, 0, bitmap.width(), bitmap.height()});
+}
+
+QImage QtCanvas::toQImage(const Bitmap& bitmap, const Mask* mask, const Rect& part) {
+    const bool transparent = bitmap.hasAlpha || mask;
+    QImage image(part.width(), part.height(), transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull()) {
+        return image;
+    }
+    for (int y = part.top; y < part.bottom; ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y - part.top));
         const uint32_t* src = bitmap.row(y);
-        for (int x = 0; x < bitmap.width(); ++x) {
+        for (int x = part.left; x < part.right; ++x) {
             uint32_t p = bitmap.hasAlpha ? src[x] : (src[x] | 0xFF000000u);
-            if (bitmap.mask && bitmap.mask->isTransparent(x, y)) {
+            if (mask && mask->isTransparent(x, y)) {
                 p = 0;
             }
-            line[x] = p;
+            line[x - part.left] = p;
         }
     }
     return image;
 }
 
-void QtCanvas::drawBitmap(const Bitmap& bitmap, const Rect& source, const Rect& dest) {
+// The drawing area in the painter's coordinates: the clip within the device.
+Rect QtCanvas::visibleArea() const {
+    Rect area = clip_;
+    const QPaintDevice* device = painter_.device();
+    bool invertible = false;
+    const QTransform toUser = painter_.worldTransform().inverted(&invertible);
+    if (device && invertible) {
+        const QRect bounds = toUser.mapRect(QRect(0, 0, device->width(), device->height()));
+        area = area.intersected(
+            Rect{bounds.left() - 1, bounds.top() - 1, bounds.right() + 2, bounds.bottom() + 2});
+    }
+    return area;
+}
+
+// Only the part of the picture that lands in the visible area is converted and drawn, so a
+// large picture (or one stretched far) costs what shows of it, not its whole size.
+void QtCanvas::drawPicture(const Bitmap& bitmap, const Mask* mask, const Rect& source, const Rect& dest) {
     if (bitmap.isEmpty() || source.isEmpty() || dest.isEmpty()) {
         return;
     }
-    const QImage image = toQImage(bitmap);
-    painter_.drawImage(QRect(dest.left, dest.top, dest.width(), dest.height()), image,
-                       QRect(source.left, source.top, source.width(), source.height()));
+    const Rect src = source.intersected(Rect{0, 0, bitmap.width(), bitmap.height()});
+    const Rect visible = dest.intersected(visibleArea());
+    if (src.isEmpty() || visible.isEmpty()) {
+        return;
+    }
+    const double sx = double(source.width()) / dest.width();
+    const double sy = double(source.height()) / dest.height();
+    const auto sourceX = [&](int x) { return source.left + (x - dest.left) * sx; };
+    const auto sourceY = [&](int y) { return source.top + (y - dest.top) * sy; };
+    const Rect part = Rect{int(std::floor(sourceX(visible.left))), int(std::floor(sourceY(visible.top))),
+                           int(std::ceil(sourceX(visible.right))), int(std::ceil(sourceY(visible.bottom)))}
+                          .intersected(src);
+    if (part.isEmpty()) {
+        return;
+    }
+    const QImage image = toQImage(bitmap, mask, part);
+    if (image.isNull()) {
+        return;
+    }
+    const QRectF target(dest.left + (part.left - source.left) / sx, dest.top + (part.top - source.top) / sy,
+                        part.width() / sx, part.height() / sy);
+    painter_.drawImage(target, image);
+}
+
+void QtCanvas::drawBitmap(const Bitmap& bitmap, const Rect& source, const Rect& dest) {
+    drawPicture(bitmap, bitmap.mask ? &*bitmap.mask : nullptr, source, dest);
+}
+
+void QtCanvas::drawMaskedBitmap(const Bitmap& bitmap, const Mask& mask, const Rect& source,
+                                const Rect& dest) {
+    if (mask.width() != bitmap.width() || mask.height() != bitmap.height()) {
+        drawBitmap(bitmap, source, dest);
+        return;
+    }
+    drawPicture(bitmap, &mask, source, dest);
 }
 
 void QtCanvas::intersectClip(const Rect& r) {

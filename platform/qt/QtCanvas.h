@@ -37,6 +37,8 @@ public:
     void drawPolygon(const std::vector<Point>& points, Color pen, Color fill) override;
     void invertRect(const Rect& r) override;
     void drawBitmap(const Bitmap& bitmap, const Rect& source, const Rect& dest) override;
+    void drawMaskedBitmap(const Bitmap& bitmap, const Mask& mask, const Rect& source,
+                          const Rect& dest) override;
 
     void intersectClip(const Rect& r) override;
     Rect clipBox() const override;
@@ -51,9 +53,13 @@ public:
     static Color fromQColor(const QColor& c);
     // A QImage sharing nothing with the bitmap: the pixels with the mask applied as alpha.
     static QImage toQImage(const Bitmap& bitmap);
+    // The part of the picture, through the mask when one is given.
+    static QImage toQImage(const Bitmap& bitmap, const Mask* mask, const Rect& part);
 
 private:
     QtFontEntry& entry();
+    Rect visibleArea() const;
+    void drawPicture(const Bitmap& bitmap, const Mask* mask, const Rect& source, const Rect& dest);
 
     QPainter& painter_;
     FontDesc font_;

@@ -43,7 +43,8 @@ TEST(DumpLayout, PrintsTheReferenceLayouts) {
         const std::string firstLine = html.substr(0, html.find('\n'));
         const std::string width =
             std::regex_search(firstLine, m, std::regex("width=([0-9]+)")) ? m[1].str() : "400";
-        const DumpRun run = dump(entry.path().string() + " --width " + width);
+        const std::string images = firstLine.find("images=off") != std::string::npos ? " --no-images" : "";
+        const DumpRun run = dump(entry.path().string() + " --width " + width + images);
         EXPECT_EQ(run.status, 0) << entry.path();
         fs::path expected = entry.path();
         expected.replace_extension(".layout.txt");

@@ -1,8 +1,9 @@
 // Reference layouts: every tests/data/layout/NAME.html is built and laid out on the real Qt
 // canvas (Liberation faces, 96 pixels per inch) and its layout tree must equal NAME.layout.txt,
 // exactly as `tavlin dump --layout` prints it. A first-line comment "width=N" sets the width
-// (400 otherwise). An intended change of layout updates the expected dumps in the same commit:
-// run with TAVLIN_UPDATE_LAYOUT=1 to rewrite them, and read the difference before committing.
+// (400 otherwise), "images=off" shows pictures as placeholders. An intended change of layout updates the
+// expected dumps in the same commit: run with TAVLIN_UPDATE_LAYOUT=1 to rewrite them, and read the difference
+// before committing.
 #include "builder/HtmlParser.h"
 #include "document/LayoutDump.h"
 #include "document/SectionList.h"
@@ -37,11 +38,15 @@ std::string LayoutOf(const std::string& path, int width) {
     TSectionList document;
     document.SetDefaults("Times New Roman", "Courier New", 10, 5, 1, true, false, rgb(0xC0, 0xC0, 0xC0),
                          rgb(0, 0, 255), rgb(128, 0, 128), rgb(0, 0, 255), 0, 12);
+    // A first-line comment "images=off" lays the page out as the main window shows it.
+    const std::string html = readWholeFile(path).value_or("");
+    document.ShowImages = html.substr(0, html.find('\n')).find("images=off") == std::string::npos;
     const TParseResult parsed = ParseHtmlFromFile(document, path);
     ImageCanvas surface(1, 1);
     int scrollWidth = 0;
     int counter = 0;
     const int height = document.Layout(surface.canvas(), 0, width, 600, scrollWidth, counter);
+    PlaceObjects(document, surface.canvas(), width, height);
     std::string out;
     if (!parsed.DocTitle.empty()) {
         out += "title \"" + parsed.DocTitle + "\"\n";

@@ -195,6 +195,55 @@ TEST_F(RenderPicture, APrintedPageOfTheExampleListing) {
     expectMatchesReference(page, "printed_page.png");
 }
 
+// The top-left corner of the n-th ring: the bounding box of its strongly red pixels, rings being
+// told apart by a gap of rows without red.
+QPoint ringCorner(const QImage& image, int n) {
+    const auto red = [&image](int x, int y) {
+        const QColor c = image.pixelColor(x, y);
+        return c.red() > 180 && c.green() < 60 && c.blue() < 60;
+    };
+    int ring = -1;
+    bool inRing = false;
+    QPoint corner(image.width(), -1);
+    for (int y = 0; y < image.height(); ++y) {
+        int left = image.width();
+        for (int x = 0; x < image.width(); ++x) {
+            if (red(x, y)) {
+                left = std::min(left, x);
+            }
+        }
+        const bool hasRed = left < image.width();
+        if (hasRed && !inRing) {
+            ++ring;
+        }
+        inRing = hasRed;
+        if (hasRed && ring == n) {
+            corner.setX(std::min(corner.x(), left));
+            corner.setY(corner.y() < 0 ? y : corner.y());
+        }
+    }
+    return corner;
+}
+
+TEST_F(RenderPicture, PicturesOverTilesOverColourAndOfEveryFormat) {
+    const Rendered r =
+        render({kRenderData + "images.htm", "--images", "--width", "400", "--full"}, out("i.png"));
+    ASSERT_EQ(r.status, 0) << r.errors.toStdString();
+    // The transparent GIF's corners show what lies beneath: the tiles, then the block's colour.
+    const QPoint overTiles = ringCorner(r.image, 0);
+    ASSERT_GE(overTiles.y(), 0);
+    const QRgb tile = r.image.pixel(overTiles);
+    EXPECT_TRUE(tile == qRgb(255, 255, 160) || tile == qRgb(160, 220, 160)) << std::hex << tile;
+    const QPoint overColour = ringCorner(r.image, 1);
+    ASSERT_GE(overColour.y(), 0);
+    EXPECT_EQ(r.image.pixel(overColour), qRgb(0x40, 0x80, 0xFF));
+    expectMatchesReference(r.image, "images.png");
+
+    const Rendered placeholders = render({kRenderData + "images.htm", "--width", "400"}, out("p.png"));
+    ASSERT_EQ(placeholders.status, 0);
+    EXPECT_LT(ringCorner(placeholders.image, 0).y(), 0) << "without --images, no picture is drawn";
+}
+
 TEST_F(RenderPicture, HeightWidthAndFailures) {
     const Rendered top =
         render({kRenderData + "styles.htm", "--width", "320", "--height", "100"}, out("t.png"));
