@@ -28,7 +28,9 @@ void THtmlBuilder::Image() {
     auto image = std::make_unique<TImageObj>(&doc_, rd_.Attributes, rd_.TagStartPos);
     image->ApplyStyle(TopProps());
     image->InLink = InLink;
-    image->LinkColor = TopProps().GetFont().color;
+    if (InLink) {
+        image->LinkColor = TopProps().GetFont().color;
+    }
     if (const std::string& id = rd_.Attributes.IdValue(); !id.empty() && doc_.IDs) {
         doc_.IDs->AddObject(toUpperAscii(id), image.get());
         image->InIDs = true;

@@ -14,10 +14,15 @@ std::string TDocumentImages::Expand(const std::string& name) const {
     if (HasRequestHandlers()) {
         return name;
     }
-    if (ExpandName) {
-        return ExpandName(name);
+    std::string& file = expanded_[name];
+    if (!file.empty()) {
+        return file;
     }
-    std::string file = HTMLToDos(trimView(name));
+    if (ExpandName) {
+        file = ExpandName(name);
+        return file;
+    }
+    file = HTMLToDos(trimView(name));
     if (!file.empty() && file[0] != kPathSeparator && !Directory.empty()) {
         file = joinPath(Directory, file);
     }
@@ -65,6 +70,7 @@ void TDocumentImages::ClearDocument() {
     MapList.clear();
     failed_.clear();
     tiles_.clear();
+    expanded_.clear();
     AnimatedPixels = 0;
     Directory.clear();
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -59,6 +60,8 @@ public:
 private:
     std::unordered_set<std::string> failed_;
     std::map<std::string, std::unique_ptr<Bitmap>> tiles_;
+    // Names already expanded in this document: a page names few pictures many times.
+    mutable std::unordered_map<std::string, std::string> expanded_;
 };
 
 } // namespace tavlin
