@@ -36,23 +36,6 @@ int MulDivSize(long long a, long long b, long long c) {
     return int(std::clamp<long long>(q, 0, TImageObj::kMaxSize));
 }
 
-int ObjectAlignOf(std::string_view value, int current) {
-    const std::string align = toUpperAscii(value);
-    if (align == "TOP") {
-        return ATop;
-    }
-    if (align == "MIDDLE" || align == "ABSMIDDLE") {
-        return AMiddle;
-    }
-    if (align == "LEFT") {
-        return ALeft;
-    }
-    if (align == "RIGHT") {
-        return ARight;
-    }
-    return current;
-}
-
 } // namespace
 
 TImageObj::TImageObj(TSectionList* document, const TAttributeList& attributes, int sourcePos)
