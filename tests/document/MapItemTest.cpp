@@ -16,7 +16,7 @@ TAttributeList Area(const std::string& shape, const std::string& coords, const s
 
 std::string LinkAt(const TMapItem& map, int x, int y) {
     TUrlTarget link;
-    return map.LinkAt(x, y, link) ? link.Url : "-";
+    return map.LinkAt(x, y, link) ? link.Url.str() : "-";
 }
 
 TEST(MapItem, EachShapeHoldsItsPoints) {
