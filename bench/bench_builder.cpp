@@ -4,6 +4,7 @@
 // rich-text engine (QTextDocument) laying out the same listing, as peers.
 //   bench_builder [entries...]      (default 1000 10000 100000)
 #include "app/convert/Bookmark.h"
+#include "bench/BenchSupport.h"
 #include "builder/HtmlParser.h"
 #include "document/SectionList.h"
 #include "platform/Files.h"
@@ -150,13 +151,7 @@ bool InChild(const std::string& listing, const std::string& bytes, bool peer, Fi
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) {
-        sizes.push_back(std::atoi(argv[i]));
-    }
-    if (sizes.empty()) {
-        sizes = {1000, 10000, 100000};
-    }
+    const std::vector<int> sizes = bench::sizesFrom(argc, argv, {1000, 10000, 100000});
     const std::string dir = tempDirectory();
     std::printf("%9s %9s %9s %9s %9s %9s %10s %9s %9s %9s %9s %10s\n", "entries", "file kB", "tokens ms",
                 "parse ms", "layout ms", "total ms", "ms/1000", "peak MB", "base MB", "budget MB", "Qt ms",

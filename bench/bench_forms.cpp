@@ -4,6 +4,7 @@
 // view placed, the others hidden).
 //
 //   bench_forms [CONTROLS]      (default: 5000)
+#include "bench/BenchSupport.h"
 #include "viewer/HeadlessView.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerParts.h"
@@ -27,15 +28,7 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, msSince(start));
-    }
-    return best;
-}
+using bench::bestOf;
 
 // Lines of text, each with five controls of the common kinds, or with words in their place.
 std::string formPage(int controls, bool withControls) {

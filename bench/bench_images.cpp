@@ -4,6 +4,7 @@
 // picture is decoded once per run, and the cache must end up with 20 entries.
 //
 //   bench_images [IMAGES]      (default: 10000)
+#include "bench/BenchSupport.h"
 #include "document/SectionList.h"
 #include "images/ImageCache.h"
 #include "platform/qt/QtImageDecoder.h"
@@ -26,15 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kDistinct = 20;
 
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
+using bench::bestOf;
 
 // Twenty pictures of 64 x 48 pixels, each of its own colours, in the three formats read.
 void writePictures(const QString& dir) {

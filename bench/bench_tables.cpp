@@ -3,6 +3,7 @@
 // pixels; then one screen painted in the middle of the big table.
 //
 //   bench_tables [ROWS...]      (default: 2000 20000)
+#include "bench/BenchSupport.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtSystemInfo.h"
 #include "viewer/HeadlessView.h"
@@ -27,15 +28,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 800;
 constexpr int kScreenHeight = 600;
 
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
+using bench::bestOf;
 
 // A data table as report pages make them: a header row and rows of six cells of words and numbers.
 std::string dataTable(int rows) {
@@ -114,13 +107,7 @@ int main(int argc, char** argv) {
     tavlin::QtSystemInfo system;
     tavlin::setSystemInfo(&system);
     QTemporaryDir dir;
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) {
-        sizes.push_back(std::atoi(argv[i]));
-    }
-    if (sizes.empty()) {
-        sizes = {2000, 20000};
-    }
+    const std::vector<int> sizes = bench::sizesFrom(argc, argv, {2000, 20000});
     std::vector<Result> results;
     for (int rows : sizes) {
         results.push_back(

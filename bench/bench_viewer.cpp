@@ -4,6 +4,7 @@
 //
 //   bench_viewer [ENTRIES...]      (default: 10000 100000)
 #include "app/convert/Bookmark.h"
+#include "bench/BenchSupport.h"
 #include "document/SectionList.h"
 #include "platform/CodePage.h"
 #include "platform/qt/QtCanvas.h"
@@ -35,16 +36,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 800;
 constexpr int kScreenHeight = 600;
 
-// The fastest of `runs` runs, in milliseconds.
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
+using bench::bestOf;
 
 std::string makeListing(const QTemporaryDir& dir, int entries) {
     const std::string source = dir.filePath(QString("bookmarks-%1.htm").arg(entries)).toStdString();
@@ -160,13 +152,7 @@ int main(int argc, char** argv) {
     tavlin::QtSystemInfo system;
     tavlin::setSystemInfo(&system);
     QTemporaryDir dir;
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) {
-        sizes.push_back(std::atoi(argv[i]));
-    }
-    if (sizes.empty()) {
-        sizes = {10000, 100000};
-    }
+    const std::vector<int> sizes = bench::sizesFrom(argc, argv, {10000, 100000});
     for (int entries : sizes) {
         runSize(dir, entries);
     }
