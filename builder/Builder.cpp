@@ -407,11 +407,12 @@ bool THtmlBuilder::FontTag(bool isBaseFont, bool inPre) {
     std::string charSet;
     for (const TAttribute& a : rd_.Attributes) {
         if (a.Symbol == attrSIZE) {
-            size = a.NumValue;
+            // Summed in 64 bits: SIZE=+2147483647 is relative and must not overflow.
+            long long wanted = a.NumValue;
             if (a.Text.size() > 1 && (a.Text[0] == '+' || a.Text[0] == '-')) {
-                size += BaseFontSize;
+                wanted += BaseFontSize;
             }
-            size = std::clamp(size, 1, 7);
+            size = int(std::clamp(wanted, 1LL, 7LL));
             if (isBaseFont) {
                 BaseFontSize = size;
             }

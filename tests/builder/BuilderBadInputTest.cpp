@@ -118,6 +118,16 @@ TEST(BuilderBadInput, HugeBoxesStackUpWithoutOverflow) {
     }
 }
 
+TEST(BuilderBadInput, FontSizesAtTheEdgesOfTheIntegerRange) {
+    // Relative sizes are added to the base size: the largest numbers must not overflow.
+    Built b("<BASEFONT SIZE=+2147483647>a<FONT SIZE=+2147483647>b</FONT><FONT SIZE=-2147483648>c</FONT>"
+            "<BASEFONT SIZE=-2147483647>d<FONT SIZE=2147483647>e</FONT>");
+    LayOutAndPaint(b);
+    std::string text;
+    CollectText(b.Cell(), text);
+    EXPECT_NE(text.find("abcde"), std::string::npos) << text;
+}
+
 TEST(BuilderBadInput, OpenCommentAndRandomBytes) {
     Built comment("<UL><LI>a<LI>b<!-- open");
     LayOutAndPaint(comment);
