@@ -122,8 +122,9 @@ int main(int argc, char** argv) {
         const ScrollFigures first = scrollThrough(viewer);
         const ScrollFigures second = scrollThrough(viewer);
         std::printf("%-12s %9.1f %12.1f %8d %7.2f / %7.2f %7.2f / %7.2f %7.2f / %7.2f\n",
-                    withControls ? "controls" : "words only", load, headlessLoad, first.steps, first.wall.median,
-                    first.wall.worst, second.wall.median, second.wall.worst, second.cpu.median, second.cpu.worst);
+                    withControls ? "controls" : "words only", load, headlessLoad, first.steps,
+                    first.wall.median, first.wall.worst, second.wall.median, second.wall.worst,
+                    second.cpu.median, second.cpu.worst);
     }
     return 0;
 }

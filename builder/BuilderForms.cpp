@@ -56,8 +56,7 @@ void THtmlBuilder::FormControlTag(bool moveOn) {
     TFormControlObj& control = MakeFormControl(CurrentForm(), sym, rd_.Attributes, rd_.TagStartPos);
     if (auto* image = dynamic_cast<TImageFormControlObj*>(&control)) {
         section.AddObject(std::make_unique<TFormImageObj>(doc_, *image, rd_.Attributes, rd_.TagStartPos),
-                          rd_.TagStartPos,
-                          rd_.NoBreakMode);
+                          rd_.TagStartPos, rd_.NoBreakMode);
     } else if (control.InLine()) {
         section.AddControl(&control, rd_.TagStartPos, rd_.NoBreakMode);
     }

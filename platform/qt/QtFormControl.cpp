@@ -446,7 +446,8 @@ bool QtFormControl::hasFocus() const {
     return QApplication::focusWidget() == widget_;
 }
 
-QtFormControlFactory::QtFormControlFactory(QWidget* surface) : surface_(surface), shelf_(new QWidget(surface)) {
+QtFormControlFactory::QtFormControlFactory(QWidget* surface)
+    : surface_(surface), shelf_(new QWidget(surface)) {
     shelf_->hide();
 }
 

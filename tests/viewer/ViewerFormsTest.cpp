@@ -261,9 +261,10 @@ TEST_F(ViewerForms, OnlyControlsInViewOrReachedByTabAreOnTheSurface) {
 }
 
 TEST_F(ViewerForms, ControlsKeepWhatTheUserDidWhileOutOfView) {
-    load("<select name=s><option>a<option>b</select><select name=l size=2><option>x<option>y<option>z</select>"
-         "<input type=checkbox name=c><input name=e><textarea name=t>one</textarea>" +
-         paras(60) + "<input name=end>");
+    load(
+        "<select name=s><option>a<option>b</select><select name=l size=2><option>x<option>y<option>z</select>"
+        "<input type=checkbox name=c><input name=e><textarea name=t>one</textarea>" +
+        paras(60) + "<input name=end>");
     widget<QComboBox>("s")->setCurrentIndex(1);
     auto* list = widget<QListWidget>("l");
     list->setCurrentRow(2);
