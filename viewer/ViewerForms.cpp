@@ -59,7 +59,7 @@ void TViewer::UnplaceControls() {
     if (!HasFormControls()) {
         return;
     }
-    for (TFloatingObj* control : *document_->FormControls) {
+    for (TFloatingObj* control : document_->ShownControls) {
         control->ShowIt = false;
     }
     document_->YOffsetChanged = true;
