@@ -69,7 +69,8 @@ void TViewer::UnplaceControls() {
 // rather than while it is, lets the toolkit paint each widget once, with the page; a widget
 // shown in the middle of its parent's paint would be painted again after it.
 void TViewer::PlaceControls() {
-    if (!HasFormControls() || inLayout_) {
+    // Not while the document is being built or laid out: its paint will place them.
+    if (!HasFormControls() || inLayout_ || processing_) {
         return;
     }
     UnplaceControls();
