@@ -1034,7 +1034,25 @@ TPropStack::TPropStack() = default;
 TPropStack::~TPropStack() = default;
 
 void TPropStack::Clear() {
-    items_.clear();
+    PopTo(0);
+}
+
+std::unique_ptr<TProperties> TPropStack::Fresh() {
+    if (spare_.empty()) {
+        return std::make_unique<TProperties>();
+    }
+    std::unique_ptr<TProperties> props = std::move(spare_.back());
+    spare_.pop_back();
+    std::destroy_at(props.get());
+    std::construct_at(props.get());
+    return props;
+}
+
+void TPropStack::Recycle(std::unique_ptr<TProperties> props) {
+    // Enough for any real nesting; deeper stacks give their entries back to the heap.
+    if (spare_.size() < 64) {
+        spare_.push_back(std::move(props));
+    }
 }
 
 void TPropStack::PushRoot() {
@@ -1056,7 +1074,7 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
     if (items_.empty()) {
         PushRoot();
     }
-    auto props = std::make_unique<TProperties>();
+    std::unique_ptr<TProperties> props = Fresh();
     TProperties& parent = *items_.back();
     props->Inherit(parent);
     items_.push_back(std::move(props));
@@ -1075,6 +1093,7 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
 void TPropStack::PopElement(std::string_view tag) {
     for (size_t i = items_.size(); i-- > 1;) {
         if (items_[i]->ElemTag == tag) {
+            Recycle(std::move(items_[i]));
             items_.erase(items_.begin() + std::ptrdiff_t(i));
             for (size_t j = i; j < items_.size(); ++j) {
                 items_[j]->Reinherit(*items_[j - 1]);
@@ -1086,13 +1105,14 @@ void TPropStack::PopElement(std::string_view tag) {
 
 void TPropStack::Pop() {
     if (!items_.empty()) {
+        Recycle(std::move(items_.back()));
         items_.pop_back();
     }
 }
 
 void TPropStack::PopTo(int count) {
     while (int(items_.size()) > std::max(count, 0)) {
-        items_.pop_back();
+        Pop();
     }
 }
 

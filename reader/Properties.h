@@ -295,7 +295,13 @@ public:
     const TProperties& operator[](int i) const { return *items_[size_t(i)]; }
 
 private:
+    // Entries are reused: each is a large block, and allocating one per element cost more than
+    // the cascade itself.
+    std::unique_ptr<TProperties> Fresh();
+    void Recycle(std::unique_ptr<TProperties> props);
+
     std::vector<std::unique_ptr<TProperties>> items_;
+    std::vector<std::unique_ptr<TProperties>> spare_;
     const TStyleList* styles_ = nullptr;
 };
 
