@@ -518,6 +518,49 @@ void TProperties::CopyFrom(const TProperties& other) {
     DefFontSize = other.DefFontSize;
 }
 
+void TProperties::CopyComputed(const TProperties& other) {
+    Props = other.Props;
+    OwnFlags = other.OwnFlags;
+    ElemTag = other.ElemTag;
+    ElemClass = other.ElemClass;
+    ElemId = other.ElemId;
+    ElemPseudo = other.ElemPseudo;
+    BackColor = other.BackColor;
+    CharSet = other.CharSet;
+    EmSize = other.EmSize;
+    ExSize = other.ExSize;
+    HasLinkFonts = other.HasLinkFonts;
+    LinkFontInfo = other.LinkFontInfo ? std::make_unique<TFontInfoArray>(*other.LinkFontInfo) : nullptr;
+    DefFontSize = other.DefFontSize;
+    Parent = other.Parent;
+    cachedFont_ = other.cachedFont_ ? std::make_unique<ThtFontInfo>(*other.cachedFont_) : nullptr;
+    faceFallback_ = other.faceFallback_;
+    ownCharSet_ = other.ownCharSet_;
+    combinedWith_ = other.combinedWith_;
+}
+
+bool TProperties::HandsDownSameAs(const TProperties& other) const {
+    // Exactly what Inherit reads from the parent.
+    for (int i = 0; i < PropCount; ++i) {
+        if (isInheritedProp(i) && Props[size_t(i)] != other.Props[size_t(i)]) {
+            return false;
+        }
+    }
+    if (BackColor != other.BackColor || CharSet != other.CharSet || DefFontSize != other.DefFontSize) {
+        return false;
+    }
+    const bool links = HasLinkFonts && LinkFontInfo;
+    if (links != (other.HasLinkFonts && other.LinkFontInfo) ||
+        (links && !(*LinkFontInfo == *other.LinkFontInfo))) {
+        return false;
+    }
+    ThtFontInfo mine;
+    ThtFontInfo theirs;
+    GetFontInfo(mine);
+    other.GetFontInfo(theirs);
+    return mine.Name == theirs.Name && mine.Size == theirs.Size;
+}
+
 void TProperties::CopyRoot(const TProperties& defaults) {
     CopyFrom(defaults);
     CharSet = defaults.CharSet;
@@ -1035,6 +1078,7 @@ TPropStack::~TPropStack() = default;
 
 void TPropStack::Clear() {
     PopTo(0);
+    memo_.Clear();
 }
 
 std::unique_ptr<TProperties> TPropStack::Fresh() {
@@ -1076,11 +1120,24 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
     }
     std::unique_ptr<TProperties> props = Fresh();
     TProperties& parent = *items_.back();
+    const bool memo = styles_ && PropertyMemo::Applies(*styles_, tag, cls, pseudo, inlineStyle);
+    if (const TProperties* known = memo ? memo_.Find(*styles_, parent, tag, cls, id, pseudo) : nullptr) {
+        props->CopyComputed(*known);
+        props->Parent = &parent;
+        items_.push_back(std::move(props));
+        return *items_.back();
+    }
     props->Inherit(parent);
     items_.push_back(std::move(props));
     TProperties& top = *items_.back();
     if (styles_) {
         top.Combine(*styles_, tag, cls, id, pseudo, inlineStyle);
+        if (memo) {
+            // Copies made from it take its font as worked out once.
+            ThtFontInfo font;
+            top.GetFontInfo(font);
+            memo_.Remember(parent, top);
+        }
     } else {
         top.ElemTag = tag;
         top.ElemClass = cls;

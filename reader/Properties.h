@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Canvas.h"
 #include "platform/Geometry.h"
+#include "reader/PropertyMemo.h"
 
 #include <array>
 #include <cstdint>
@@ -194,6 +195,10 @@ public:
     TProperties& operator=(const TProperties&) = delete;
 
     void CopyFrom(const TProperties& other);
+    // The whole computed state of another entry, its STYLE declarations aside.
+    void CopyComputed(const TProperties& other);
+    // Whether a child pushed on this entry and on `other` would inherit the same values.
+    bool HandsDownSameAs(const TProperties& other) const;
     void CopyRoot(const TProperties& defaults);
     void Inherit(const TProperties& parent);
     void Reinherit(const TProperties& parent);
@@ -302,6 +307,7 @@ private:
 
     std::vector<std::unique_ptr<TProperties>> items_;
     std::vector<std::unique_ptr<TProperties>> spare_;
+    PropertyMemo memo_;
     const TStyleList* styles_ = nullptr;
 };
 
