@@ -525,6 +525,7 @@ void TProperties::CopyComputed(const TProperties& other) {
     ElemClass = other.ElemClass;
     ElemId = other.ElemId;
     ElemPseudo = other.ElemPseudo;
+    InlineStyle.reset();
     BackColor = other.BackColor;
     CharSet = other.CharSet;
     EmSize = other.EmSize;
@@ -540,25 +541,27 @@ void TProperties::CopyComputed(const TProperties& other) {
 }
 
 bool TProperties::HandsDownSameAs(const TProperties& other) const {
-    // Exactly what Inherit reads from the parent.
+    // Exactly what Inherit reads from the parent, the cheapest first.
+    if (BackColor != other.BackColor || CharSet != other.CharSet || DefFontSize != other.DefFontSize) {
+        return false;
+    }
     for (int i = 0; i < PropCount; ++i) {
         if (isInheritedProp(i) && Props[size_t(i)] != other.Props[size_t(i)]) {
             return false;
         }
-    }
-    if (BackColor != other.BackColor || CharSet != other.CharSet || DefFontSize != other.DefFontSize) {
-        return false;
     }
     const bool links = HasLinkFonts && LinkFontInfo;
     if (links != (other.HasLinkFonts && other.LinkFontInfo) ||
         (links && !(*LinkFontInfo == *other.LinkFontInfo))) {
         return false;
     }
-    ThtFontInfo mine;
-    ThtFontInfo theirs;
-    GetFontInfo(mine);
-    other.GetFontInfo(theirs);
-    return mine.Name == theirs.Name && mine.Size == theirs.Size;
+    ThtFontInfo font;
+    for (const TProperties* p : {this, &other}) {
+        if (!p->cachedFont_) {
+            p->GetFontInfo(font); // worked out once, then read in place
+        }
+    }
+    return cachedFont_->Size == other.cachedFont_->Size && cachedFont_->Name == other.cachedFont_->Name;
 }
 
 void TProperties::CopyRoot(const TProperties& defaults) {
@@ -585,8 +588,11 @@ void TProperties::InheritValues(const TProperties& parent, bool onlyNotOwn) {
     }
     DefFontSize = parent.DefFontSize;
     Parent = &parent;
-    ThtFontInfo parentFont;
-    parent.GetFontInfo(parentFont);
+    if (!parent.cachedFont_) {
+        ThtFontInfo font;
+        parent.GetFontInfo(font); // worked out once, then read in place
+    }
+    const ThtFontInfo& parentFont = *parent.cachedFont_;
     faceFallback_ = parentFont.Name;
     EmSize = std::max(1, pointsToPixels(parentFont.Size));
     ExSize = EmSize / 2;
@@ -1081,14 +1087,13 @@ void TPropStack::Clear() {
     memo_.Clear();
 }
 
+// An entry as it was left: the caller overwrites or renews all of it.
 std::unique_ptr<TProperties> TPropStack::Fresh() {
     if (spare_.empty()) {
         return std::make_unique<TProperties>();
     }
     std::unique_ptr<TProperties> props = std::move(spare_.back());
     spare_.pop_back();
-    std::destroy_at(props.get());
-    std::construct_at(props.get());
     return props;
 }
 
@@ -1118,15 +1123,19 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
     if (items_.empty()) {
         PushRoot();
     }
-    std::unique_ptr<TProperties> props = Fresh();
     TProperties& parent = *items_.back();
     const bool memo = styles_ && PropertyMemo::Applies(*styles_, tag, cls, pseudo, inlineStyle);
     if (const TProperties* known = memo ? memo_.Find(*styles_, parent, tag, cls, id, pseudo) : nullptr) {
+        // The copy overwrites every value the entry held before.
+        std::unique_ptr<TProperties> props = Fresh();
         props->CopyComputed(*known);
         props->Parent = &parent;
         items_.push_back(std::move(props));
         return *items_.back();
     }
+    std::unique_ptr<TProperties> props = Fresh();
+    std::destroy_at(props.get());
+    std::construct_at(props.get());
     props->Inherit(parent);
     items_.push_back(std::move(props));
     TProperties& top = *items_.back();
