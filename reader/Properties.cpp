@@ -518,6 +518,21 @@ void TProperties::CopyFrom(const TProperties& other) {
     DefFontSize = other.DefFontSize;
 }
 
+namespace {
+
+// A copy of what `from` holds, in the block `to` already has when it has one.
+template <typename T> void CopyInto(std::unique_ptr<T>& to, const std::unique_ptr<T>& from) {
+    if (!from) {
+        to.reset();
+    } else if (to) {
+        *to = *from;
+    } else {
+        to = std::make_unique<T>(*from);
+    }
+}
+
+} // namespace
+
 void TProperties::CopyComputed(const TProperties& other) {
     Props = other.Props;
     OwnFlags = other.OwnFlags;
@@ -531,10 +546,10 @@ void TProperties::CopyComputed(const TProperties& other) {
     EmSize = other.EmSize;
     ExSize = other.ExSize;
     HasLinkFonts = other.HasLinkFonts;
-    LinkFontInfo = other.LinkFontInfo ? std::make_unique<TFontInfoArray>(*other.LinkFontInfo) : nullptr;
+    CopyInto(LinkFontInfo, other.LinkFontInfo);
     DefFontSize = other.DefFontSize;
     Parent = other.Parent;
-    cachedFont_ = other.cachedFont_ ? std::make_unique<ThtFontInfo>(*other.cachedFont_) : nullptr;
+    CopyInto(cachedFont_, other.cachedFont_);
     faceFallback_ = other.faceFallback_;
     ownCharSet_ = other.ownCharSet_;
     combinedWith_ = other.combinedWith_;
