@@ -46,6 +46,7 @@ public:
     int DrawX = 0;      // where it was last painted, document coordinates of its own box
     int DrawYY = 0;
     bool ShowIt = false; // painted since the view last moved (controls and panels)
+    bool Listed = false; // in the document's list of shown controls
 
     bool Floats() const { return ObjAlign == ALeft || ObjAlign == ARight; }
     int FullWidth() const { return ObjWidth + LeftSpace + RightSpace; }

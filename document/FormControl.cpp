@@ -133,6 +133,7 @@ void TFormControlObj::Draw(Canvas& canvas, int x, int y) {
     if (!Control) {
         return;
     }
+    Owner->ListShownControl(*this);
     if (!Control->isWindow()) {
         DrawImitation(canvas, x, y);
         return;
@@ -149,6 +150,7 @@ void TFormControlObj::HideWindow() {
 
 void TFormControlObj::ParkWindow() {
     if (Control) {
+        Owner->ListShownControl(*this);
         const Rect r = Control->bounds();
         Control->setBounds(Rect{kParkedLeft, r.top, kParkedLeft + r.width(), r.bottom});
         Control->setShown(true);
@@ -167,6 +169,7 @@ void TFormControlObj::FocusIn() {
         Owner->OnControlEnter(this);
     }
     // The controls Tab reaches from here wait far left when out of view.
+    Owner->ListShownControl(*this);
     Owner->HideControls();
 }
 

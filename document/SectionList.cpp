@@ -51,6 +51,7 @@ void TSectionList::Clear() {
     if (FormControls) {
         FormControls->clear();
     }
+    ShownControls.clear();
     Forms.clear();
     AnimatedImages.clear();
     MissingImages.clear();
@@ -198,28 +199,44 @@ void TSectionList::HideControls() {
     if (Printing || !FormControls || FormControls->empty()) {
         return;
     }
-    const std::vector<TFloatingObj*>& controls = *FormControls;
-    const auto focused = std::find_if(controls.begin(), controls.end(),
+    // A widget that has the focus is shown, so the focus is among the listed controls.
+    const auto focused = std::find_if(ShownControls.begin(), ShownControls.end(),
                                       [](const TFloatingObj* control) { return control->HasFocus(); });
-    const TFloatingObj* focus = focused == controls.end() ? nullptr : *focused;
-    const TFloatingObj* before = nullptr;
-    const TFloatingObj* after = nullptr;
-    if (focus) {
+    TFloatingObj* focus = focused == ShownControls.end() ? nullptr : *focused;
+    TFloatingObj* before = nullptr;
+    TFloatingObj* after = nullptr;
+    const std::vector<TFloatingObj*>& controls = *FormControls;
+    if (const auto at = std::find(controls.begin(), controls.end(), focus); focus && at != controls.end()) {
         const auto takesFocus = [](const TFloatingObj* control) { return control->TakesFocus(); };
-        const auto previous = std::find_if(std::make_reverse_iterator(focused), controls.rend(), takesFocus);
+        const auto previous = std::find_if(std::make_reverse_iterator(at), controls.rend(), takesFocus);
         before = previous == controls.rend() ? nullptr : *previous;
-        const auto next = std::find_if(focused + 1, controls.end(), takesFocus);
+        const auto next = std::find_if(at + 1, controls.end(), takesFocus);
         after = next == controls.end() ? nullptr : *next;
     }
-    for (TFloatingObj* control : controls) {
-        if (control->ShowIt) {
-            continue;
-        }
-        if (focus && (control == focus || control == before || control == after)) {
-            control->ParkWindow();
+    const auto waits = [&](const TFloatingObj* control) {
+        return focus && (control == focus || control == before || control == after);
+    };
+    std::vector<TFloatingObj*> kept;
+    for (TFloatingObj* control : ShownControls) {
+        if (control->ShowIt || waits(control)) {
+            kept.push_back(control);
         } else {
             control->HideWindow();
+            control->Listed = false;
         }
+    }
+    ShownControls = std::move(kept);
+    for (TFloatingObj* control : {focus, before, after}) {
+        if (control && !control->ShowIt) {
+            control->ParkWindow();
+        }
+    }
+}
+
+void TSectionList::ListShownControl(TFloatingObj& control) {
+    if (!control.Listed && FormControls) {
+        control.Listed = true;
+        ShownControls.push_back(&control);
     }
 }
 
@@ -312,10 +329,8 @@ void TSectionList::SetYOffset(int y) {
     }
     YOffset = y;
     YOffsetChanged = true;
-    if (FormControls) {
-        for (TFloatingObj* control : *FormControls) {
-            control->ShowIt = false;
-        }
+    for (TFloatingObj* control : ShownControls) {
+        control->ShowIt = false;
     }
     for (TFloatingObj* panel : Panels) {
         panel->ShowIt = false;

@@ -76,6 +76,9 @@ public:
     std::unique_ptr<Timer> AnimationTimer;
     std::vector<std::unique_ptr<ThtmlForm>> Forms;
     std::unique_ptr<std::vector<TFloatingObj*>> FormControls; // absent in the print copy
+    // The controls drawn or parked since they were last hidden: only these may have a window
+    // shown, so scrolling a page of thousands of controls visits only the few in view.
+    std::vector<TFloatingObj*> ShownControls;
     TFormHost* FormHost = nullptr; // the view's controls and form events; none: headless, silent
     std::vector<TFloatingObj*> Panels;
     // Pictures still to come: the name (cache key) and the image waiting for it, or null for the
@@ -152,6 +155,8 @@ public:
     // Hides the form controls not placed by the last paint, or parks them far left while one of
     // them has the focus, so that the keyboard reaches them all.
     void HideControls();
+    // Notes a control whose window is shown (or drawn, or has the focus).
+    void ListShownControl(TFloatingObj& control);
 
 private:
     struct PrintCopyTag {};

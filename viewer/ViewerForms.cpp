@@ -59,7 +59,7 @@ void TViewer::UnplaceControls() {
     if (!HasFormControls()) {
         return;
     }
-    for (TFloatingObj* control : *document_->FormControls) {
+    for (TFloatingObj* control : document_->ShownControls) {
         control->ShowIt = false;
     }
     document_->YOffsetChanged = true;
@@ -69,7 +69,8 @@ void TViewer::UnplaceControls() {
 // rather than while it is, lets the toolkit paint each widget once, with the page; a widget
 // shown in the middle of its parent's paint would be painted again after it.
 void TViewer::PlaceControls() {
-    if (!HasFormControls() || inLayout_) {
+    // Not while the document is being built or laid out: its paint will place them.
+    if (!HasFormControls() || inLayout_ || processing_) {
         return;
     }
     UnplaceControls();

@@ -139,6 +139,7 @@ TEST_F(SectionListTest, SetYOffsetMarksObjectsNotShownOnlyWhenItMoves) {
     BoxObj control(10, 10, ABottom);
     f.doc.FormControls->push_back(&control);
     control.ShowIt = true;
+    f.doc.ListShownControl(control); // as drawing it does
     f.doc.SetYOffset(0);
     EXPECT_TRUE(control.ShowIt);
     EXPECT_FALSE(f.doc.YOffsetChanged);
