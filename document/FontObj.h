@@ -35,7 +35,7 @@ public:
 
     TSection* Section;
     int Pos;
-    std::unique_ptr<TMyFont> TheFont;
+    std::shared_ptr<const TMyFont> TheFont;           // shared with the document's runs of the same font
     std::shared_ptr<const TFontInfoArray> LinkStates; // runs inside a link only; shared, never changed
     bool Visited = false;
     bool Hover = false;

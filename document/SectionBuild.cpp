@@ -17,21 +17,15 @@ TMyFont FontOfProps(const TProperties& props) {
     return TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
 }
 
-// Runs of links of one style share one set of link fonts.
-std::shared_ptr<const TFontInfoArray> SharedLinkStates(const TFontInfoArray& linkStates) {
-    thread_local std::shared_ptr<const TFontInfoArray> last;
-    if (!last || !(*last == linkStates)) {
-        last = std::make_shared<const TFontInfoArray>(linkStates);
-    }
-    return last;
-}
-
 // The link fonts of a run inside a link, with the run switched to entry 0.
 void GiveLinkStates(TFontObj& run, const TFontInfoArray* linkStates) {
     if (!linkStates) {
         return;
     }
-    run.LinkStates = SharedLinkStates(*linkStates);
+    // Runs of links of one style share one set of link fonts.
+    TSectionList* document = run.Section ? run.Section->Document : nullptr;
+    run.LinkStates = document ? document->FontPool.LinkStates(*linkStates)
+                              : std::make_shared<const TFontInfoArray>(*linkStates);
     run.Visited = false;
     run.Hover = false;
     run.ReplaceFont(TMyFont::FromInfo(linkStates->Ar[0]));
