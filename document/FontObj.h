@@ -68,6 +68,7 @@ public:
     TFontObj& operator[](int i) const { return *items_[size_t(i)]; }
     TFontObj& Last() const { return *items_.back(); }
     void Add(std::unique_ptr<TFontObj> run) { items_.push_back(std::move(run)); }
+    void ShrinkToFit() { items_.shrink_to_fit(); }
     // Index of the run at offset p: the last run whose Pos <= p.
     int IndexAt(int p) const;
     TFontObj& GetFontObjAt(int p) const { return *items_[size_t(IndexAt(p))]; }

@@ -332,12 +332,23 @@ void TSection::Finish() {
     if (!PositionRuns.empty() || SourcePositions.empty()) {
         return;
     }
+    const auto startsRun = [this](size_t i) {
+        return i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1;
+    };
+    size_t runs = 0;
     for (size_t i = 0; i < SourcePositions.size(); ++i) {
-        if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1) {
+        runs += startsRun(i) ? 1 : 0;
+    }
+    PositionRuns.reserve(runs);
+    for (size_t i = 0; i < SourcePositions.size(); ++i) {
+        if (startsRun(i)) {
             PositionRuns.push_back({int(i), SourcePositions[i]});
         }
     }
     std::vector<int32_t>().swap(SourcePositions);
+    // Text and runs grew by appends; a finished section keeps only what it holds.
+    SectionText.shrink_to_fit();
+    FontRuns.ShrinkToFit();
 }
 
 bool TSection::FinishAndKeep() {
