@@ -28,11 +28,11 @@ TMyFont Clamped(TMyFont font) {
 } // namespace
 
 TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
-    : Section(section), Pos(pos), TheFont(SharedFont(section, Clamped(font))) {}
+    : Section(section), TheFont(SharedFont(section, Clamped(font))), Pos(pos) {}
 
 TFontObj::TFontObj(TSection* section, const TFontObj& source)
-    : Section(section), Pos(source.Pos), TheFont(source.TheFont), ScriptShift(source.ScriptShift),
-      LinkTarget(source.LinkTarget) {
+    : Section(section), TheFont(source.TheFont), LinkTarget(source.LinkTarget), Pos(source.Pos),
+      ScriptShift(source.ScriptShift) {
     if (source.LinkStates) {
         // A copy starts as an unvisited link without the mouse over it.
         LinkStates = source.LinkStates;
