@@ -50,11 +50,12 @@ void TFontPool::Clear() {
     recentLinkStates_.clear();
 }
 
+std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font) {
+    return document ? document->FontPool.Font(font) : std::make_shared<const TMyFont>(font);
+}
+
 std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font) {
-    if (section && section->Document) {
-        return section->Document->FontPool.Font(font);
-    }
-    return std::make_shared<const TMyFont>(font);
+    return SharedFont(section ? section->Document : nullptr, font);
 }
 
 } // namespace tavlin

@@ -8,6 +8,8 @@
 
 namespace tavlin {
 
+class TSectionList;
+
 // The fonts and link fonts that the runs of one document share. A long listing uses a handful of
 // distinct fonts over hundreds of thousands of runs, and a copy per run was much of its memory.
 // Both are immutable once shared; a run that changes font takes another one.
@@ -34,8 +36,9 @@ private:
     std::vector<std::shared_ptr<const TFontInfoArray>> recentLinkStates_; // most recent last
 };
 
-// The shared font for a run of a section: from its document's pool, or a copy of its own when the
-// section belongs to no document.
+// The shared font of a document: from its pool, or a copy of its own when there is no document.
+std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font);
+// The same for a run of a section.
 std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font);
 
 } // namespace tavlin
