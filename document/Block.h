@@ -167,10 +167,10 @@ public:
 
     int ListType = lkNone;
     int ItemNumber = 1;
-    ListStyleType MarkerStyle = ListStyleType::Blank;
-    TMyFont MarkerFont;
-    std::unique_ptr<TBlockPicture> MarkerImage;
     int FirstBaseline = 0;
+    ListStyleType MarkerStyle = ListStyleType::Blank;
+    std::shared_ptr<const TMyFont> MarkerFont; // shared with the document's runs of the same font
+    std::unique_ptr<TBlockPicture> MarkerImage;
 
     // The text of a numbered marker ("3.", "c.", "iv."); empty for the other styles and for
     // numbers below 1.

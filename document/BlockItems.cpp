@@ -101,7 +101,8 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
     if (styled != ListStyleType::Blank) {
         MarkerStyle = styled;
     }
-    MarkerFont = TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
+    MarkerFont =
+        SharedFont(document, TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize()))));
     std::string picture;
     if (props.GetListStyleImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
         MarkerImage = BlockPictureMaker()(*document, picture);
@@ -172,7 +173,7 @@ void TBlockLI::PaintMarker(Canvas& canvas, int x) {
     if (baseline < clip.top - 40 || baseline > clip.bottom + 40) {
         return;
     }
-    const Color color = MarkerFont.FontColor & 0x00FFFFFF;
+    const Color color = MarkerFont->FontColor & 0x00FFFFFF;
     const Bitmap* picture =
         MarkerImage && Document && Document->ShowImages ? MarkerImage->Picture() : nullptr;
     if (picture && !picture->isEmpty()) {
@@ -204,7 +205,7 @@ void TBlockLI::PaintMarker(Canvas& canvas, int x) {
         if (label.empty()) {
             break;
         }
-        canvas.setFont(MarkerFont.Desc);
+        canvas.setFont(MarkerFont->Desc);
         canvas.setTextColor(color);
         canvas.setBkMode(BkMode::Transparent);
         canvas.textOut(x - 10 - canvas.textWidth(label), baseline, label);

@@ -1,5 +1,7 @@
 #include "document/FontObj.h"
 
+#include "document/FontPool.h"
+
 #include <algorithm>
 
 namespace tavlin {
@@ -16,14 +18,21 @@ TMyFont TMyFont::FromChoice(const FontChoice& choice, int pointSize) {
 
 TMyFont TMyFont::FromInfo(const ThtFontInfo& info) { return FromChoice(fontChoiceOf(info), info.Size); }
 
-TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
-    : Section(section), Pos(pos), TheFont(std::make_unique<TMyFont>(font)) {
-    TheFont->Desc.height = std::clamp(TheFont->Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
+namespace {
+
+TMyFont Clamped(TMyFont font) {
+    font.Desc.height = std::clamp(font.Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
+    return font;
 }
 
+} // namespace
+
+TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
+    : Section(section), TheFont(SharedFont(section, Clamped(font))), Pos(pos) {}
+
 TFontObj::TFontObj(TSection* section, const TFontObj& source)
-    : Section(section), Pos(source.Pos), TheFont(std::make_unique<TMyFont>(*source.TheFont)),
-      ScriptShift(source.ScriptShift), LinkTarget(source.LinkTarget) {
+    : Section(section), TheFont(source.TheFont), LinkTarget(source.LinkTarget), Pos(source.Pos),
+      ScriptShift(source.ScriptShift) {
     if (source.LinkStates) {
         // A copy starts as an unvisited link without the mouse over it.
         LinkStates = source.LinkStates;
@@ -32,8 +41,7 @@ TFontObj::TFontObj(TSection* section, const TFontObj& source)
 }
 
 void TFontObj::ReplaceFont(const TMyFont& font) {
-    *TheFont = font;
-    TheFont->Desc.height = std::clamp(TheFont->Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
+    TheFont = SharedFont(Section, Clamped(font));
     metricsValid_ = false;
 }
 

@@ -33,20 +33,22 @@ public:
     TFontObj(TSection* section, int pos, const TMyFont& font);
     TFontObj(TSection* section, const TFontObj& source); // copy for another section
 
+    // Pointers first, then the numbers, then the flags: a long document holds hundreds of
+    // thousands of runs, and this order leaves no holes between the fields.
     TSection* Section;
-    int Pos;
-    std::unique_ptr<TMyFont> TheFont;
+    std::shared_ptr<const TMyFont> TheFont;           // shared with the document's runs of the same font
     std::shared_ptr<const TFontInfoArray> LinkStates; // runs inside a link only; shared, never changed
-    bool Visited = false;
-    bool Hover = false;
+    TUrlTarget LinkTarget;                            // Url empty for plain text
+    int Pos;
     int FontHeight = 0; // character height plus external leading
     int CharHeight = 0;
     int MaxCharWidth = 0;
     int Overhang = 0;
     int Descent = 0;
     int ScriptShift = 0; // 0 normal, 1 subscript, 2 superscript
-    TUrlTarget LinkTarget;  // Url empty for plain text
-    bool Listed = false;    // in the document's LinkFonts
+    bool Visited = false;
+    bool Hover = false;
+    bool Listed = false; // in the document's LinkFonts
 
     bool HasLink() const { return !LinkTarget.Url.empty(); }
     void ReplaceFont(const TMyFont& font);
@@ -68,6 +70,7 @@ public:
     TFontObj& operator[](int i) const { return *items_[size_t(i)]; }
     TFontObj& Last() const { return *items_.back(); }
     void Add(std::unique_ptr<TFontObj> run) { items_.push_back(std::move(run)); }
+    void ShrinkToFit() { items_.shrink_to_fit(); }
     // Index of the run at offset p: the last run whose Pos <= p.
     int IndexAt(int p) const;
     TFontObj& GetFontObjAt(int p) const { return *items_[size_t(IndexAt(p))]; }

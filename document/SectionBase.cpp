@@ -81,9 +81,8 @@ void TCellBasic::AppendSection(std::unique_ptr<TSectionBase> section) {
 
 void TCellBasic::ClearSections() {
     sections_.clear();
-    bottomPrefixMax_.clear();
-    topSuffixMin_.clear();
-    alwaysPainted_.clear();
+    band_.reset();
+    indexedCount_ = -1;
 }
 
 int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
@@ -150,21 +149,30 @@ int TCellBasic::ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, i
 
 void TCellBasic::RebuildBandIndex() {
     const size_t n = sections_.size();
-    bottomPrefixMax_.resize(n);
-    topSuffixMin_.resize(n);
-    alwaysPainted_.clear();
+    indexedCount_ = int(n);
+    if (n <= 1) {
+        band_.reset();
+        return;
+    }
+    if (!band_) {
+        band_ = std::make_unique<BandIndex>();
+    }
+    auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+    bottomPrefixMax.resize(n);
+    topSuffixMin.resize(n);
+    alwaysPainted.clear();
     int bottom = INT_MIN;
     for (size_t i = 0; i < n; ++i) {
         bottom = std::max(bottom, sections_[i]->PaintBottom);
-        bottomPrefixMax_[i] = bottom;
+        bottomPrefixMax[i] = bottom;
         if (sections_[i]->PaintsOutsideExtent()) {
-            alwaysPainted_.push_back(int(i));
+            alwaysPainted.push_back(int(i));
         }
     }
     int top = INT_MAX;
     for (size_t i = n; i-- > 0;) {
         top = std::min(top, sections_[i]->PaintTop);
-        topSuffixMin_[i] = top;
+        topSuffixMin[i] = top;
     }
 }
 
@@ -186,31 +194,36 @@ int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& f
         return StartY;
     }
     const size_t n = sections_.size();
-    const bool indexed = bottomPrefixMax_.size() == n;
     const int yOffset = Document ? Document->YOffset : 0;
     const int top = clip.top + yOffset;
     const int bottom = clip.bottom + yOffset;
     // Zero-height sections on the band's edges (page breaks) are painted too.
     const auto paint = [&](size_t i) { sections_[i]->Paint(canvas, clip, floats, x, xRef, yRef); };
-    if (!indexed) {
+    if (!Indexed()) {
         for (size_t i = 0; i < n; ++i) {
             paint(i);
         }
+    } else if (!band_) {
+        const TSectionBase& only = *sections_[0];
+        if (only.PaintsOutsideExtent() || (only.PaintBottom >= top && only.PaintTop <= bottom)) {
+            paint(0);
+        }
     } else {
-        const size_t first = size_t(std::lower_bound(bottomPrefixMax_.begin(), bottomPrefixMax_.end(), top) -
-                                    bottomPrefixMax_.begin());
+        const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+        const size_t first = size_t(std::lower_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), top) -
+                                    bottomPrefixMax.begin());
         size_t last = first;
-        while (last < n && topSuffixMin_[last] <= bottom) {
+        while (last < n && topSuffixMin[last] <= bottom) {
             ++last;
         }
-        auto always = alwaysPainted_.begin();
-        for (; always != alwaysPainted_.end() && size_t(*always) < first; ++always) {
+        auto always = alwaysPainted.begin();
+        for (; always != alwaysPainted.end() && size_t(*always) < first; ++always) {
             paint(size_t(*always));
         }
         for (size_t i = first; i < last; ++i) {
             paint(i);
         }
-        for (; always != alwaysPainted_.end(); ++always) {
+        for (; always != alwaysPainted.end(); ++always) {
             if (size_t(*always) >= last) {
                 paint(size_t(*always));
             }
@@ -227,7 +240,7 @@ bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         const TSectionBase& s = *sections_[i];
         return s.PaintTop <= y && y < s.PaintBottom && fn(*sections_[i]);
     };
-    if (bottomPrefixMax_.size() != n) {
+    if (!Indexed() || !band_) {
         for (size_t i = 0; i < n; ++i) {
             if (hits(i)) {
                 return true;
@@ -235,9 +248,10 @@ bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         }
         return false;
     }
-    size_t i = size_t(std::upper_bound(bottomPrefixMax_.begin(), bottomPrefixMax_.end(), y) -
-                      bottomPrefixMax_.begin());
-    for (; i < n && topSuffixMin_[i] <= y; ++i) {
+    const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+    size_t i =
+        size_t(std::upper_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), y) - bottomPrefixMax.begin());
+    for (; i < n && topSuffixMin[i] <= y; ++i) {
         if (hits(i)) {
             return true;
         }

@@ -177,10 +177,16 @@ protected:
     void CloneSectionsFrom(const TCellBasic& source);
     std::vector<std::unique_ptr<TSectionBase>> sections_;
     // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
-    // so the sections that can touch a band are found by binary search.
-    std::vector<int> bottomPrefixMax_;
-    std::vector<int> topSuffixMin_;
-    std::vector<int> alwaysPainted_; // indexes of sections painted outside their extent
+    // so the sections that can touch a band are found by binary search. A list of one section
+    // (every list item's) is tested directly and keeps none.
+    struct BandIndex {
+        std::vector<int> bottomPrefixMax;
+        std::vector<int> topSuffixMin;
+        std::vector<int> alwaysPainted; // indexes of sections painted outside their extent
+    };
+    std::unique_ptr<BandIndex> band_;
+    int indexedCount_ = -1; // the number of sections when the index was last made
+    bool Indexed() const { return indexedCount_ == int(sections_.size()); }
 };
 
 // A content list with floats of its own: the document and table cells.

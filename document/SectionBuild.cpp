@@ -17,21 +17,15 @@ TMyFont FontOfProps(const TProperties& props) {
     return TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
 }
 
-// Runs of links of one style share one set of link fonts.
-std::shared_ptr<const TFontInfoArray> SharedLinkStates(const TFontInfoArray& linkStates) {
-    thread_local std::shared_ptr<const TFontInfoArray> last;
-    if (!last || !(*last == linkStates)) {
-        last = std::make_shared<const TFontInfoArray>(linkStates);
-    }
-    return last;
-}
-
 // The link fonts of a run inside a link, with the run switched to entry 0.
 void GiveLinkStates(TFontObj& run, const TFontInfoArray* linkStates) {
     if (!linkStates) {
         return;
     }
-    run.LinkStates = SharedLinkStates(*linkStates);
+    // Runs of links of one style share one set of link fonts.
+    TSectionList* document = run.Section ? run.Section->Document : nullptr;
+    run.LinkStates = document ? document->FontPool.LinkStates(*linkStates)
+                              : std::make_shared<const TFontInfoArray>(*linkStates);
     run.Visited = false;
     run.Hover = false;
     run.ReplaceFont(TMyFont::FromInfo(linkStates->Ar[0]));
@@ -338,12 +332,23 @@ void TSection::Finish() {
     if (!PositionRuns.empty() || SourcePositions.empty()) {
         return;
     }
+    const auto startsRun = [this](size_t i) {
+        return i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1;
+    };
+    size_t runs = 0;
     for (size_t i = 0; i < SourcePositions.size(); ++i) {
-        if (i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1) {
+        runs += startsRun(i) ? 1 : 0;
+    }
+    PositionRuns.reserve(runs);
+    for (size_t i = 0; i < SourcePositions.size(); ++i) {
+        if (startsRun(i)) {
             PositionRuns.push_back({int(i), SourcePositions[i]});
         }
     }
     std::vector<int32_t>().swap(SourcePositions);
+    // Text and runs grew by appends; a finished section keeps only what it holds.
+    SectionText.shrink_to_fit();
+    FontRuns.ShrinkToFit();
 }
 
 bool TSection::FinishAndKeep() {

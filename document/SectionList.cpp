@@ -70,6 +70,7 @@ void TSectionList::Clear() {
     }
     DrawList.clear();
     ClearSections();
+    FontPool.Clear();
     freedSections_.clear();
     freedFonts_.clear();
     collecting_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 #include "document/DocumentImages.h"
+#include "document/FontPool.h"
 #include "document/SectionBase.h"
 #include "document/TextSinks.h"
 #include "platform/Bitmap.h"
@@ -86,6 +87,7 @@ public:
     std::vector<std::pair<std::string, TImageObj*>> MissingImages;
     TDocumentImages Pictures;
     std::unique_ptr<std::vector<TFontObj*>> LinkFonts; // absent in the print copy
+    TFontPool FontPool;
     TFontObj* HoverLink = nullptr;
     TFloatingObj* HoverImage = nullptr;
     bool HoverEnabled = false;

@@ -281,7 +281,9 @@ TEST_F(SectionListTest, PrintedTextIsReadableOnPaper) {
     Append(s, " pale", 5);
     s.ChangeFont(Font(16, 0, rgb(200, 0, 0), rgb(255, 255, 0)));
     Append(s, " red on yellow", 10);
-    s.FontRuns[0].TheFont->FontColor = rgb(255, 255, 255);
+    TMyFont white = *s.FontRuns[0].TheFont;
+    white.FontColor = rgb(255, 255, 255);
+    s.FontRuns[0].ReplaceFont(white);
     f.Layout(1000);
     f.doc.Printing = true;
     f.Paint({0, 0, 1000, 100});
