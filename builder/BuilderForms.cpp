@@ -55,8 +55,8 @@ void THtmlBuilder::FormControlTag(bool moveOn) {
     const bool pushed = PushInline(tag);
     TFormControlObj& control = MakeFormControl(CurrentForm(), sym, rd_.Attributes, rd_.TagStartPos);
     if (auto* image = dynamic_cast<TImageFormControlObj*>(&control)) {
-        section.AddObject(std::make_unique<TFormImageObj>(*image, rd_.Attributes), rd_.TagStartPos,
-                          rd_.NoBreakMode);
+        section.AddObject(std::make_unique<TFormImageObj>(doc_, *image, rd_.Attributes, rd_.TagStartPos),
+                          rd_.TagStartPos, rd_.NoBreakMode);
     } else if (control.InLine()) {
         section.AddControl(&control, rd_.TagStartPos, rd_.NoBreakMode);
     }

@@ -77,6 +77,7 @@ public:
     virtual void HideWindow() {}
     virtual void ParkWindow() {} // shown far left, so that a focused control keeps its focus
     virtual bool HasFocus() const { return false; }
+    virtual bool TakesFocus() const { return false; }
 };
 
 } // namespace tavlin

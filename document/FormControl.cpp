@@ -1,6 +1,7 @@
 #include "document/FormControl.h"
 
 #include "document/HtmlForm.h"
+#include "document/ImageObj.h"
 #include "document/SectionList.h"
 #include "reader/Attributes.h"
 #include "reader/Properties.h"
@@ -165,14 +166,8 @@ void TFormControlObj::FocusIn() {
     if (Owner->OnControlEnter) {
         Owner->OnControlEnter(this);
     }
-    // Every control out of view waits far left, so that Tab can reach it.
-    if (Owner->FormControls) {
-        for (TFloatingObj* other : *Owner->FormControls) {
-            if (!other->ShowIt) {
-                other->ParkWindow();
-            }
-        }
-    }
+    // The controls Tab reaches from here wait far left when out of view.
+    Owner->HideControls();
 }
 
 void TFormControlObj::FocusOut() {
@@ -325,14 +320,10 @@ bool THiddenFormControlObj::GetSubmission(int index, std::string& text) {
 
 void TImageFormControlObj::ApplyStyle(const TProperties& props) {
     TFormControlObj::ApplyStyle(props);
+    // The picture takes the style's sizes, margins and alignment as an image does; its own
+    // ALIGN stays unless the style names one.
     if (Image) {
-        if (SpecWidth > 0) {
-            Image->ObjWidth = SpecWidth;
-        }
-        if (SpecHeight > 0) {
-            Image->ObjHeight = SpecHeight;
-        }
-        Image->ObjAlign = ObjAlign;
+        Image->ApplyStyle(props);
     }
 }
 

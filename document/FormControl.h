@@ -11,6 +11,7 @@
 namespace tavlin {
 
 class ThtmlForm;
+class TImageObj;
 class TSectionList;
 class TAttributeList;
 class TProperties;
@@ -68,6 +69,7 @@ public:
     void HideWindow() override;
     void ParkWindow() override;
     bool HasFocus() const override;
+    bool TakesFocus() const override { return Control != nullptr; }
     // Controls are shared by reference with the print copy, never copied.
     std::unique_ptr<TFloatingObj> CloneFor(TSectionList& document) const override { return nullptr; }
 
@@ -170,7 +172,7 @@ public:
     int ClickY = -1;
     int PendingX = 0; // the point the last hit test found, relative to the picture
     int PendingY = 0;
-    TFloatingObj* Image = nullptr;
+    TImageObj* Image = nullptr; // the picture that shows it, owned by its section
     const char* KindName() const override { return "image"; }
     bool InLine() const override { return false; }
     void ApplyStyle(const TProperties& props) override;

@@ -83,6 +83,10 @@ public:
     bool AnchorTarget = false;
     int CachedMinWidth = 0;
     int CachedMaxWidth = 0;
+    // Measured with them: how far the text reaches laid out in one line, and the fonts it was
+    // measured in, so that a line that takes the whole text needs no measuring of its own.
+    int CachedReach = 0;
+    size_t CachedReachFonts = 0;
     TCellBasic* OwnerCell = nullptr;
 
     int Len() const { return int(SectionText.size()); }

@@ -20,6 +20,17 @@ bool IsBreakOpportunity(char c) { return c == ' ' || c == ph::Image || c == ph::
 
 uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
 
+// The fonts of a section's runs as one value: measurements taken in them hold while it holds.
+size_t FontsFingerprint(const TFontList& runs) {
+    size_t h = size_t(runs.Count());
+    for (const auto& run : runs) {
+        const FontDesc& d = run->TheFont->Desc;
+        h = h * 1000003 ^
+            (std::hash<std::string>()(d.name) + size_t(d.height) * 131 + size_t(d.style) * 7 + d.charSet);
+    }
+    return h;
+}
+
 // Width of text measured in windows, so a huge run never needs one huge measurement.
 int64_t MeasureText(Canvas& canvas, std::string_view text, uint8_t charSet) {
     constexpr size_t kWindow = 1 << 15;
@@ -116,6 +127,11 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
         }
         if (int64_t(avail) >= int64_t(maxCount) * widest) {
             return maxCount + (hasBreak ? 1 : 0);
+        }
+        // The whole text in one line, as measured for its widths.
+        if (!hasBreak && CachedMinWidth > 0 && CachedReach <= avail &&
+            CachedReachFonts == FontsFingerprint(FontRuns)) {
+            return maxCount;
         }
     }
     int used = 0;
@@ -429,6 +445,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     int64_t stretch = 0; // since the last line break
     int64_t trimmed = 0; // the same without trailing spaces
     int64_t word = 0;
+    int64_t reach = 0; // the farthest any character ends, as line layout measures it
     const auto endWord = [&] {
         widestWord = std::max(widestWord, word);
         word = 0;
@@ -466,6 +483,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
                 stretch += advance;
                 trimmed = stretch;
             }
+            reach = std::max(reach, stretch - run.Overhang);
             return true;
         });
         stretch -= run.Overhang;
@@ -477,6 +495,8 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     minWidth = ClampWidth(std::max<int64_t>({floatSum, widestObject, widestWord}));
     CachedMinWidth = minWidth;
     CachedMaxWidth = maxWidth;
+    CachedReach = ClampWidth(reach);
+    CachedReachFonts = FontsFingerprint(FontRuns);
 }
 
 int TPreFormated::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,

@@ -192,19 +192,34 @@ int TSectionList::PaintDocument(Canvas& canvas, const Rect& clip, int clipWidth,
     return result;
 }
 
+// Controls out of view are hidden. While one has the focus, it and the controls Tab and
+// Shift+Tab reach from it wait far left, shown, so the focus can walk through every control;
+// parking only those few keeps a page of thousands as light as its view.
 void TSectionList::HideControls() {
     if (Printing || !FormControls || FormControls->empty()) {
         return;
     }
-    const bool focused = std::any_of(FormControls->begin(), FormControls->end(),
-                                     [](const TFloatingObj* control) { return control->HasFocus(); });
-    for (TFloatingObj* control : *FormControls) {
-        if (!control->ShowIt) {
-            if (focused) {
-                control->ParkWindow();
-            } else {
-                control->HideWindow();
-            }
+    const std::vector<TFloatingObj*>& controls = *FormControls;
+    const auto focused = std::find_if(controls.begin(), controls.end(),
+                                      [](const TFloatingObj* control) { return control->HasFocus(); });
+    const TFloatingObj* focus = focused == controls.end() ? nullptr : *focused;
+    const TFloatingObj* before = nullptr;
+    const TFloatingObj* after = nullptr;
+    if (focus) {
+        const auto takesFocus = [](const TFloatingObj* control) { return control->TakesFocus(); };
+        const auto previous = std::find_if(std::make_reverse_iterator(focused), controls.rend(), takesFocus);
+        before = previous == controls.rend() ? nullptr : *previous;
+        const auto next = std::find_if(focused + 1, controls.end(), takesFocus);
+        after = next == controls.end() ? nullptr : *next;
+    }
+    for (TFloatingObj* control : controls) {
+        if (control->ShowIt) {
+            continue;
+        }
+        if (focus && (control == focus || control == before || control == after)) {
+            control->ParkWindow();
+        } else {
+            control->HideWindow();
         }
     }
 }

@@ -108,7 +108,8 @@ void ForEachCharEnd(Canvas& canvas, std::string_view text, uint8_t charSet, Visi
                     size_t firstWindow = size_t(1) << 15) {
     constexpr size_t kMaxWindow = 1 << 15;
     size_t window = std::clamp<size_t>(firstWindow, 1, kMaxWindow);
-    std::vector<int> ends;
+    // Kept between calls: one allocation per text measured cost more than the measuring.
+    thread_local std::vector<int> ends;
     int64_t base = 0;
     size_t pos = 0;
     while (pos < text.size()) {

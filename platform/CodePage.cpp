@@ -121,6 +121,13 @@ char32_t decodePair(const CharSetEntry& e, CodePageTable& table, uint8_t lead, u
 
 int codePageOfCharSet(uint8_t charSet) { return entryOf(charSet).codePage; }
 
+SingleByteChars singleByteChars(uint8_t charSet) {
+    const CharSetEntry& e = entryOf(charSet);
+    // UTF-8 and the double-byte code pages start sequences only at bytes from 0x80 on.
+    const bool sequences = e.codePage == 65001 || isDoubleByte(e.codePage);
+    return {tableOf(e).single.data(), sequences ? 0x80u : 0x100u};
+}
+
 size_t utf8SequenceLength(std::string_view s, size_t i) {
     const uint8_t c = uint8_t(s[i]);
     size_t len = 0;

@@ -28,6 +28,14 @@ struct DecodedChar {
 // Decodes bytes into characters; every byte belongs to exactly one character.
 void decodeText(std::string_view bytes, uint8_t charSet, std::vector<DecodedChar>& out);
 
+// The bytes of a character set that are always a character of their own, whatever follows: every
+// byte below `limit` decodes to codePoints[byte]. Text of such bytes needs no decoding pass.
+struct SingleByteChars {
+    const char32_t* codePoints;
+    unsigned limit;
+};
+SingleByteChars singleByteChars(uint8_t charSet);
+
 // Number of bytes of the character starting at bytes[i] under the character set (1 for
 // single-byte code pages; 2-4 for a valid UTF-8 sequence or a double-byte character).
 size_t characterLength(std::string_view bytes, size_t i, uint8_t charSet);

@@ -518,6 +518,67 @@ void TProperties::CopyFrom(const TProperties& other) {
     DefFontSize = other.DefFontSize;
 }
 
+namespace {
+
+// A copy of what `from` holds, in the block `to` already has when it has one.
+template <typename T> void CopyInto(std::unique_ptr<T>& to, const std::unique_ptr<T>& from) {
+    if (!from) {
+        to.reset();
+    } else if (to) {
+        *to = *from;
+    } else {
+        to = std::make_unique<T>(*from);
+    }
+}
+
+} // namespace
+
+void TProperties::CopyComputed(const TProperties& other) {
+    Props = other.Props;
+    OwnFlags = other.OwnFlags;
+    ElemTag = other.ElemTag;
+    ElemClass = other.ElemClass;
+    ElemId = other.ElemId;
+    ElemPseudo = other.ElemPseudo;
+    InlineStyle.reset();
+    BackColor = other.BackColor;
+    CharSet = other.CharSet;
+    EmSize = other.EmSize;
+    ExSize = other.ExSize;
+    HasLinkFonts = other.HasLinkFonts;
+    CopyInto(LinkFontInfo, other.LinkFontInfo);
+    DefFontSize = other.DefFontSize;
+    Parent = other.Parent;
+    CopyInto(cachedFont_, other.cachedFont_);
+    faceFallback_ = other.faceFallback_;
+    ownCharSet_ = other.ownCharSet_;
+    combinedWith_ = other.combinedWith_;
+}
+
+bool TProperties::HandsDownSameAs(const TProperties& other) const {
+    // Exactly what Inherit reads from the parent, the cheapest first.
+    if (BackColor != other.BackColor || CharSet != other.CharSet || DefFontSize != other.DefFontSize) {
+        return false;
+    }
+    for (int i = 0; i < PropCount; ++i) {
+        if (isInheritedProp(i) && Props[size_t(i)] != other.Props[size_t(i)]) {
+            return false;
+        }
+    }
+    const bool links = HasLinkFonts && LinkFontInfo;
+    if (links != (other.HasLinkFonts && other.LinkFontInfo) ||
+        (links && !(*LinkFontInfo == *other.LinkFontInfo))) {
+        return false;
+    }
+    ThtFontInfo font;
+    for (const TProperties* p : {this, &other}) {
+        if (!p->cachedFont_) {
+            p->GetFontInfo(font); // worked out once, then read in place
+        }
+    }
+    return cachedFont_->Size == other.cachedFont_->Size && cachedFont_->Name == other.cachedFont_->Name;
+}
+
 void TProperties::CopyRoot(const TProperties& defaults) {
     CopyFrom(defaults);
     CharSet = defaults.CharSet;
@@ -542,8 +603,11 @@ void TProperties::InheritValues(const TProperties& parent, bool onlyNotOwn) {
     }
     DefFontSize = parent.DefFontSize;
     Parent = &parent;
-    ThtFontInfo parentFont;
-    parent.GetFontInfo(parentFont);
+    if (!parent.cachedFont_) {
+        ThtFontInfo font;
+        parent.GetFontInfo(font); // worked out once, then read in place
+    }
+    const ThtFontInfo& parentFont = *parent.cachedFont_;
     faceFallback_ = parentFont.Name;
     EmSize = std::max(1, pointsToPixels(parentFont.Size));
     ExSize = EmSize / 2;
@@ -1034,7 +1098,25 @@ TPropStack::TPropStack() = default;
 TPropStack::~TPropStack() = default;
 
 void TPropStack::Clear() {
-    items_.clear();
+    PopTo(0);
+    memo_.Clear();
+}
+
+// An entry as it was left: the caller overwrites or renews all of it.
+std::unique_ptr<TProperties> TPropStack::Fresh() {
+    if (spare_.empty()) {
+        return std::make_unique<TProperties>();
+    }
+    std::unique_ptr<TProperties> props = std::move(spare_.back());
+    spare_.pop_back();
+    return props;
+}
+
+void TPropStack::Recycle(std::unique_ptr<TProperties> props) {
+    // Enough for any real nesting; deeper stacks give their entries back to the heap.
+    if (spare_.size() < 64) {
+        spare_.push_back(std::move(props));
+    }
 }
 
 void TPropStack::PushRoot() {
@@ -1056,13 +1138,30 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
     if (items_.empty()) {
         PushRoot();
     }
-    auto props = std::make_unique<TProperties>();
     TProperties& parent = *items_.back();
+    const bool memo = styles_ && PropertyMemo::Applies(*styles_, tag, cls, pseudo, inlineStyle);
+    if (const TProperties* known = memo ? memo_.Find(*styles_, parent, tag, cls, id, pseudo) : nullptr) {
+        // The copy overwrites every value the entry held before.
+        std::unique_ptr<TProperties> props = Fresh();
+        props->CopyComputed(*known);
+        props->Parent = &parent;
+        items_.push_back(std::move(props));
+        return *items_.back();
+    }
+    std::unique_ptr<TProperties> props = Fresh();
+    std::destroy_at(props.get());
+    std::construct_at(props.get());
     props->Inherit(parent);
     items_.push_back(std::move(props));
     TProperties& top = *items_.back();
     if (styles_) {
         top.Combine(*styles_, tag, cls, id, pseudo, inlineStyle);
+        if (memo) {
+            // Copies made from it take its font as worked out once.
+            ThtFontInfo font;
+            top.GetFontInfo(font);
+            memo_.Remember(parent, top);
+        }
     } else {
         top.ElemTag = tag;
         top.ElemClass = cls;
@@ -1075,6 +1174,7 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
 void TPropStack::PopElement(std::string_view tag) {
     for (size_t i = items_.size(); i-- > 1;) {
         if (items_[i]->ElemTag == tag) {
+            Recycle(std::move(items_[i]));
             items_.erase(items_.begin() + std::ptrdiff_t(i));
             for (size_t j = i; j < items_.size(); ++j) {
                 items_[j]->Reinherit(*items_[j - 1]);
@@ -1086,13 +1186,14 @@ void TPropStack::PopElement(std::string_view tag) {
 
 void TPropStack::Pop() {
     if (!items_.empty()) {
+        Recycle(std::move(items_.back()));
         items_.pop_back();
     }
 }
 
 void TPropStack::PopTo(int count) {
     while (int(items_.size()) > std::max(count, 0)) {
-        items_.pop_back();
+        Pop();
     }
 }
 

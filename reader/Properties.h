@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Canvas.h"
 #include "platform/Geometry.h"
+#include "reader/PropertyMemo.h"
 
 #include <array>
 #include <cstdint>
@@ -194,6 +195,10 @@ public:
     TProperties& operator=(const TProperties&) = delete;
 
     void CopyFrom(const TProperties& other);
+    // The whole computed state of another entry, its STYLE declarations aside.
+    void CopyComputed(const TProperties& other);
+    // Whether a child pushed on this entry and on `other` would inherit the same values.
+    bool HandsDownSameAs(const TProperties& other) const;
     void CopyRoot(const TProperties& defaults);
     void Inherit(const TProperties& parent);
     void Reinherit(const TProperties& parent);
@@ -295,7 +300,14 @@ public:
     const TProperties& operator[](int i) const { return *items_[size_t(i)]; }
 
 private:
+    // Entries are reused: each is a large block, and allocating one per element cost more than
+    // the cascade itself.
+    std::unique_ptr<TProperties> Fresh();
+    void Recycle(std::unique_ptr<TProperties> props);
+
     std::vector<std::unique_ptr<TProperties>> items_;
+    std::vector<std::unique_ptr<TProperties>> spare_;
+    PropertyMemo memo_;
     const TStyleList* styles_ = nullptr;
 };
 

@@ -69,6 +69,8 @@ public:
     // changes. Null when not known.
     const TFontInfoArray* KnownLinkFonts(const std::string& style) const;
     void RememberLinkFonts(std::string style, const TFontInfoArray& fonts) const;
+    // Counts the changes of the sheet, so that what was worked out from it can tell it is stale.
+    uint64_t Generation() const { return generation_; }
 
 private:
     struct Entry {
@@ -93,12 +95,16 @@ private:
     void AddDefaultEntry(std::string_view key, const std::vector<DefaultDecl>& values);
 
     // Every change of the sheet goes through here.
-    void Changed() { linkFonts_.clear(); }
+    void Changed() {
+        linkFonts_.clear();
+        ++generation_;
+    }
 
     std::vector<Entry> entries_;
     std::vector<std::string> contextualKeys_;
     mutable std::unordered_map<std::string, TFontInfoArray> linkFonts_;
     TProperties* defaultProp_ = nullptr;
+    uint64_t generation_ = 0;
     int seq_ = 10;
     double defFontSize_ = 12;
 };

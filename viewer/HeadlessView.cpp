@@ -12,12 +12,6 @@
 
 namespace tavlin {
 
-namespace {
-
-constexpr int kMaxDocWidth = 6000;
-
-} // namespace
-
 THeadlessView::THeadlessView(const TViewerSettings& settings)
     : settings_(settings), document_(std::make_unique<TSectionList>()) {
     // No event loop drives a headless document: its animation timer only fires when told.

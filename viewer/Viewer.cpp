@@ -27,7 +27,6 @@ namespace tavlin {
 
 namespace {
 
-constexpr int kMaxDocWidth = 6000;
 constexpr int kHScrollSmallChange = 15;
 constexpr int kMaxAnchorLength = 255;
 
@@ -65,7 +64,10 @@ TViewer::TViewer(QWidget* parent) : QWidget(parent) {
     hBar_->setSingleStep(kHScrollSmallChange);
     hBar_->hide();
     connect(hBar_, &QScrollBar::actionTriggered, this, [this] { setFocus(); });
-    connect(hBar_, &QScrollBar::valueChanged, this, [this](int) { paintPanel_->update(); });
+    connect(hBar_, &QScrollBar::valueChanged, this, [this](int) {
+        PlaceControls();
+        paintPanel_->update();
+    });
 
     document_ = std::make_unique<TSectionList>(this, paintPanel_);
     document_->ShowImages = true;
@@ -364,12 +366,14 @@ void TViewer::SetVScroll(int y, bool scrollPixels) {
     const int old = document_->YOffset;
     vBar_->SetPosition(y);
     document_->SetYOffset(y);
-    // Form controls are placed by painting: the whole surface is painted when they move.
-    if (scrollPixels && old != y && !HasFormControls()) {
+    // Control widgets move with the surface's pixels; placing them afterwards only shows those
+    // the uncovered strip brings in and hides those scrolled out.
+    if (scrollPixels && old != y) {
         paintPanel_->scroll(0, old - y);
     } else {
         paintPanel_->update();
     }
+    PlaceControls();
 }
 
 void TViewer::VScrollBarMoved(int position) {

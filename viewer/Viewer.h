@@ -357,6 +357,8 @@ private:
     // Before the whole surface is painted: every control counts as not placed, so that those
     // the paint does not place are hidden after it.
     void UnplaceControls();
+    // Places the controls for the view as it now stands, before the surface is painted.
+    void PlaceControls();
     const Bitmap* BackgroundPicture();
     void InstallImageRequests();
     // The picture under a surface point, with the point relative to it; null when none.

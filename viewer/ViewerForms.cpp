@@ -65,4 +65,18 @@ void TViewer::UnplaceControls() {
     document_->YOffsetChanged = true;
 }
 
+// Controls are placed by painting the document. Placing them before the surface is painted,
+// rather than while it is, lets the toolkit paint each widget once, with the page; a widget
+// shown in the middle of its parent's paint would be painted again after it.
+void TViewer::PlaceControls() {
+    if (!HasFormControls() || inLayout_) {
+        return;
+    }
+    UnplaceControls();
+    Canvas& canvas = MeasureCanvas();
+    CanvasStateSaver saver(canvas);
+    const Rect view{0, 0, paintPanel_->width(), paintPanel_->height()};
+    document_->PaintDocument(canvas, view, kMaxDocWidth, -HScrollPosition(), 0, 0, 0);
+}
+
 } // namespace tavlin

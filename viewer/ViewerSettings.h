@@ -8,6 +8,9 @@ namespace tavlin {
 
 class TSectionList;
 
+// The widest a document is painted or scrolled, in pixels.
+inline constexpr int kMaxDocWidth = 6000;
+
 // The viewer's options, a set of these bits.
 enum ThtOption : unsigned {
     htOverLinksActive = 1u << 0,

@@ -8,9 +8,11 @@
 #include <QTextLayout>
 #include <QtMath>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <list>
+#include <memory>
 #include <unordered_map>
 
 namespace tavlin {
@@ -75,6 +77,25 @@ public:
     }
     const QRawFont& face(int index) const { return index == 0 ? raw_ : fallbacks_[size_t(index - 1)]; }
 
+    // The advance of each byte that is a character of its own in the font's character set, so
+    // that measuring plain text needs neither decoding nor a glyph lookup per character.
+    struct ByteAdvances {
+        std::array<int, 256> advance;
+        unsigned limit; // bytes from here on need decoding
+    };
+    const ByteAdvances& byteAdvances() {
+        if (!byteAdvances_) {
+            const SingleByteChars chars = singleByteChars(desc_.charSet);
+            auto table = std::make_unique<ByteAdvances>();
+            table->limit = chars.limit;
+            for (unsigned b = 0; b < 256; ++b) {
+                table->advance[b] = b < chars.limit ? glyph(chars.codePoints[b]).advance : 0;
+            }
+            byteAdvances_ = std::move(table);
+        }
+        return *byteAdvances_;
+    }
+
 private:
     Glyph lookUp(char32_t cp) {
         // Tabs and other control characters have no glyph; they measure as a space.
@@ -131,6 +152,7 @@ private:
     int lineWidth_ = 1;
     std::array<Glyph, 256> single_{};
     std::unordered_map<char32_t, Glyph> others_;
+    std::unique_ptr<ByteAdvances> byteAdvances_;
 };
 
 namespace {
@@ -189,19 +211,51 @@ void QtCanvas::setFont(const FontDesc& font) {
 
 FontMetrics QtCanvas::fontMetrics() { return entry().metrics(); }
 
+namespace {
+
+// Measures the leading bytes that are characters of their own from the byte table, calling
+// visit(i, x) with each byte's end; returns how many it took. The rest starts a character.
+template <typename Visit>
+size_t measureSingleBytes(const QtFontEntry::ByteAdvances& table, std::string_view text, int& x,
+                          Visit visit) {
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const auto b = uint8_t(text[i]);
+        if (b >= table.limit) {
+            break;
+        }
+        x += table.advance[b];
+        visit(i, x);
+    }
+    return i;
+}
+
+} // namespace
+
 Size QtCanvas::textExtent(std::string_view text) {
+    QtFontEntry& e = entry();
     int width = 0;
-    forEachGlyph(entry(), text, [&](const DecodedChar&, const QtFontEntry::Glyph& g) { width += g.advance; });
-    return {width, entry().metrics().height};
+    const size_t plain = measureSingleBytes(e.byteAdvances(), text, width, [](size_t, int) {});
+    if (plain < text.size()) {
+        forEachGlyph(e, text.substr(plain),
+                     [&](const DecodedChar&, const QtFontEntry::Glyph& g) { width += g.advance; });
+    }
+    return {width, e.metrics().height};
 }
 
 void QtCanvas::characterEnds(std::string_view text, std::vector<int>& ends) {
-    ends.assign(text.size(), 0);
+    ends.resize(text.size());
+    QtFontEntry& e = entry();
     int x = 0;
-    forEachGlyph(entry(), text, [&](const DecodedChar& d, const QtFontEntry::Glyph& g) {
+    const size_t plain =
+        measureSingleBytes(e.byteAdvances(), text, x, [&](size_t i, int end) { ends[i] = end; });
+    if (plain == text.size()) {
+        return;
+    }
+    forEachGlyph(e, text.substr(plain), [&](const DecodedChar& d, const QtFontEntry::Glyph& g) {
         x += g.advance;
         for (uint32_t k = 0; k < d.length; ++k) {
-            ends[d.offset + k] = x;
+            ends[plain + d.offset + k] = x;
         }
     });
 }

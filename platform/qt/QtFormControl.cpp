@@ -5,7 +5,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -66,42 +68,42 @@ private:
 
 namespace {
 
-QWidget* MakeWidget(FormControlKind kind, QWidget* surface) {
+QWidget* MakeWidget(FormControlKind kind, QWidget* parent) {
     switch (kind) {
     case FormControlKind::Edit:
-        return new QLineEdit(surface);
+        return new QLineEdit(parent);
     case FormControlKind::Button:
-        return new QPushButton(surface);
+        return new QPushButton(parent);
     case FormControlKind::CheckBox:
-        return new QCheckBox(surface);
+        return new QCheckBox(parent);
     case FormControlKind::RadioButton: {
         // Every radio button stands alone; the form groups them by name.
-        auto* radio = new QRadioButton(surface);
+        auto* radio = new QRadioButton(parent);
         radio->setAutoExclusive(false);
         radio->setAutoFillBackground(true);
         return radio;
     }
     case FormControlKind::ListBox: {
-        auto* list = new QListWidget(surface);
+        auto* list = new QListWidget(parent);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setUniformItemSizes(true);
         return list;
     }
     case FormControlKind::ComboBox: {
-        auto* combo = new QComboBox(surface);
+        auto* combo = new QComboBox(parent);
         combo->setEditable(false);
         return combo;
     }
     case FormControlKind::Memo:
-        return new QPlainTextEdit(surface);
+        return new QPlainTextEdit(parent);
     }
     return nullptr;
 }
 
 } // namespace
 
-QtFormControl::QtFormControl(FormControlKind kind, QWidget* surface)
-    : kind_(kind), widget_(MakeWidget(kind, surface)) {
+QtFormControl::QtFormControl(FormControlKind kind, QWidget* surface, QWidget* shelf)
+    : kind_(kind), surface_(surface), shelf_(shelf), widget_(MakeWidget(kind, shelf)) {
     widget_->hide();
     widget_->setFocusPolicy(Qt::StrongFocus);
     const bool mouseClicks = kind == FormControlKind::Edit || kind == FormControlKind::Memo;
@@ -156,7 +158,10 @@ std::string QtFormControl::FromQt(const QString& text) const {
 }
 
 void QtFormControl::setBounds(const Rect& bounds) {
-    widget_->setGeometry(bounds.left, bounds.top, std::max(bounds.width(), 0), std::max(bounds.height(), 0));
+    const QRect geometry(bounds.left, bounds.top, std::max(bounds.width(), 0), std::max(bounds.height(), 0));
+    if (geometry != widget_->geometry()) {
+        widget_->setGeometry(geometry);
+    }
 }
 
 Rect QtFormControl::bounds() const {
@@ -187,11 +192,23 @@ void QtFormControl::setClientSize(int width, int height) {
 }
 
 void QtFormControl::setShown(bool shown) {
-    widget_->setVisible(shown);
+    if (shown == this->shown()) {
+        return;
+    }
+    if (shown) {
+        widget_->setParent(surface_);
+        widget_->show();
+        // Showing posts the widget a repaint for later, which would paint it a second time
+        // after the surface's own paint; asking now paints it once, with the surface.
+        QCoreApplication::removePostedEvents(widget_, QEvent::UpdateLater);
+        widget_->update();
+    } else {
+        widget_->setParent(shelf_); // hides it
+    }
 }
 
 bool QtFormControl::shown() const {
-    return !widget_->isHidden();
+    return widget_->parentWidget() == surface_ && !widget_->isHidden();
 }
 
 void QtFormControl::setFont(const FontDesc& font, Color color) {
@@ -203,10 +220,15 @@ void QtFormControl::setFont(const FontDesc& font, Color color) {
     qfont.setUnderline(font.underline());
     qfont.setStrikeOut(font.strikeOut());
     widget_->setFont(qfont);
+    // A palette of its own makes every move between shelf and surface resolve it again: a
+    // widget whose text has the inherited colour keeps the inherited palette.
+    const QColor text = QtCanvas::toQColor(color);
     QPalette palette = widget_->palette();
-    palette.setColor(QPalette::Text, QtCanvas::toQColor(color));
-    palette.setColor(QPalette::ButtonText, QtCanvas::toQColor(color));
-    widget_->setPalette(palette);
+    if (palette.color(QPalette::Text) != text || palette.color(QPalette::ButtonText) != text) {
+        palette.setColor(QPalette::Text, text);
+        palette.setColor(QPalette::ButtonText, text);
+        widget_->setPalette(palette);
+    }
 }
 
 void QtFormControl::setText(std::string_view text) {
@@ -413,15 +435,24 @@ std::vector<std::string> QtFormControl::displayedLines() const {
 }
 
 void QtFormControl::setFocus() {
+    // A widget on the shelf cannot take the focus; the engine places it once it has it.
+    setShown(true);
     widget_->setFocus(Qt::OtherFocusReason);
 }
 
 bool QtFormControl::hasFocus() const {
-    return widget_->hasFocus();
+    // The engine asks every control at each scroll: the application's one focus widget is the
+    // cheap answer (these widgets have no focus proxy).
+    return QApplication::focusWidget() == widget_;
+}
+
+QtFormControlFactory::QtFormControlFactory(QWidget* surface)
+    : surface_(surface), shelf_(new QWidget(surface)) {
+    shelf_->hide();
 }
 
 std::unique_ptr<FormControl> QtFormControlFactory::create(FormControlKind kind) {
-    return std::make_unique<QtFormControl>(kind, surface_);
+    return std::make_unique<QtFormControl>(kind, surface_, shelf_);
 }
 
 int QtFormControlFactory::scrollBarWidth() const {

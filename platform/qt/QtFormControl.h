@@ -11,9 +11,14 @@ class QtFormControlFilter;
 // A form control as a real widget on the view's drawing surface: QLineEdit, QPushButton,
 // QCheckBox, QRadioButton, QListWidget, QComboBox or QPlainTextEdit by kind. The widget is
 // deleted with the control (or earlier with its surface).
+//
+// While hidden, the widget waits on the shelf, a hidden child of the surface: the toolkit walks
+// every child of the surface whenever one is shown, moved or painted, so a page of thousands of
+// controls scrolls at the speed of the few in view only if the others are not the surface's
+// children. Moving between the two keeps the widget's state and its place in the Tab order.
 class QtFormControl : public FormControl {
 public:
-    QtFormControl(FormControlKind kind, QWidget* surface);
+    QtFormControl(FormControlKind kind, QWidget* surface, QWidget* shelf);
     ~QtFormControl() override;
     QtFormControl(const QtFormControl&) = delete;
     QtFormControl& operator=(const QtFormControl&) = delete;
@@ -64,6 +69,8 @@ private:
     std::string FromQt(const QString& text) const;
 
     FormControlKind kind_;
+    QWidget* surface_;
+    QWidget* shelf_;
     QPointer<QWidget> widget_;
     QtFormControlFilter* filter_ = nullptr; // owned by the widget
     FormControlEvents events_;
@@ -71,15 +78,16 @@ private:
     MemoWrap wrap_ = MemoWrap::Soft;
 };
 
-// Makes QtFormControls on one drawing surface.
+// Makes QtFormControls on one drawing surface, with the shelf their hidden widgets wait on.
 class QtFormControlFactory : public FormControlFactory {
 public:
-    explicit QtFormControlFactory(QWidget* surface) : surface_(surface) {}
+    explicit QtFormControlFactory(QWidget* surface);
     std::unique_ptr<FormControl> create(FormControlKind kind) override;
     int scrollBarWidth() const override;
 
 private:
     QWidget* surface_;
+    QWidget* shelf_; // a child of the surface, which owns it
 };
 
 } // namespace tavlin

@@ -310,6 +310,37 @@ TEST(Properties, LinkInsideColouredFontTakesTheLinkColours) {
     }
 }
 
+TEST(Properties, RepeatedElementsComputeWhatTheirOwnParentHandsDown) {
+    // The second and later of the same element on a like parent are copies of the first: any
+    // difference in the parent, however it was made, and any change of the sheet must show.
+    Cascade c;
+    const auto pushOn = [&c](Color color, bool italicWrittenDirectly) {
+        TProperties& font = c.push("font");
+        if (italicWrittenDirectly) {
+            font.Props[piFontStyle] = std::string("italic");
+        }
+        font.AssignProp(piColor, int32_t(color));
+        TProperties& b = c.push("b");
+        TProperties& a = c.push("a", {}, {}, nullptr, "link");
+        EXPECT_EQ(a.Parent, &b);
+        const std::pair<FontChoice, ThtFontInfo> seen{b.GetFont(), a.LinkFontInfo->Ar[1]};
+        c.stack.PopTo(1);
+        return seen;
+    };
+    const auto first = pushOn(kRed, false);
+    EXPECT_EQ(first.first.color, kRed);
+    EXPECT_EQ(pushOn(kRed, false), first);
+    EXPECT_EQ(pushOn(rgb(0, 128, 0), false).first.color, rgb(0, 128, 0));
+    const auto italic = pushOn(kRed, true);
+    EXPECT_EQ(italic.first.desc.style, fsBold | fsItalic);
+    EXPECT_TRUE(italic.second.Style & fsItalic);
+    c.styles.AddModifyProp("b", "font-size", "20pt");
+    const auto larger = pushOn(kRed, false);
+    EXPECT_EQ(larger.first.desc.height, 27);
+    EXPECT_EQ(larger.second.Size, 20);
+    EXPECT_EQ(pushOn(kRed, false), larger);
+}
+
 TEST(Properties, LinkPseudoClassRulesPropagate) {
     {
         Cascade c(":link { color: red }");

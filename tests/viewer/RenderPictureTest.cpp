@@ -156,7 +156,8 @@ TEST_F(RenderPicture, HeadingsListsPreFontsAndColours) {
 }
 
 TEST_F(RenderPicture, FormControlsDrawTheirPictures) {
-    const Rendered r = render({kRenderData + "forms.htm", "--width", "480", "--full"}, out("f.png"));
+    const Rendered r =
+        render({kRenderData + "forms.htm", "--images", "--width", "480", "--full"}, out("f.png"));
     ASSERT_EQ(r.status, 0) << r.errors.toStdString();
     // Sunken boxes: the button shadow's grey frames the white fields.
     EXPECT_GT(countPixels(r.image,

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 namespace tavlin::test {
 namespace {
@@ -224,6 +225,89 @@ TEST_F(ViewerForms, ControlsMoveWithScrollAndResize) {
     surface().repaint();
     EXPECT_TRUE(a->isVisible());
     EXPECT_GT(a->y(), at.y());
+}
+
+// A page of many lines, each with an edit box between words.
+std::string linesOfEdits(int count) {
+    std::string html;
+    for (int i = 0; i < count; ++i) {
+        html += "Line " + std::to_string(i) + " <input name=e" + std::to_string(i) + "><br>\n";
+    }
+    return html;
+}
+
+TEST_F(ViewerForms, OnlyControlsInViewOrReachedByTabAreOnTheSurface) {
+    load(linesOfEdits(300));
+    const auto onSurface = [this] {
+        return int(surface().findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly).size());
+    };
+    const int inView = onSurface();
+    EXPECT_GT(inView, 5);
+    EXPECT_LT(inView, 30);
+    EXPECT_EQ(controlWidgets(), 300);
+    viewer->ScrollTo(viewer->MaxVScroll() / 2);
+    surface().repaint();
+    EXPECT_LE(std::abs(onSurface() - inView), 1);
+    // While one has the focus, the two that Tab and Shift+Tab reach wait far left as well.
+    QApplication::setActiveWindow(viewer.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer.get()));
+    viewer->ScrollTo(0);
+    surface().repaint();
+    auto* first = widget<QLineEdit>("e0");
+    first->setFocus();
+    EXPECT_LE(onSurface(), inView + 1);
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_TRUE(widget<QLineEdit>("e1")->hasFocus());
+}
+
+TEST_F(ViewerForms, ControlsKeepWhatTheUserDidWhileOutOfView) {
+    load(
+        "<select name=s><option>a<option>b</select><select name=l size=2><option>x<option>y<option>z</select>"
+        "<input type=checkbox name=c><input name=e><textarea name=t>one</textarea>" +
+        paras(60) + "<input name=end>");
+    widget<QComboBox>("s")->setCurrentIndex(1);
+    auto* list = widget<QListWidget>("l");
+    list->setCurrentRow(2);
+    list->scrollToBottom();
+    const int listTop = control("l").Control->topItem();
+    QTest::mouseClick(widget<QCheckBox>("c"), Qt::LeftButton);
+    QTest::keyClicks(widget<QLineEdit>("e"), "typed");
+    widget<QPlainTextEdit>("t")->appendPlainText("two");
+    viewer->setFocus(); // no control keeps its neighbours parked
+    viewer->ScrollTo(viewer->MaxVScroll());
+    surface().repaint();
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_NE(list->parentWidget(), &surface());
+    viewer->ScrollTo(0);
+    surface().repaint();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(widget<QComboBox>("s")->currentText(), "b");
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(control("l").Control->topItem(), listTop);
+    EXPECT_TRUE(widget<QCheckBox>("c")->isChecked());
+    EXPECT_EQ(widget<QLineEdit>("e")->text(), "typed");
+    EXPECT_EQ(widget<QPlainTextEdit>("t")->toPlainText(), "one\ntwo");
+}
+
+TEST_F(ViewerForms, ASmallScrollMovesControlsWithThePixels) {
+    load(linesOfEdits(100));
+    auto* edit = widget<QLineEdit>("e3");
+    const QPoint at = edit->pos();
+    QApplication::processEvents();
+    for (int i = 0; i < 3; ++i) {
+        key(Qt::Key_Down);
+        QApplication::processEvents();
+        ASSERT_TRUE(edit->isVisible()) << "after step " << i; // not only those the new strip shows
+    }
+    EXPECT_EQ(edit->pos(), at - QPoint(0, 3 * T32ScrollBar::kSmallChange));
+    // What reached the screen is what a full paint of the view shows.
+    const QPoint origin = surface().mapTo(viewer->window(), QPoint(0, 0));
+    const QImage screen = viewer->screen()
+                              ->grabWindow(viewer->window()->winId(), origin.x(), origin.y(),
+                                           surface().width(), surface().height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(screen, surface().grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(ViewerForms, AnotherDocumentRemovesEveryWidget) {
