@@ -1,6 +1,8 @@
 // The viewer against Qt's rich-text engine, side by side in one run: loading and laying out
 // converter listings of 10,000 and 100,000 entries at 800 pixels, and painting one screen at the
 // top, the middle and the end of the document; and copying the whole text to the clipboard.
+// Then the peak memory of each as a fresh process: `tavlin render` of the listing, and Qt's
+// engine setting the same HTML, laying it out and painting the same screen into a PNG.
 //
 //   bench_viewer [ENTRIES...]      (default: 10000 100000)
 #include "app/convert/Bookmark.h"
@@ -28,6 +30,9 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -79,12 +84,81 @@ double paintControlScreen(tavlin::TViewer& viewer, int top) {
     return bestOf(20, [&] { viewer.PaintPanel().render(&target); });
 }
 
+// Qt's side of the memory figure, run in a process of its own (`bench_viewer --qt-render HTML PNG`):
+// what `tavlin render` does, done with QTextDocument.
+int qtRender(const char* html, const char* png) {
+    QFile file(html);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 1;
+    }
+    QTextDocument qt;
+    qt.setHtml(QString::fromUtf8(file.readAll()));
+    qt.setTextWidth(kWidth);
+    QImage picture(kWidth, kScreenHeight, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        qt.drawContents(&painter, QRectF(0, 0, kWidth, kScreenHeight));
+    }
+    return picture.save(png, "PNG") ? 0 : 1;
+}
+
+// `bench_viewer --peak-of COMMAND...`: runs the command and prints its peak resident memory in kB.
+int peakOf(char** command) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execv(command[0], command);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return 1;
+    }
+    std::printf("%ld\n", usage.ru_maxrss);
+    return 0;
+}
+
+// Peak resident memory of a command run as a fresh process, in MB; negative when it failed. A
+// child forked from this large process would count this process's pages as its own, so a small
+// process of its own (--peak-of) starts the command.
+double peakMb(const std::vector<std::string>& command) {
+    std::string line = "'" + QCoreApplication::applicationFilePath().toStdString() + "' --peak-of";
+    for (const std::string& arg : command) {
+        line += " '" + arg + "'";
+    }
+    std::FILE* pipe = ::popen(line.c_str(), "r");
+    long kb = -1;
+    if (pipe && std::fscanf(pipe, "%ld", &kb) != 1) {
+        kb = -1;
+    }
+    if (pipe && ::pclose(pipe) != 0) {
+        kb = -1;
+    }
+    return kb < 0 ? -1 : double(kb) / 1024;
+}
+
+void reportPeakMemory(const QTemporaryDir& dir, const std::string& listing, double fileMb) {
+    const std::string png = dir.filePath("peak.png").toStdString();
+    const std::string empty = dir.filePath("empty.htm").toStdString();
+    std::ofstream(empty, std::ios::binary) << "<html><body></body></html>\n";
+    const double floor = peakMb({TAVLIN_EXE, "render", empty, "-o", png});
+    const double ours = peakMb({TAVLIN_EXE, "render", listing, "-o", png});
+    const double theirs =
+        peakMb({QCoreApplication::applicationFilePath().toStdString(), "--qt-render", listing, png});
+    std::printf(
+        "  peak memory of one render (800 x 600 PNG): tavlin render %.1f MB (%.1fx the file; an empty page "
+        "%.1f MB)   QTextDocument %.1f MB (%.1fx)\n",
+        ours, ours / fileMb, floor, theirs, theirs / fileMb);
+}
+
 void runSize(const QTemporaryDir& dir, int entries) {
     const std::string listing = makeListing(dir, entries);
     QFile file(QString::fromStdString(listing));
     file.open(QIODevice::ReadOnly);
     const QString html = QString::fromUtf8(file.readAll());
     std::printf("\n%d entries, listing of %lld bytes\n", entries, static_cast<long long>(file.size()));
+    reportPeakMemory(dir, listing, double(file.size()) / (1024 * 1024));
 
     tavlin::THeadlessView view;
     int ourHeight = 0;
@@ -144,7 +218,14 @@ void runSize(const QTemporaryDir& dir, int entries) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--peak-of") {
+        return peakOf(argv + 2);
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 4 && std::string(argv[1]) == "--qt-render") {
+        QGuiApplication app(argc, argv);
+        return qtRender(argv[2], argv[3]);
+    }
     int appArgc = 1;
     char name[] = "bench_viewer";
     char* appArgv[] = {name, nullptr};

@@ -90,6 +90,7 @@ void THtmlReader::Reset() {
 }
 
 void THtmlReader::UseSource(std::string_view bytes) {
+    file_.reset(); // a file being read is read no further
     data_ = bytes.data();
     size_ = bytes.size();
     Reset();
@@ -124,10 +125,35 @@ void THtmlReader::LoadFromStrings(const std::vector<std::string>& lines) {
 }
 
 bool THtmlReader::LoadFromFile(const std::string& path) {
-    std::optional<std::string> bytes = readWholeFile(path);
-    owned_ = bytes ? std::move(*bytes) : std::string();
+    file_.reset(std::fopen(path.c_str(), "rb"));
+    owned_.resize(file_ ? kFilePiece : 0);
+    const size_t got = file_ ? std::fread(owned_.data(), 1, owned_.size(), file_.get()) : 0;
+    const bool read = file_ && !std::ferror(file_.get());
+    owned_.resize(read ? got : 0);
+    auto file = std::move(file_);
     UseSource(owned_);
-    return bytes.has_value();
+    if (read && got == kFilePiece) {
+        file_ = std::move(file);
+    }
+    return read;
+}
+
+bool THtmlReader::ReadMore() {
+    if (!file_) {
+        return false;
+    }
+    const char last = size_ > 0 ? data_[size_ - 1] : '\0';
+    owned_.resize(1 + kFilePiece);
+    owned_[0] = last;
+    const size_t got = std::fread(owned_.data() + 1, 1, kFilePiece, file_.get());
+    owned_.resize(1 + got);
+    if (got < kFilePiece) {
+        file_.reset(); // the end of the file, or a failure to read on: the source ends here
+    }
+    data_ = owned_.data();
+    size_ = owned_.size();
+    pos_ = 1;
+    return got > 0;
 }
 
 // ---- characters ----
@@ -140,7 +166,7 @@ char THtmlReader::ReadRawCharSlow() {
         inIncluded_ = false;
         included_.clear();
     }
-    if (pos_ >= size_) {
+    if (pos_ >= size_ && !ReadMore()) {
         return kEndOfSource;
     }
     ++SourcePos;
@@ -155,7 +181,7 @@ char THtmlReader::PeekRawChar() {
         inIncluded_ = false;
         included_.clear();
     }
-    return pos_ < size_ ? data_[pos_] : kEndOfSource;
+    return pos_ < size_ || ReadMore() ? data_[pos_] : kEndOfSource;
 }
 
 template <typename Pred> std::string_view THtmlReader::TakeRun(size_t max, Pred ordinary) {

@@ -6,7 +6,9 @@
 #include "reader/TokenObj.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,8 +42,11 @@ public:
     // with an unclosed comment fails there) before the first NextToken.
     void LoadFromBuffer(std::string_view bytes);                 // copied
     void LoadFromStrings(const std::vector<std::string>& lines); // joined with CR LF after each
-    // Reads the file whole; false when it cannot be read (the source is then empty).
+    // Reads the file as the parse goes, kFilePiece bytes at a time, so that a large file is never
+    // held whole beside the document made from it; false when it cannot be read (the source is
+    // then empty).
     bool LoadFromFile(const std::string& path);
+    static constexpr size_t kFilePiece = size_t(1) << 18;
     // Reads from bytes the caller keeps alive for the whole parse (no copy).
     void UseSource(std::string_view bytes);
 
@@ -109,6 +114,9 @@ public:
 
 private:
     void Reset();
+    // The next piece of the file being read, when there is one; the last byte read stays just
+    // before it (a tab there changes how preformatted text starts).
+    bool ReadMore();
     char ReadRawCharSlow();
     void AdvanceSlow();
     // Takes up to `max` bytes after the current character straight from the main source while
@@ -124,8 +132,13 @@ private:
     void ReadEntityName(int32_t ampPos);
     void ReadScriptProbe();
 
-    std::string owned_;          // the source when the reader holds a copy
-    const char* data_ = nullptr; // the main source
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    std::string owned_;                           // the source, or the piece of the file, held
+    std::unique_ptr<std::FILE, FileCloser> file_; // the file still being read
+    const char* data_ = nullptr;                  // the main source
     size_t size_ = 0;
     size_t pos_ = 0;
     std::string included_; // text of an include directive being read

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace tavlin;
@@ -436,4 +438,30 @@ TEST(Tokenizer, HugeInputsStayLinear) {
     EXPECT_EQ(r.CurSym, symUnknownTag);
     r.NextToken();
     EXPECT_EQ(r.CurSym, symEof);
+}
+
+// A file is read in pieces: whatever straddles the end of a piece (a tag, an attribute value, an
+// entity, a comment, a tab opening preformatted text, a CR LF) reads exactly as from memory.
+TEST(Tokenizer, AFileReadInPiecesGivesTheTokensOfTheWholeSource) {
+    const std::string fragment = "<P CLASS=\"c\">Caf&eacute; &#233;<!-- n --><PRE>\tx\ty</PRE>\r\n"
+                                 "<A HREF='a b'>link</A>&amp text\r\n";
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("tavlin-pieces-" + std::to_string(::getpid()) + ".htm"))
+            .string();
+    for (const char* inside :
+         {"<P", "CLASS", "\"c\"", "&eacute;", "&#233;", "<!--", "-->", "\t", "\r\n", "'a b'", "&amp"}) {
+        const size_t before = fragment.find(inside) + 1;
+        std::string html(THtmlReader::kFilePiece - before, 'w');
+        for (size_t i = 80; i < html.size(); i += 81) {
+            html[i] = ' ';
+        }
+        html += fragment + fragment;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << html;
+        THtmlReader fromFile;
+        ASSERT_TRUE(fromFile.LoadFromFile(path));
+        std::string fileTokens;
+        DumpTokens(fromFile, fileTokens);
+        EXPECT_EQ(fileTokens, dump(html)) << "a piece ends inside " << EscapeForDump(inside);
+    }
+    std::filesystem::remove(path);
 }
