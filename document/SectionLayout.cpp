@@ -466,11 +466,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
         run.EnsureMetrics(canvas);
         run.Select(canvas);
         const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
-        int64_t previousEnd = 0;
-        ForEachCharEnd(canvas, text, CharSetOf(run), [&](size_t i, int64_t charEnd) {
-            const int64_t advance = charEnd - previousEnd;
-            previousEnd = charEnd;
-            const char c = text[i];
+        const auto take = [&](char c, int64_t advance) {
             if (c == ph::LineBreak) {
                 endWord();
                 widestStretch = std::max(widestStretch, trimmed);
@@ -484,6 +480,19 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
                 trimmed = stretch;
             }
             reach = std::max(reach, stretch - run.Overhang);
+        };
+        // Plain bytes straight from the font's table; what needs decoding through the canvas.
+        unsigned limit = 0;
+        const int* advances = canvas.byteAdvances(limit);
+        size_t plain = 0;
+        for (; advances && plain < text.size() && uint8_t(text[plain]) < limit; ++plain) {
+            take(text[plain], advances[uint8_t(text[plain])]);
+        }
+        const std::string_view rest = text.substr(plain);
+        int64_t previousEnd = 0;
+        ForEachCharEnd(canvas, rest, CharSetOf(run), [&](size_t i, int64_t charEnd) {
+            take(rest[i], charEnd - previousEnd);
+            previousEnd = charEnd;
             return true;
         });
         stretch -= run.Overhang;

@@ -62,6 +62,13 @@ public:
     // Pixel x of the end of each character, accumulated: ends[i] is the extent of text[0..i].
     // Continuation bytes of a multi-byte character repeat the previous end.
     virtual void characterEnds(std::string_view text, std::vector<int>& ends) = 0;
+    // The selected font's advances of bytes that are characters of their own: every byte below
+    // `limit` advances by table[byte], whatever stands around it. Null when the canvas keeps no
+    // such table; text is then measured through characterEnds.
+    virtual const int* byteAdvances(unsigned& limit) {
+        limit = 0;
+        return nullptr;
+    }
     // Draws the bytes with their baseline at y and the left edge of the first character at x.
     // In opaque mode the cell box (ascent above to descent below the baseline) is filled first.
     virtual void textOut(int x, int baselineY, std::string_view text) = 0;

@@ -260,6 +260,12 @@ void QtCanvas::characterEnds(std::string_view text, std::vector<int>& ends) {
     });
 }
 
+const int* QtCanvas::byteAdvances(unsigned& limit) {
+    const QtFontEntry::ByteAdvances& table = entry().byteAdvances();
+    limit = table.limit;
+    return table.advance.data();
+}
+
 QColor QtCanvas::toQColor(Color c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 
 Color QtCanvas::fromQColor(const QColor& c) {

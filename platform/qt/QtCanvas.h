@@ -25,6 +25,7 @@ public:
     FontMetrics fontMetrics() override;
     Size textExtent(std::string_view text) override;
     void characterEnds(std::string_view text, std::vector<int>& ends) override;
+    const int* byteAdvances(unsigned& limit) override;
     void textOut(int x, int baselineY, std::string_view text) override;
     void setTextColor(Color color) override { textColor_ = color; }
     void setBkColor(Color color) override { bkColor_ = color; }

@@ -1,3 +1,4 @@
+#include "platform/CodePage.h"
 #include "platform/qt/QtCanvas.h"
 #include "tests/support/QtTestApp.h"
 
@@ -135,6 +136,36 @@ TEST_F(QtCanvasTest, Utf8CharactersMeasureOnTheirFirstByte) {
     c.setFont(FontDesc{"Arial", 14, 0, 0});
     c.characterEnds(text, ends);
     EXPECT_GT(ends[2], ends[1]);
+}
+
+TEST_F(QtCanvasTest, PlainBytesMeasureFromTheTableAsDecodedTextDoes) {
+    // Each character measured alone, added up, is what the whole text measures at every
+    // character's end, whatever mix of plain bytes and sequences the character set makes of it.
+    ImageCanvas surface(10, 10);
+    Canvas& c = surface.canvas();
+    const std::string text = "ab\xC3\xA9 c\x82\xA0x\xE9\x80 \xFFz";
+    for (const uint8_t charSet : {uint8_t(1), uint8_t(0), uint8_t(128), uint8_t(161)}) {
+        c.setFont(FontDesc{"Arial", 14, 0, charSet});
+        std::vector<int> ends;
+        c.characterEnds(text, ends);
+        ASSERT_EQ(ends.size(), text.size());
+        int sum = 0;
+        for (size_t i = 0; i < text.size();) {
+            const size_t length = characterLength(text, i, charSet);
+            sum += c.textWidth(std::string_view(text).substr(i, length));
+            i += length;
+            EXPECT_EQ(ends[i - 1], sum) << int(charSet) << " at " << i;
+        }
+        EXPECT_EQ(c.textWidth(text), sum) << int(charSet);
+        unsigned limit = 0;
+        const int* advances = c.byteAdvances(limit);
+        ASSERT_NE(advances, nullptr);
+        EXPECT_EQ(limit, charSet == 1 || charSet == 128 ? 0x80u : 0x100u) << int(charSet);
+        for (unsigned b = 0; b < limit; ++b) {
+            const char byte = char(b);
+            EXPECT_EQ(advances[b], c.textWidth(std::string_view(&byte, 1))) << int(charSet) << " " << b;
+        }
+    }
 }
 
 TEST_F(QtCanvasTest, BitmapsDrawWithMaskAndStretch) {
