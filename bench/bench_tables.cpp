@@ -3,9 +3,9 @@
 // pixels; then one screen painted in the middle of the big table.
 //
 //   bench_tables [ROWS...]      (default: 2000 20000)
+#include "bench/BenchApp.h"
 #include "bench/BenchSupport.h"
 #include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtSystemInfo.h"
 #include "viewer/HeadlessView.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -99,13 +99,7 @@ Result compare(const QTemporaryDir& dir, const std::string& name, const std::str
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    char name[] = "bench_tables";
-    char* appArgv[] = {name, nullptr};
-    QApplication app(appArgc, appArgv);
-    tavlin::QtSystemInfo system;
-    tavlin::setSystemInfo(&system);
+    const bench::OffscreenApp app("bench_tables");
     QTemporaryDir dir;
     const std::vector<int> sizes = bench::sizesFrom(argc, argv, {2000, 20000});
     std::vector<Result> results;
@@ -118,6 +112,5 @@ int main(int argc, char** argv) {
         std::printf("\nviewer: %d rows take %.1fx the time of %d rows; QTextDocument: %.1fx\n", sizes[1],
                     results[1].ours / results[0].ours, sizes[0], results[1].theirs / results[0].theirs);
     }
-    tavlin::setSystemInfo(nullptr);
     return 0;
 }

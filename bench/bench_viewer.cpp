@@ -6,11 +6,11 @@
 //
 //   bench_viewer [ENTRIES...]      (default: 10000 100000)
 #include "app/convert/Bookmark.h"
+#include "bench/BenchApp.h"
 #include "bench/BenchSupport.h"
 #include "document/SectionList.h"
 #include "platform/CodePage.h"
 #include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtSystemInfo.h"
 #include "tests/support/BookmarkSample.h"
 #include "viewer/HeadlessView.h"
 #include "viewer/Viewer.h"
@@ -226,17 +226,11 @@ int main(int argc, char** argv) {
         QGuiApplication app(argc, argv);
         return qtRender(argv[2], argv[3]);
     }
-    int appArgc = 1;
-    char name[] = "bench_viewer";
-    char* appArgv[] = {name, nullptr};
-    QApplication app(appArgc, appArgv);
-    tavlin::QtSystemInfo system;
-    tavlin::setSystemInfo(&system);
+    const bench::OffscreenApp app("bench_viewer");
     QTemporaryDir dir;
     const std::vector<int> sizes = bench::sizesFrom(argc, argv, {10000, 100000});
     for (int entries : sizes) {
         runSize(dir, entries);
     }
-    tavlin::setSystemInfo(nullptr);
     return 0;
 }

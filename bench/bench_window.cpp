@@ -6,8 +6,8 @@
 //   bench_window [ENTRIES...]      (default: 100000)
 #include "app/convert/Bookmark.h"
 #include "app/gui/MainWindow.h"
+#include "bench/BenchApp.h"
 #include "bench/BenchSupport.h"
-#include "platform/qt/QtSystemInfo.h"
 #include "tests/support/BookmarkSample.h"
 #include "viewer/HeadlessView.h"
 #include "viewer/Viewer.h"
@@ -99,21 +99,14 @@ void runSize(const QTemporaryDir& dir, int entries) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
     // The window reads and writes its settings and temporary files in a sandbox.
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("TMPDIR", home.path().toLocal8Bit());
     qputenv("TAVLIN_INI", (home.path() + "/TAVREG.INI").toLocal8Bit());
-    int appArgc = 1;
-    char name[] = "bench_window";
-    char* appArgv[] = {name, nullptr};
-    QApplication app(appArgc, appArgv);
-    tavlin::QtSystemInfo system;
-    tavlin::setSystemInfo(&system);
+    const bench::OffscreenApp app("bench_window");
     for (int entries : bench::sizesFrom(argc, argv, {100000})) {
         runSize(home, entries);
     }
-    tavlin::setSystemInfo(nullptr);
     return 0;
 }
