@@ -134,9 +134,9 @@ int TStyleList::LowerBound(std::string_view key) const {
 }
 
 bool TStyleList::HasContextualRulesFor(std::string_view prefix) const {
-    return std::any_of(contextualKeys_.begin(), contextualKeys_.end(), [prefix](const std::string& key) {
-        return key.compare(0, prefix.size(), prefix) == 0;
-    });
+    // Every key that starts with the prefix sorts at or right after it.
+    const auto it = contextualKeys_.lower_bound(prefix);
+    return it != contextualKeys_.end() && it->compare(0, prefix.size(), prefix) == 0;
 }
 
 const TFontInfoArray* TStyleList::KnownLinkFonts(const std::string& style) const {
@@ -163,7 +163,7 @@ TProperties* TStyleList::Find(std::string_view key) const {
 TProperties& TStyleList::AddObject(std::string_view key, std::unique_ptr<TProperties> props) {
     Changed();
     if (key.find(' ') != std::string_view::npos) {
-        contextualKeys_.emplace_back(key);
+        contextualKeys_.emplace(key);
     }
     std::string sk = toLowerAscii(sortKeyOf(key));
     // Equal keys keep the order they were added in.

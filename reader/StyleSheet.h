@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -101,7 +102,7 @@ private:
     }
 
     std::vector<Entry> entries_;
-    std::vector<std::string> contextualKeys_;
+    std::set<std::string, std::less<>> contextualKeys_; // sorted, so a prefix is found at once
     mutable std::unordered_map<std::string, TFontInfoArray> linkFonts_;
     TProperties* defaultProp_ = nullptr;
     uint64_t generation_ = 0;

@@ -201,5 +201,22 @@ TEST(BuilderBadInput, ManyFontChangesInOneParagraph) {
     EXPECT_TRUE(s.FontRuns[89997].TheFont->Desc.bold());
 }
 
+TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
+    // Every element asks whether a rule naming ancestors may reach it; that must not read every
+    // such rule. The answer must stay right: only the B inside the DIV is red.
+    std::string sheet = "<STYLE>";
+    for (int i = 0; i < 10000; ++i) {
+        sheet += "DIV I" + std::to_string(i % 100) + " {color: blue}\n";
+    }
+    sheet += "DIV B {color: red}</STYLE>";
+    Built b(sheet + "<P>" + Repeat("<B>x</B> ", 100000) + "<DIV><B>y</B></DIV>");
+    const TSection& many = OnlyParagraph(b);
+    const TSection& inDiv = At<TSection>(*At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
+    EXPECT_EQ(many.FontRuns.Count(), 200000);
+    EXPECT_EQ(inDiv.SectionText, "y");
+    EXPECT_EQ(inDiv.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
+    EXPECT_NE(many.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
+}
+
 } // namespace
 } // namespace tavlin::test
