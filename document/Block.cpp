@@ -155,8 +155,7 @@ void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& pad, c
 // ---- creation ----
 
 TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
-    : TSectionBase(document), Content(std::make_unique<TBlockCell>(document, props.ElemTag)),
-      OwnerList(ownerList) {
+    : TSectionBase(document), Content(document, props.ElemTag) {
     TVMarginArray variants;
     props.GetVMarginArray(variants);
     BoxVariants = SharedVariants(std::move(variants));
@@ -198,18 +197,17 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
     MarginTop = SettleMargin(props.Props[piMarginTop], EmSize, ExSize, topIsDefault);
     MarginBottom = SettleMargin(props.Props[piMarginBottom], EmSize, ExSize, BottomIsDefault);
     if (collapse) {
-        CollapseTopMargin(topIsDefault);
+        CollapseTopMargin(ownerList, topIsDefault);
     }
 }
 
 TBlock::TBlock(TSectionList* document, const TBlock& source)
     : TSectionBase(document, source), BoxVariants(source.BoxVariants), Box(source.Box),
-      Content(std::make_unique<TBlockCell>(document, *source.Content)), HasBorderStyle(source.HasBorderStyle),
-      TextColor(source.TextColor), EmSize(source.EmSize), ExSize(source.ExSize),
-      BackgroundPosition(source.BackgroundPosition), Floating(source.Floating), ClearSide(source.ClearSide),
-      ListIndent(source.ListIndent), Positioning(source.Positioning), Hidden(source.Hidden),
-      BottomIsDefault(source.BottomIsDefault), MarginTop(source.MarginTop),
-      MarginBottom(source.MarginBottom) {
+      Content(document, source.Content), HasBorderStyle(source.HasBorderStyle), TextColor(source.TextColor),
+      EmSize(source.EmSize), ExSize(source.ExSize), BackgroundPosition(source.BackgroundPosition),
+      Floating(source.Floating), ClearSide(source.ClearSide), ListIndent(source.ListIndent),
+      Positioning(source.Positioning), Hidden(source.Hidden), BottomIsDefault(source.BottomIsDefault),
+      MarginTop(source.MarginTop), MarginBottom(source.MarginBottom) {
     // The print copy decides at painting whether backgrounds are printed.
     if (source.BackgroundImage && document) {
         BackgroundImage = source.BackgroundImage->CloneFor(*document);
@@ -222,27 +220,27 @@ std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
     return std::make_unique<TBlock>(&document, *this);
 }
 
-void TBlock::CollapseTopMargin(bool topIsDefault) {
+void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
     if (Positioning == Absolute) {
         if (topIsDefault) {
             MarginTop = 0;
         }
         return;
     }
-    if (Floating != NoFloat || !OwnerList) {
+    if (Floating != NoFloat || !ownerList) {
         return;
     }
     TSectionBase* previous = nullptr;
-    for (int i = OwnerList->Count(); i-- > 0;) {
-        if (!(*OwnerList)[i].IsAbsolute()) {
-            previous = &(*OwnerList)[i];
+    for (int i = ownerList->Count(); i-- > 0;) {
+        if (!(*ownerList)[i].IsAbsolute()) {
+            previous = &(*ownerList)[i];
             break;
         }
     }
     if (!previous) {
         // The first block of a cell, list item or division has no top space; the first of the
         // document or the body keeps it.
-        const std::string& tag = OwnerList->OwnerTag;
+        const std::string_view tag = ownerList->OwnerTag;
         if ((topIsDefault && tag == "li") || (tag != "default" && tag != "body")) {
             MarginTop = 0;
         }
@@ -301,7 +299,7 @@ int TBlock::WidthFromRest(int width, int extras, int maxContent, int minContent)
 int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeight) {
     int minContent = 0;
     int maxContent = 0;
-    Content->MeasureWidths(canvas, minContent, maxContent);
+    Content.MeasureWidths(canvas, minContent, maxContent);
     const int extras = HorizontalExtras(false);
     int& left = Box[piMarginLeft];
     int& right = Box[piMarginRight];
@@ -346,7 +344,7 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     }
     int minContent = 0;
     int maxContent = 0;
-    Content->MeasureWidths(canvas, minContent, maxContent);
+    Content.MeasureWidths(canvas, minContent, maxContent);
     if (ListIndent) {
         minContent = Coord(int64_t(minContent) + kListIndent);
         maxContent = Coord(int64_t(maxContent) + kListIndent);
@@ -388,25 +386,25 @@ int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, Ind
         xRef = Coord(int64_t(PosLeft) + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth]);
     }
     int contentMax = 0;
-    Content->ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
-                          counter);
+    Content.ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
+                         counter);
     return contentMax;
 }
 
 void TBlock::BuildPaintOrder() {
-    if (PaintOrder.size() == size_t(Content->Count()) && !PaintOrder.empty()) {
+    if (PaintOrder.size() == size_t(Content.Count()) && !PaintOrder.empty()) {
         return;
     }
     PaintOrder.clear();
     bool layered = false;
-    for (int i = 0; i < Content->Count(); ++i) {
-        layered = layered || (*Content)[i].Layer != 0;
+    for (int i = 0; i < Content.Count(); ++i) {
+        layered = layered || Content[i].Layer != 0;
     }
     if (!layered) {
         return;
     }
-    for (int i = 0; i < Content->Count(); ++i) {
-        PaintOrder.push_back(&(*Content)[i]);
+    for (int i = 0; i < Content.Count(); ++i) {
+        PaintOrder.push_back(&Content[i]);
     }
     std::stable_sort(PaintOrder.begin(), PaintOrder.end(),
                      [](const TSectionBase* a, const TSectionBase* b) { return a->Layer < b->Layer; });
@@ -469,11 +467,11 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     }
     maxWidth = Coord(widest);
     const int64_t contentBottom =
-        Positioning == Relative ? int64_t(Content->ContentBottom) - PosTop : Content->ContentBottom;
+        Positioning == Relative ? int64_t(Content.ContentBottom) - PosTop : Content.ContentBottom;
     ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
     FlowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
-    PaintBottom = Coord(std::max(ContentBottomY, Content->PaintBottom) + closing);
+    PaintBottom = Coord(std::max(ContentBottomY, Content.PaintBottom) + closing);
     if (BackgroundImage && Document && Document->ShowImages && !BackgroundImage->Prepare(canvas)) {
         BackgroundImage.reset();
     }
@@ -581,8 +579,8 @@ void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& float
                           int yRef) {
     const BandOwner saved = floats.CurrentOwner;
     floats.CurrentOwner = this;
-    if (PaintOrder.empty() || PaintOrder.size() != size_t(Content->Count())) {
-        Content->PaintSections(canvas, clip, floats, x, xRef, yRef);
+    if (PaintOrder.empty() || PaintOrder.size() != size_t(Content.Count())) {
+        Content.PaintSections(canvas, clip, floats, x, xRef, yRef);
     } else {
         for (TSectionBase* section : PaintOrder) {
             section->Paint(canvas, clip, floats, x, xRef, yRef);
@@ -607,43 +605,43 @@ int TBlock::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x
 // ---- queries, passed to the content ----
 
 void TBlock::CopySelection() {
-    Content->CopySelection();
+    Content.CopySelection();
 }
 
 bool TBlock::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
-    return Content->LinkAt(canvas, x, y, answer);
+    return Content.LinkAt(canvas, x, y, answer);
 }
 
 bool TBlock::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
-    return Content->ObjectAt(x, y, object, objX, objY);
+    return Content.ObjectAt(x, y, object, objX, objY);
 }
 
 int TBlock::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
-    return Content->PositionAt(canvas, x, y, hit);
+    return Content.PositionAt(canvas, x, y, hit);
 }
 
 int TBlock::SearchText(int from, std::string_view text, bool matchCase) {
-    return Content->SearchText(from, text, matchCase);
+    return Content.SearchText(from, text, matchCase);
 }
 
 int TBlock::DocToSourcePos(int position) const {
-    return Content->DocToSourcePos(position);
+    return Content.DocToSourcePos(position);
 }
 
 int TBlock::SourceToDocPos(int sourcePos, bool backwards) const {
-    return Content->SourceToDocPos(sourcePos, backwards);
+    return Content.SourceToDocPos(sourcePos, backwards);
 }
 
 bool TBlock::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
-    return Content->PositionToXY(canvas, position, x, y);
+    return Content.PositionToXY(canvas, position, x, y);
 }
 
 bool TBlock::CharAt(int position, char& ch, TSectionBase*& section) {
-    return Content->CharAt(position, ch, section);
+    return Content.CharAt(position, ch, section);
 }
 
 void TBlock::EnlistPositions() {
-    Content->EnlistPositions();
+    Content.EnlistPositions();
 }
 
 // ---- the body ----
@@ -679,15 +677,14 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
     int contentMax = 0;
     const int height = std::max(0, availHeight - Box[piMarginTop] - Box[piMarginBottom]);
-    Content->ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax,
-                          counter);
+    Content.ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax, counter);
     PosCount = counter - FirstPos;
     ContentBottomY = Coord(
-        std::max({int64_t(ContentY), int64_t(Content->ContentBottom), int64_t(ContentY) + Box[piHeight]}));
+        std::max({int64_t(ContentY), int64_t(Content.ContentBottom), int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    PaintBottom = Coord(std::max(ContentBottomY, Content->PaintBottom) + closing);
-    Content->PaintTop = 0;
-    Content->ContentBottom = 999000;
+    PaintBottom = Coord(std::max(ContentBottomY, Content.PaintBottom) + closing);
+    Content.PaintTop = 0;
+    Content.ContentBottom = 999000;
     FlowBottom = Coord(int64_t(PaintBottom) + Box[piMarginBottom]);
     FlowHeight = FlowBottom - y;
     owner.Close();

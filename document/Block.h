@@ -53,8 +53,7 @@ public:
 
     std::shared_ptr<const TVMarginArray> BoxVariants; // shared between blocks of equal style
     TMarginArray Box;
-    std::unique_ptr<TBlockCell> Content;
-    TCellBasic* OwnerList = nullptr;
+    TBlockCell Content;
     bool HasBorderStyle = false;
     Color TextColor = 0;
     int EmSize = 16;
@@ -131,7 +130,7 @@ protected:
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
 
 private:
-    void CollapseTopMargin(bool topIsDefault);
+    void CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault);
 
     // Widths measured in the current layout pass: a block's ancestors measure it before it
     // measures itself, so without this a deep document would be measured once per level.

@@ -145,7 +145,7 @@ std::string TBlockLI::MarkerLabel() const {
 
 void TBlockLI::TrimDefaultBottomMargin() {
     TBlock::TrimDefaultBottomMargin();
-    Content->TrimLastBottomMargin();
+    Content.TrimLastBottomMargin();
 }
 
 int TBlockLI::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
@@ -329,12 +329,12 @@ THRBlock::THRBlock(TSectionList* document, TCellBasic* ownerList, const TPropert
     : TBlock(document, ownerList, props) {
     Rule = rule.get();
     RuleAlign = rule->RuleAlign;
-    Content->AppendSection(std::move(rule));
+    Content.AppendSection(std::move(rule));
 }
 
 THRBlock::THRBlock(TSectionList* document, const THRBlock& source)
     : TBlock(document, source), RuleAlign(source.RuleAlign) {
-    Rule = Content->Count() > 0 ? dynamic_cast<THorzLine*>(&(*Content)[0]) : nullptr;
+    Rule = Content.Count() > 0 ? dynamic_cast<THorzLine*>(&Content[0]) : nullptr;
 }
 
 std::unique_ptr<TSectionBase> THRBlock::CloneFor(TSectionList& document) const {

@@ -47,8 +47,8 @@ TEST(BlockLayout, PositiveAndNegativeMarginsCollapse) {
 TEST(BlockLayout, FirstBlockOfAnItemOrDivisionHasNoTopSpaceAndTheLastNoBottom) {
     Page item("<UL><LI><P>x</UL>");
     const TBlock& list = item.BlockAt(0);
-    const auto& li = At<TBlockLI>(*list.Content, 0);
-    const TBlock& p = At<TBlock>(*li.Content, 0);
+    const auto& li = At<TBlockLI>(list.Content, 0);
+    const TBlock& p = At<TBlock>(li.Content, 0);
     EXPECT_EQ(p.MarginTop, 0);
     EXPECT_EQ(p.MarginBottom, 0) << "trimmed when the item closed";
     EXPECT_EQ(p.ContentY, li.ContentY);
@@ -82,7 +82,7 @@ TEST(BlockLayout, FloatsNarrowTheLinesBesideThemAndClearGoesBelow) {
     EXPECT_EQ(beside.Lines[0].IndentX, 100);
     const TBlock& below = left.BlockAt(2);
     EXPECT_GE(below.ContentY, 50);
-    EXPECT_EQ(At<TSection>(*below.Content, 0).Lines[0].IndentX, 0);
+    EXPECT_EQ(At<TSection>(below.Content, 0).Lines[0].IndentX, 0);
 
     Page right("<DIV STYLE=\"float:right; width:100px\">r</DIV>text");
     EXPECT_EQ(right.BlockAt(0).ContentX, 500);

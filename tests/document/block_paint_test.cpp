@@ -60,7 +60,7 @@ struct Painted {
 const TBlockLI& FirstItem(const TCellBasic& cell) {
     for (int i = 0; i < cell.Count(); ++i) {
         if (const auto* list = dynamic_cast<const TBlock*>(&cell[i])) {
-            return At<TBlockLI>(*list->Content, 0);
+            return At<TBlockLI>(list->Content, 0);
         }
     }
     ADD_FAILURE() << "no list";
@@ -70,8 +70,8 @@ const TBlockLI& FirstItem(const TCellBasic& cell) {
 TEST(BlockPaint, BulletsByLevelSitOnTheFirstBaseline) {
     Painted page("<UL><LI>x<UL><LI>y<UL><LI>z</UL></UL></UL>");
     const TBlockLI& disc = FirstItem(page.Cell());
-    const TBlockLI& circle = FirstItem(*disc.Content);
-    const TBlockLI& square = FirstItem(*circle.Content);
+    const TBlockLI& circle = FirstItem(disc.Content);
+    const TBlockLI& square = FirstItem(circle.Content);
     ASSERT_EQ(disc.ContentX, 35);
     ASSERT_EQ(circle.ContentX, 70);
     ASSERT_EQ(square.ContentX, 105);
