@@ -211,7 +211,7 @@ TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
     sheet += "DIV B {color: red}</STYLE>";
     Built b(sheet + "<P>" + Repeat("<B>x</B> ", 100000) + "<DIV><B>y</B></DIV>");
     const TSection& many = OnlyParagraph(b);
-    const TSection& inDiv = At<TSection>(*At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
+    const TSection& inDiv = At<TSection>(At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
     EXPECT_EQ(many.FontRuns.Count(), 200000);
     EXPECT_EQ(inDiv.SectionText, "y");
     EXPECT_EQ(inDiv.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));

@@ -33,7 +33,7 @@ protected:
         height = doc.Layout(surface->canvas(), 0, kWidth, 600, scrollWidth, counter);
     }
     int WidthOf(const TSection& s) { return s.TextWidth(surface->canvas(), 0, s.Len(), true); }
-    TCellBasic& Body() { return *dynamic_cast<TBlock&>(doc[0]).Content; }
+    TCellBasic& Body() { return dynamic_cast<TBlock&>(doc[0]).Content; }
 
     // Every section of a kind in document order.
     template <typename T> std::vector<T*> All() {

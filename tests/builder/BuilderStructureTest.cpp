@@ -367,7 +367,7 @@ TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
                "after";
     }
     ParsePlainTextFromFile(lf, file);
-    EXPECT_EQ(Shape(*dynamic_cast<const TBlock&>(lf[0]).Content), "pre'a' pre'b' pre'c'");
+    EXPECT_EQ(Shape(dynamic_cast<const TBlock&>(lf[0]).Content), "pre'a' pre'b' pre'c'");
     std::remove(file.c_str());
 }
 

@@ -79,7 +79,7 @@ inline std::string TableShape(const ThtmlTable& table) {
             out += c ? " " : "";
             out += !cell              ? "_"
                    : cell->IsFiller() ? "-"
-                                      : cell->Cell->OwnerTag + "(" + Shape(*cell->Cell) + ")";
+                                      : std::string(cell->Cell->OwnerTag) + "(" + Shape(*cell->Cell) + ")";
         }
         out += "]";
     }

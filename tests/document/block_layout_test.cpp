@@ -185,9 +185,9 @@ TEST(BlockLayout, RulePaintsAFrameOrASolidBar) {
 
 TEST(BlockLayout, NumberedMarkersEndTenPixelsLeftOfTheText) {
     Page page("<OL START=27 TYPE=a><LI>x</OL><OL START=25 TYPE=I><LI>y</OL><OL><LI>z</OL>");
-    const auto& z = At<TBlockLI>(*page.BlockAt(0).Content, 0);
+    const auto& z = At<TBlockLI>(page.BlockAt(0).Content, 0);
     EXPECT_EQ(z.MarkerLabel(), "z.");
-    EXPECT_EQ(At<TBlockLI>(*page.BlockAt(1).Content, 0).MarkerLabel(), "XX.");
+    EXPECT_EQ(At<TBlockLI>(page.BlockAt(1).Content, 0).MarkerLabel(), "XX.");
     EXPECT_EQ(z.ContentX, 35);
     EXPECT_EQ(z.FirstBaseline, 12);
     EXPECT_EQ(page.Drawn(),
@@ -239,7 +239,7 @@ TEST(BlockLayout, PrintCopyKeepsTheBlocksAndCopyingARuleGivesALineEnd) {
     int scroll = 0;
     int counter = 0;
     EXPECT_EQ(copy->Layout(canvas, 0, 600, 600, scroll, counter), page.height);
-    EXPECT_EQ(Shape(*dynamic_cast<TBlock&>((*copy)[0]).Content), Shape(page.Cell()));
+    EXPECT_EQ(Shape(dynamic_cast<TBlock&>((*copy)[0]).Content), Shape(page.Cell()));
 
     std::string copied;
     page.doc.OnClipboardText = [&copied](std::string_view text) { copied = text; };

@@ -53,7 +53,7 @@ struct Painted {
         const Color c = At(x, y);
         return redOf(c) + greenOf(c) + blueOf(c) < 3 * 100;
     }
-    TCellBasic& Cell() { return *dynamic_cast<TBlock&>(doc[0]).Content; }
+    TCellBasic& Cell() { return dynamic_cast<TBlock&>(doc[0]).Content; }
 };
 
 // The first item of the first list block in a content list.
