@@ -124,8 +124,8 @@ public:
     TCellBasic& operator=(const TCellBasic&) = delete;
 
     TSectionList* Document;
-    int StartY = 0; // the y it was arranged at
     IndentManager* Floats = nullptr;
+    int StartY = 0; // the y it was arranged at
     int FirstPos = 0;
     int PosCount = 0;
     int ContentBottom = 0;

@@ -443,11 +443,12 @@ void TTableBlock::ReadAttributes(const TAttributeList& attributes, int level) {
             HasAttrColour = ParseColour(attributes, attrBGCOLOR, AttrColour);
             break;
         case attrBACKGROUND:
-            if (!BackgroundImage) {
-                BackgroundImage = MakePicture(Document, a.Text);
-                BackgroundPosition = TBackgroundPosition();
-                BackgroundPosition.x = {BgPlacement::Length, 0};
-                BackgroundPosition.y = {BgPlacement::Length, 0};
+            if (!BackgroundImage()) {
+                TBlockExtras& extras = MakeExtras();
+                extras.BackgroundImage = MakePicture(Document, a.Text);
+                extras.BackgroundPosition = TBackgroundPosition();
+                extras.BackgroundPosition.x = {BgPlacement::Length, 0};
+                extras.BackgroundPosition.y = {BgPlacement::Length, 0};
             }
             break;
         case attrWIDTH:

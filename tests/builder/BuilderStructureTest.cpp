@@ -108,7 +108,7 @@ TEST(BuilderStructure, BodyLateOrInsideAnElementIsIgnored) {
     Built early("dropped<BODY BGCOLOR=red MARGINWIDTH=0>kept");
     EXPECT_EQ(Shape(early.Cell()), "'kept'");
     EXPECT_EQ(early.doc.Background & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(std::get<int32_t>((*early.Body().BoxVariants)[piMarginLeft - kFirstBoxProp]), 0);
+    EXPECT_EQ(std::get<int32_t>(early.Body().BoxStyle->Variants[piMarginLeft - kFirstBoxProp]), 0);
 
     Built late("<P>a</P><BODY BGCOLOR=red>b");
     EXPECT_EQ(late.doc.Background & 0xFFFFFF, 0xFFFFFFu);
@@ -123,7 +123,7 @@ TEST(BuilderStructure, BodyAttributesColourTheTextAndTheLinks) {
     TSection& s = Text(b.Cell(), 0);
     EXPECT_EQ(s.FontRuns[0].TheFont->FontColor & 0xFFFFFF, rgb(0, 255, 0));
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).TheFont->FontColor & 0xFFFFFF, rgb(255, 0, 0));
-    EXPECT_EQ(std::get<int32_t>((*b.Body().BoxVariants)[piMarginTop - kFirstBoxProp]), 200)
+    EXPECT_EQ(std::get<int32_t>(b.Body().BoxStyle->Variants[piMarginTop - kFirstBoxProp]), 200)
         << "clamped to 200";
 }
 
@@ -240,7 +240,7 @@ TEST(BuilderStructure, RulesAndPageBreaks) {
     EXPECT_TRUE(first.Rule->NoShade);
     EXPECT_EQ(first.RuleAlign, 1);
     EXPECT_EQ(first.Rule->RuleColor & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(stringOf((*first.BoxVariants)[piWidth - kFirstBoxProp]), "50%");
+    EXPECT_EQ(stringOf(first.BoxStyle->Variants[piWidth - kFirstBoxProp]), "50%");
     EXPECT_EQ(At<THRBlock>(b.Cell(), 2).Rule->Thickness, 2) << "SIZE 30 is ignored";
 }
 

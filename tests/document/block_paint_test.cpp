@@ -139,7 +139,7 @@ TEST(BlockPaint, MarkerPictureReplacesTheBullet) {
     });
     Painted page("<UL STYLE=\"list-style-image: url(m.gif)\"><LI>x</UL>");
     const TBlockLI& item = FirstItem(page.Cell());
-    ASSERT_NE(item.MarkerImage, nullptr);
+    ASSERT_NE(item.MarkerImage(), nullptr);
     const int b = item.FirstBaseline;
     EXPECT_EQ(page.At(35 - 16, b - 1), rgb(255, 0, 0)) << "bottom on the baseline";
     EXPECT_EQ(page.At(35 - 9, b - 8), rgb(255, 0, 0));
