@@ -31,7 +31,7 @@ TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
     : Section(section), TheFont(SharedFont(section, Clamped(font))), Pos(pos) {}
 
 TFontObj::TFontObj(TSection* section, const TFontObj& source)
-    : Section(section), TheFont(source.TheFont), LinkTarget(source.LinkTarget), Pos(source.Pos),
+    : Section(section), TheFont(source.TheFont), Link(source.Link), Pos(source.Pos),
       ScriptShift(source.ScriptShift) {
     if (source.LinkStates) {
         // A copy starts as an unvisited link without the mouse over it.

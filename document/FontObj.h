@@ -38,7 +38,7 @@ public:
     TSection* Section;
     std::shared_ptr<const TMyFont> TheFont;           // shared with the document's runs of the same font
     std::shared_ptr<const TFontInfoArray> LinkStates; // runs inside a link only; shared, never changed
-    TUrlTarget LinkTarget;                            // Url empty for plain text
+    std::shared_ptr<const TUrlTarget> Link;           // shared by the runs of one link; null for plain text
     int Pos;
     int FontHeight = 0; // character height plus external leading
     int CharHeight = 0;
@@ -50,7 +50,7 @@ public:
     bool Hover = false;
     bool Listed = false; // in the document's LinkFonts
 
-    bool HasLink() const { return !LinkTarget.Url.empty(); }
+    bool HasLink() const { return Link != nullptr; }
     void ReplaceFont(const TMyFont& font);
     void SetVisited(bool visited);
     void SetHover(bool hover);

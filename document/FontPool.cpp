@@ -45,9 +45,28 @@ std::shared_ptr<const TFontInfoArray> TFontPool::LinkStates(const TFontInfoArray
     return recent.back();
 }
 
+namespace {
+
+bool SameLink(const TUrlTarget& a, const TUrlTarget& b) {
+    return a.LinkId == b.LinkId && a.Url == b.Url && a.Target == b.Target;
+}
+
+} // namespace
+
+std::shared_ptr<const TUrlTarget> TFontPool::Link(const TUrlTarget& link) {
+    if (link.Url.empty()) {
+        return nullptr;
+    }
+    if (!lastLink_ || !SameLink(*lastLink_, link)) {
+        lastLink_ = std::make_shared<const TUrlTarget>(link);
+    }
+    return lastLink_;
+}
+
 void TFontPool::Clear() {
     fonts_.clear();
     recentLinkStates_.clear();
+    lastLink_.reset();
 }
 
 std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font) {
@@ -56,6 +75,14 @@ std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont&
 
 std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font) {
     return SharedFont(section ? section->Document : nullptr, font);
+}
+
+std::shared_ptr<const TUrlTarget> SharedLink(const TSection* section, const TUrlTarget& link) {
+    TSectionList* document = section ? section->Document : nullptr;
+    if (document) {
+        return document->FontPool.Link(link);
+    }
+    return link.Url.empty() ? nullptr : std::make_shared<const TUrlTarget>(link);
 }
 
 } // namespace tavlin

@@ -17,6 +17,9 @@ class TFontPool {
 public:
     std::shared_ptr<const TMyFont> Font(const TMyFont& font);
     std::shared_ptr<const TFontInfoArray> LinkStates(const TFontInfoArray& states);
+    // The one shared copy of a link for all its runs (null for an empty address). The runs of a
+    // link are made one after another, so the link made last is the one asked for again.
+    std::shared_ptr<const TUrlTarget> Link(const TUrlTarget& link);
     // Forgets the fonts; runs that still hold one keep it.
     void Clear();
     size_t FontCount() const { return fonts_.size(); }
@@ -34,11 +37,14 @@ private:
 
     std::unordered_map<TMyFont, std::shared_ptr<const TMyFont>, Hash, Equal> fonts_;
     std::vector<std::shared_ptr<const TFontInfoArray>> recentLinkStates_; // most recent last
+    std::shared_ptr<const TUrlTarget> lastLink_;
 };
 
 // The shared font of a document: from its pool, or a copy of its own when there is no document.
 std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font);
 // The same for a run of a section.
 std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font);
+// The shared link of a section's runs: from the document's pool, or a copy of its own.
+std::shared_ptr<const TUrlTarget> SharedLink(const TSection* section, const TUrlTarget& link);
 
 } // namespace tavlin

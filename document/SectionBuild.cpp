@@ -69,7 +69,7 @@ TSection::TSection(TSectionList* document, const TMyFont& font, const TUrlTarget
     : TSectionBase(document) {
     auto run = std::make_unique<TFontObj>(this, 0, font);
     if (link && !link->Url.empty()) {
-        run->LinkTarget = *link;
+        run->Link = SharedLink(this, *link);
         GiveLinkStates(*run, linkStates);
     }
     FontRuns.Add(std::move(run));
@@ -133,7 +133,7 @@ TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
     }
     auto run = std::make_unique<TFontObj>(this, Len(), font);
     run->ScriptShift = scriptShift;
-    run->LinkTarget = last.LinkTarget;
+    run->Link = last.Link;
     FontRuns.Add(std::move(run));
     if (FontRuns.Last().HasLink() && Document) {
         Document->ListLinkFont(FontRuns.Last());
@@ -153,13 +153,13 @@ TFontObj& TSection::SetLink(const TMyFont& font, const TUrlTarget* link, const T
     TFontObj& run = ChangeFont(font, shift);
     const bool starts = link && !link->Url.empty();
     if (starts) {
-        run.LinkTarget = *link;
+        run.Link = SharedLink(this, *link);
         GiveLinkStates(run, linkStates);
         if (Document) {
             Document->ListLinkFont(run);
         }
     } else {
-        run.LinkTarget = TUrlTarget();
+        run.Link.reset();
         run.LinkStates.reset();
         if (run.Listed && Document) {
             Document->UnlistLinkFont(run);

@@ -272,11 +272,11 @@ void TSectionList::SetLinkHover(TFontObj* run, bool hover) {
     if (it == fonts.end()) {
         return;
     }
-    const int32_t id = run->LinkTarget.LinkId;
-    for (auto after = it + 1; after != fonts.end() && (*after)->LinkTarget.LinkId == id; ++after) {
+    const int32_t id = run->Link->LinkId;
+    for (auto after = it + 1; after != fonts.end() && (*after)->Link->LinkId == id; ++after) {
         (*after)->SetHover(hover);
     }
-    for (auto before = it; before != fonts.begin() && (*(before - 1))->LinkTarget.LinkId == id; --before) {
+    for (auto before = it; before != fonts.begin() && (*(before - 1))->Link->LinkId == id; --before) {
         (*(before - 1))->SetHover(hover);
     }
 }
@@ -288,7 +288,7 @@ bool TSectionList::LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer
     HoverImage = nullptr;
     const bool found = TCellBasic::LinkAt(canvas, x, y, answer);
     bool repaint = false;
-    const bool sameLink = oldLink && HoverLink && oldLink->LinkTarget.LinkId == HoverLink->LinkTarget.LinkId;
+    const bool sameLink = oldLink && HoverLink && oldLink->Link->LinkId == HoverLink->Link->LinkId;
     if (HoverEnabled && HoverLink != oldLink && !sameLink) {
         SetLinkHover(oldLink, false);
         SetLinkHover(HoverLink, true);

@@ -87,7 +87,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         if (!run.HasLink()) {
             return false;
         }
-        answer.Target = run.LinkTarget;
+        answer.Target = *run.Link;
         answer.HasTarget = true;
         if (image->IsMap()) {
             answer.Target.Url += "?" + std::to_string(imageX) + "," + std::to_string(imageY);
@@ -115,7 +115,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     if (c == ph::Image || c == ph::NoBrImage || !run.HasLink()) {
         return false;
     }
-    answer.Target = run.LinkTarget;
+    answer.Target = *run.Link;
     answer.HasTarget = true;
     Document->HoverLink = &run;
     return true;

@@ -217,7 +217,7 @@ TEST_F(SectionListTest, PrintCopyHasItsOwnSectionsAndNoViewerLists) {
     int counter = 0;
     EXPECT_EQ(copy->Layout(canvas, 0, 400, 1000, width, counter), 32);
     const auto& text = static_cast<TSection&>((*copy)[0]);
-    EXPECT_EQ(text.FontRuns[0].LinkTarget.Url, "a.htm");
+    EXPECT_EQ(text.FontRuns[0].Link->Url, "a.htm");
     EXPECT_NE(&text, &f.doc[0]);
     copy->PaintDocument(canvas, {0, 0, 400, 100}, 6000, 0, 0, 0, 0);
     EXPECT_EQ(canvas.texts.size(), 2u); // no selection is shown on paper
