@@ -42,7 +42,6 @@ TFontObj::TFontObj(TSection* section, const TFontObj& source)
 
 void TFontObj::ReplaceFont(const TMyFont& font) {
     TheFont = SharedFont(Section, Clamped(font));
-    metricsValid_ = false;
 }
 
 void TFontObj::SetVisited(bool visited) {
@@ -66,18 +65,17 @@ void TFontObj::ApplyLinkState() {
     ReplaceFont(TMyFont::FromInfo(LinkStates->Ar[size_t(int(Visited) + 2 * int(Hover))]));
 }
 
-void TFontObj::EnsureMetrics(Canvas& canvas) {
-    if (metricsValid_) {
-        return;
+TRunMetrics TRunFont::Metrics(Canvas& canvas) const {
+    if (measuredOn_ != canvas.serial()) {
+        canvas.setFont(Desc);
+        const FontMetrics m = canvas.fontMetrics();
+        metrics_.FontHeight = m.height + m.externalLeading;
+        metrics_.MaxCharWidth = m.maxCharWidth;
+        metrics_.Overhang = m.overhang;
+        metrics_.Descent = m.descent;
+        measuredOn_ = canvas.serial();
     }
-    canvas.setFont(TheFont->Desc);
-    const FontMetrics m = canvas.fontMetrics();
-    CharHeight = m.height;
-    FontHeight = m.height + m.externalLeading;
-    MaxCharWidth = m.maxCharWidth;
-    Overhang = m.overhang;
-    Descent = m.descent;
-    metricsValid_ = true;
+    return metrics_;
 }
 
 int TFontList::IndexAt(int p) const {

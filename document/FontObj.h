@@ -27,6 +27,26 @@ struct TMyFont {
     void Assign(const TMyFont& other) { *this = other; }
 };
 
+// What line layout and painting read of a run's font, measured on one canvas.
+struct TRunMetrics {
+    int FontHeight = 0; // character height plus external leading
+    int MaxCharWidth = 0;
+    int Overhang = 0;
+    int Descent = 0;
+};
+
+// A font as the runs of a document share it, with its metrics as measured on the canvas that
+// asked last: the print copy and other canvases that share the font measure it anew.
+class TRunFont : public TMyFont {
+public:
+    explicit TRunFont(const TMyFont& font) : TMyFont(font) {}
+    TRunMetrics Metrics(Canvas& canvas) const;
+
+private:
+    mutable TRunMetrics metrics_;
+    mutable uint64_t measuredOn_ = 0; // the canvas's serial; 0 before the first measuring
+};
+
 // One font run of a section: from Pos up to the next run's Pos.
 class TFontObj {
 public:
@@ -36,15 +56,10 @@ public:
     // Pointers first, then the numbers, then the flags: a long document holds hundreds of
     // thousands of runs, and this order leaves no holes between the fields.
     TSection* Section;
-    std::shared_ptr<const TMyFont> TheFont;           // shared with the document's runs of the same font
+    std::shared_ptr<const TRunFont> TheFont;          // shared with the document's runs of the same font
     std::shared_ptr<const TFontInfoArray> LinkStates; // runs inside a link only; shared, never changed
     std::shared_ptr<const TUrlTarget> Link;           // shared by the runs of one link; null for plain text
     int Pos;
-    int FontHeight = 0; // character height plus external leading
-    int CharHeight = 0;
-    int MaxCharWidth = 0;
-    int Overhang = 0;
-    int Descent = 0;
     int ScriptShift = 0; // 0 normal, 1 subscript, 2 superscript
     bool Visited = false;
     bool Hover = false;
@@ -54,13 +69,12 @@ public:
     void ReplaceFont(const TMyFont& font);
     void SetVisited(bool visited);
     void SetHover(bool hover);
-    // Metrics are read lazily on the canvas that lays out or paints, whenever the font changed.
-    void EnsureMetrics(Canvas& canvas);
+    // The font's metrics on this canvas, measured the first time the canvas asks for them.
+    TRunMetrics Metrics(Canvas& canvas) const { return TheFont->Metrics(canvas); }
     void Select(Canvas& canvas) const { canvas.setFont(TheFont->Desc); }
 
 private:
     void ApplyLinkState();
-    bool metricsValid_ = false;
 };
 
 // The runs of a section, ordered by Pos; never empty once the section is made.

@@ -22,10 +22,10 @@ bool TFontPool::Equal::operator()(const TMyFont& a, const TMyFont& b) const {
            a.PointSize == b.PointSize;
 }
 
-std::shared_ptr<const TMyFont> TFontPool::Font(const TMyFont& font) {
+std::shared_ptr<const TRunFont> TFontPool::Font(const TMyFont& font) {
     auto [it, added] = fonts_.try_emplace(font);
     if (added) {
-        it->second = std::make_shared<const TMyFont>(font);
+        it->second = std::make_shared<const TRunFont>(font);
     }
     return it->second;
 }
@@ -69,11 +69,11 @@ void TFontPool::Clear() {
     lastLink_.reset();
 }
 
-std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font) {
-    return document ? document->FontPool.Font(font) : std::make_shared<const TMyFont>(font);
+std::shared_ptr<const TRunFont> SharedFont(TSectionList* document, const TMyFont& font) {
+    return document ? document->FontPool.Font(font) : std::make_shared<const TRunFont>(font);
 }
 
-std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font) {
+std::shared_ptr<const TRunFont> SharedFont(const TSection* section, const TMyFont& font) {
     return SharedFont(section ? section->Document : nullptr, font);
 }
 

@@ -15,7 +15,7 @@ class TSectionList;
 // Both are immutable once shared; a run that changes font takes another one.
 class TFontPool {
 public:
-    std::shared_ptr<const TMyFont> Font(const TMyFont& font);
+    std::shared_ptr<const TRunFont> Font(const TMyFont& font);
     std::shared_ptr<const TFontInfoArray> LinkStates(const TFontInfoArray& states);
     // The one shared copy of a link for all its runs (null for an empty address). The runs of a
     // link are made one after another, so the link made last is the one asked for again.
@@ -35,15 +35,15 @@ private:
     // recent ones are kept; a page of endlessly varied links gets a copy per link, as before.
     static constexpr size_t kRecentLinkStates = 8;
 
-    std::unordered_map<TMyFont, std::shared_ptr<const TMyFont>, Hash, Equal> fonts_;
+    std::unordered_map<TMyFont, std::shared_ptr<const TRunFont>, Hash, Equal> fonts_;
     std::vector<std::shared_ptr<const TFontInfoArray>> recentLinkStates_; // most recent last
     std::shared_ptr<const TUrlTarget> lastLink_;
 };
 
 // The shared font of a document: from its pool, or a copy of its own when there is no document.
-std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font);
+std::shared_ptr<const TRunFont> SharedFont(TSectionList* document, const TMyFont& font);
 // The same for a run of a section.
-std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font);
+std::shared_ptr<const TRunFont> SharedFont(const TSection* section, const TMyFont& font);
 // The shared link of a section's runs: from the document's pool, or a copy of its own.
 std::shared_ptr<const TUrlTarget> SharedLink(const TSection* section, const TUrlTarget& link);
 

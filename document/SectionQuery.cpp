@@ -46,13 +46,13 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
             continue;
         }
         TFontObj& run = FontRuns[piece.run];
-        run.EnsureMetrics(canvas);
+        const int overhang = run.Metrics(canvas).Overhang;
         run.Select(canvas);
         const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
         int64_t previousEnd = 0;
         int found = -1;
         ForEachCharEnd(canvas, text, run.TheFont->Desc.charSet, [&](size_t i, int64_t end) {
-            if (x + end - run.Overhang > dx) {
+            if (x + end - overhang > dx) {
                 // The first byte past dx starts its character (continuations repeat the end).
                 found = int(i);
                 pastMiddle = dx >= x + (previousEnd + end) / 2;
@@ -64,7 +64,7 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
         if (found >= 0) {
             return piece.start + found;
         }
-        x += previousEnd - run.Overhang;
+        x += previousEnd - overhang;
     }
     return line.End();
 }
