@@ -169,7 +169,7 @@ public:
     int ItemNumber = 1;
     int FirstBaseline = 0;
     ListStyleType MarkerStyle = ListStyleType::Blank;
-    std::shared_ptr<const TMyFont> MarkerFont; // shared with the document's runs of the same font
+    FontRef MarkerFont; // shared with the document's runs of the same font
     std::unique_ptr<TBlockPicture> MarkerImage;
 
     // The text of a numbered marker ("3.", "c.", "iv."); empty for the other styles and for

@@ -24,7 +24,7 @@ uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
 size_t FontsFingerprint(const TFontList& runs) {
     size_t h = size_t(runs.Count());
     for (const auto& run : runs) {
-        const FontDesc& d = run->TheFont->Desc;
+        const FontDesc& d = run.TheFont->Desc;
         h = h * 1000003 ^
             (std::hash<std::string>()(d.name) + size_t(d.height) * 131 + size_t(d.style) * 7 + d.charSet);
     }
@@ -122,7 +122,7 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
         // not slip through.
         int widest = 0;
         for (const auto& run : FontRuns) {
-            widest = std::max(widest, run->Metrics(canvas).MaxCharWidth);
+            widest = std::max(widest, run.Metrics(canvas).MaxCharWidth);
         }
         if (int64_t(avail) >= int64_t(maxCount) * widest) {
             return maxCount + (hasBreak ? 1 : 0);

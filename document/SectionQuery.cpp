@@ -83,7 +83,8 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         if (image->ObjectLinkAt(imageX, imageY, answer)) {
             return answer.HasTarget || answer.FormControl; // an image map may answer "no link"
         }
-        TFontObj& run = FontRuns.GetFontObjAt(image->Pos);
+        const int index = FontRuns.IndexAt(image->Pos);
+        const TFontObj& run = FontRuns[index];
         if (!run.HasLink()) {
             return false;
         }
@@ -92,7 +93,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         if (image->IsMap()) {
             answer.Target.Url += "?" + std::to_string(imageX) + "," + std::to_string(imageY);
         }
-        Document->HoverLink = &run;
+        Document->HoverLink = {this, index};
         return true;
     }
     // The line whose painted band holds y; PaintY only grows from line to line.
@@ -111,13 +112,14 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         return false;
     }
     const char c = SectionText[size_t(offset)];
-    TFontObj& run = FontRuns.GetFontObjAt(offset);
+    const int index = FontRuns.IndexAt(offset);
+    const TFontObj& run = FontRuns[index];
     if (c == ph::Image || c == ph::NoBrImage || !run.HasLink()) {
         return false;
     }
     answer.Target = *run.Link;
     answer.HasTarget = true;
-    Document->HoverLink = &run;
+    Document->HoverLink = {this, index};
     return true;
 }
 
