@@ -229,7 +229,7 @@ public:
     int ItemNumber = 1;
     int FirstBaseline = 0;
     ListStyleType MarkerStyle = ListStyleType::Blank;
-    std::shared_ptr<const TMyFont> MarkerFont; // shared with the document's runs of the same font
+    FontRef MarkerFont; // shared with the document's runs of the same font
 
     TBlockPicture* MarkerImage() const { return Extras ? Extras->MarkerImage.get() : nullptr; }
 

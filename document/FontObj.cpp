@@ -1,10 +1,13 @@
 #include "document/FontObj.h"
 
-#include "document/FontPool.h"
+#include "document/Section.h"
 
 #include <algorithm>
 
 namespace tavlin {
+
+// A long listing holds hundreds of thousands of runs.
+static_assert(sizeof(TFontObj) <= 32);
 
 TMyFont TMyFont::FromChoice(const FontChoice& choice, int pointSize) {
     TMyFont font;
@@ -18,31 +21,32 @@ TMyFont TMyFont::FromChoice(const FontChoice& choice, int pointSize) {
 
 TMyFont TMyFont::FromInfo(const ThtFontInfo& info) { return FromChoice(fontChoiceOf(info), info.Size); }
 
-namespace {
-
-TMyFont Clamped(TMyFont font) {
-    font.Desc.height = std::clamp(font.Desc.height, TMyFont::kMinHeight, TMyFont::kMaxHeight);
+TMyFont TMyFont::Clamped() const {
+    TMyFont font = *this;
+    font.Desc.height = std::clamp(font.Desc.height, kMinHeight, kMaxHeight);
     return font;
 }
 
-} // namespace
-
-TFontObj::TFontObj(TSection* section, int pos, const TMyFont& font)
-    : Section(section), TheFont(SharedFont(section, Clamped(font))), Pos(pos) {}
-
-TFontObj::TFontObj(TSection* section, const TFontObj& source)
-    : Section(section), TheFont(source.TheFont), LinkTarget(source.LinkTarget), Pos(source.Pos),
-      ScriptShift(source.ScriptShift) {
-    if (source.LinkStates) {
-        // A copy starts as an unvisited link without the mouse over it.
-        LinkStates = source.LinkStates;
-        ApplyLinkState();
+TRunMetrics TRunFont::Metrics(Canvas& canvas) const {
+    if (measuredOn_ != canvas.serial()) {
+        canvas.setFont(Desc);
+        const FontMetrics m = canvas.fontMetrics();
+        metrics_.FontHeight = m.height + m.externalLeading;
+        metrics_.MaxCharWidth = m.maxCharWidth;
+        metrics_.Overhang = m.overhang;
+        metrics_.Descent = m.descent;
+        measuredOn_ = canvas.serial();
     }
+    return metrics_;
 }
 
-void TFontObj::ReplaceFont(const TMyFont& font) {
-    TheFont = SharedFont(Section, Clamped(font));
-    metricsValid_ = false;
+TFontObj TFontObj::CopyForAnotherSection() const {
+    TFontObj copy = *this;
+    copy.Visited = false;
+    copy.Hover = false;
+    copy.Listed = false;
+    copy.ApplyLinkState();
+    return copy;
 }
 
 void TFontObj::SetVisited(bool visited) {
@@ -60,33 +64,20 @@ void TFontObj::SetHover(bool hover) {
 }
 
 void TFontObj::ApplyLinkState() {
-    if (!LinkStates) {
-        return;
+    if (LinkStates) {
+        TheFont = LinkStates->Fonts[size_t(int(Visited) + 2 * int(Hover))];
     }
-    ReplaceFont(TMyFont::FromInfo(LinkStates->Ar[size_t(int(Visited) + 2 * int(Hover))]));
-}
-
-void TFontObj::EnsureMetrics(Canvas& canvas) {
-    if (metricsValid_) {
-        return;
-    }
-    canvas.setFont(TheFont->Desc);
-    const FontMetrics m = canvas.fontMetrics();
-    CharHeight = m.height;
-    FontHeight = m.height + m.externalLeading;
-    MaxCharWidth = m.maxCharWidth;
-    Overhang = m.overhang;
-    Descent = m.descent;
-    metricsValid_ = true;
 }
 
 int TFontList::IndexAt(int p) const {
     // The first run always starts at 0, so the answer is at least 0.
     auto it = std::upper_bound(items_.begin(), items_.end(), p,
-                               [](int pos, const std::unique_ptr<TFontObj>& run) { return pos < run->Pos; });
+                               [](int pos, const TFontObj& run) { return pos < run.Pos; });
     return std::max(int(it - items_.begin()) - 1, 0);
 }
 
 int TFontList::GetFontCountAt(int p, int length) const { return EndOf(IndexAt(p), length) - p; }
+
+TFontObj& TLinkRun::Run() const { return Section->FontRuns[Index]; }
 
 } // namespace tavlin

@@ -1,9 +1,11 @@
 #pragma once
+#include "document/SharedRef.h"
 #include "platform/Canvas.h"
 #include "reader/Attributes.h"
 #include "reader/Properties.h"
 
-#include <memory>
+#include <array>
+#include <cstdint>
 #include <vector>
 
 namespace tavlin {
@@ -25,64 +27,105 @@ struct TMyFont {
     static TMyFont FromChoice(const FontChoice& choice, int pointSize);
     static TMyFont FromInfo(const ThtFontInfo& info);
     void Assign(const TMyFont& other) { *this = other; }
+    TMyFont Clamped() const;
 };
 
-// One font run of a section: from Pos up to the next run's Pos.
-class TFontObj {
-public:
-    TFontObj(TSection* section, int pos, const TMyFont& font);
-    TFontObj(TSection* section, const TFontObj& source); // copy for another section
-
-    // Pointers first, then the numbers, then the flags: a long document holds hundreds of
-    // thousands of runs, and this order leaves no holes between the fields.
-    TSection* Section;
-    std::shared_ptr<const TMyFont> TheFont;           // shared with the document's runs of the same font
-    std::shared_ptr<const TFontInfoArray> LinkStates; // runs inside a link only; shared, never changed
-    TUrlTarget LinkTarget;                            // Url empty for plain text
-    int Pos;
+// What line layout and painting read of a run's font, measured on one canvas.
+struct TRunMetrics {
     int FontHeight = 0; // character height plus external leading
-    int CharHeight = 0;
     int MaxCharWidth = 0;
     int Overhang = 0;
     int Descent = 0;
-    int ScriptShift = 0; // 0 normal, 1 subscript, 2 superscript
+};
+
+// A font as the runs of a document share it, with its metrics as measured on the canvas that
+// asked last: the print copy and other canvases that share the font measure it anew.
+class TRunFont : public TMyFont, public RefCounted {
+public:
+    explicit TRunFont(const TMyFont& font) : TMyFont(font) {}
+    TRunMetrics Metrics(Canvas& canvas) const;
+
+private:
+    mutable TRunMetrics metrics_;
+    mutable uint64_t measuredOn_ = 0; // the canvas's serial; 0 before the first measuring
+};
+using FontRef = SharedRef<const TRunFont>;
+
+// A link as all its runs share it: made once, when the link opens.
+class TRunLink : public TUrlTarget, public RefCounted {
+public:
+    explicit TRunLink(const TUrlTarget& link) : TUrlTarget(link) {}
+};
+
+// The fonts of a link run for its four states (index: visited + 2 * hover), shared by the runs
+// of links of one style.
+class TLinkFonts : public RefCounted {
+public:
+    TLinkFonts(const TFontInfoArray& states, std::array<FontRef, 4> fonts) : States(states), Fonts(fonts) {}
+    TFontInfoArray States;
+    std::array<FontRef, 4> Fonts;
+};
+
+// One font run of a section: from Pos up to the next run's Pos. A section's runs are kept by
+// value, so a run is only a few words: shared font, link fonts and link, and small flags.
+class TFontObj {
+public:
+    TFontObj(FontRef font, int pos) : TheFont(std::move(font)), Pos(pos) {}
+    // The same run for a copy of its section: an unvisited link without the mouse over it.
+    TFontObj CopyForAnotherSection() const;
+
+    FontRef TheFont;                        // shared with the document's runs of the same font
+    SharedRef<const TLinkFonts> LinkStates; // runs inside a link only
+    SharedRef<const TRunLink> Link;         // shared by the runs of one link; null for plain text
+    int Pos;
+    uint8_t ScriptShift = 0; // 0 normal, 1 subscript, 2 superscript
     bool Visited = false;
     bool Hover = false;
     bool Listed = false; // in the document's LinkFonts
 
-    bool HasLink() const { return !LinkTarget.Url.empty(); }
-    void ReplaceFont(const TMyFont& font);
+    bool HasLink() const { return Link != nullptr; }
     void SetVisited(bool visited);
     void SetHover(bool hover);
-    // Metrics are read lazily on the canvas that lays out or paints, whenever the font changed.
-    void EnsureMetrics(Canvas& canvas);
+    // The font's metrics on this canvas, measured the first time the canvas asks for them.
+    TRunMetrics Metrics(Canvas& canvas) const { return TheFont->Metrics(canvas); }
     void Select(Canvas& canvas) const { canvas.setFont(TheFont->Desc); }
 
 private:
     void ApplyLinkState();
-    bool metricsValid_ = false;
 };
 
-// The runs of a section, ordered by Pos; never empty once the section is made.
+// The runs of a section, ordered by Pos; never empty once the section is made. Runs move when
+// the list grows: whatever must find a run again keeps its section and index (TLinkRun).
 class TFontList {
 public:
     int Count() const { return int(items_.size()); }
-    TFontObj& operator[](int i) const { return *items_[size_t(i)]; }
-    TFontObj& Last() const { return *items_.back(); }
-    void Add(std::unique_ptr<TFontObj> run) { items_.push_back(std::move(run)); }
+    // The list is const to whoever must not add runs; the runs themselves stay changeable.
+    TFontObj& operator[](int i) const { return items_[size_t(i)]; }
+    TFontObj& Last() const { return items_.back(); }
+    void Add(TFontObj run) { items_.push_back(std::move(run)); }
     void ShrinkToFit() { items_.shrink_to_fit(); }
     // Index of the run at offset p: the last run whose Pos <= p.
     int IndexAt(int p) const;
-    TFontObj& GetFontObjAt(int p) const { return *items_[size_t(IndexAt(p))]; }
+    TFontObj& GetFontObjAt(int p) const { return items_[size_t(IndexAt(p))]; }
     // Characters from p to the next run (or to `length`, the end of the section, after the last).
     int GetFontCountAt(int p, int length) const;
     // Where the run at index i ends.
-    int EndOf(int i, int length) const { return i + 1 < Count() ? items_[size_t(i) + 1]->Pos : length; }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    int EndOf(int i, int length) const { return i + 1 < Count() ? items_[size_t(i) + 1].Pos : length; }
+    auto begin() const { return items_.cbegin(); }
+    auto end() const { return items_.cend(); }
 
 private:
-    std::vector<std::unique_ptr<TFontObj>> items_;
+    mutable std::vector<TFontObj> items_;
+};
+
+// A run inside a link, as the document's lists find it again: by section and index.
+struct TLinkRun {
+    TSection* Section = nullptr;
+    int Index = 0;
+
+    TFontObj& Run() const;
+    explicit operator bool() const { return Section != nullptr; }
+    friend bool operator==(const TLinkRun&, const TLinkRun&) = default;
 };
 
 } // namespace tavlin

@@ -22,18 +22,19 @@ bool TFontPool::Equal::operator()(const TMyFont& a, const TMyFont& b) const {
            a.PointSize == b.PointSize;
 }
 
-std::shared_ptr<const TMyFont> TFontPool::Font(const TMyFont& font) {
-    auto [it, added] = fonts_.try_emplace(font);
+FontRef TFontPool::Font(const TMyFont& font) {
+    const TMyFont clamped = font.Clamped();
+    auto [it, added] = fonts_.try_emplace(clamped);
     if (added) {
-        it->second = std::make_shared<const TMyFont>(font);
+        it->second = FontRef::Make(clamped);
     }
     return it->second;
 }
 
-std::shared_ptr<const TFontInfoArray> TFontPool::LinkStates(const TFontInfoArray& states) {
+SharedRef<const TLinkFonts> TFontPool::LinkStates(const TFontInfoArray& states) {
     auto& recent = recentLinkStates_;
     const auto found =
-        std::find_if(recent.rbegin(), recent.rend(), [&](const auto& s) { return *s == states; });
+        std::find_if(recent.rbegin(), recent.rend(), [&](const auto& s) { return s->States == states; });
     if (found != recent.rend()) {
         std::rotate(found.base() - 1, found.base(), recent.end());
         return recent.back();
@@ -41,21 +42,62 @@ std::shared_ptr<const TFontInfoArray> TFontPool::LinkStates(const TFontInfoArray
     if (recent.size() == kRecentLinkStates) {
         recent.erase(recent.begin());
     }
-    recent.push_back(std::make_shared<const TFontInfoArray>(states));
+    std::array<FontRef, 4> fonts;
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        fonts[i] = Font(TMyFont::FromInfo(states.Ar[i]));
+    }
+    recent.push_back(SharedRef<const TLinkFonts>::Make(states, fonts));
     return recent.back();
+}
+
+namespace {
+
+bool SameLink(const TUrlTarget& a, const TUrlTarget& b) {
+    return a.LinkId == b.LinkId && a.Url == b.Url && a.Target == b.Target;
+}
+
+// Calls ask with the document's pool, or without a document with a pool of its own for the call.
+template <class Ask>
+auto FromPool(TSectionList* document, Ask ask) {
+    if (document) {
+        return ask(document->FontPool);
+    }
+    TFontPool own;
+    return ask(own);
+}
+
+TSectionList* DocumentOf(const TSection* section) { return section ? section->Document : nullptr; }
+
+} // namespace
+
+SharedRef<const TRunLink> TFontPool::Link(const TUrlTarget& link) {
+    if (link.Url.empty()) {
+        return {};
+    }
+    if (!lastLink_ || !SameLink(*lastLink_, link)) {
+        lastLink_ = SharedRef<const TRunLink>::Make(link);
+    }
+    return lastLink_;
 }
 
 void TFontPool::Clear() {
     fonts_.clear();
     recentLinkStates_.clear();
+    lastLink_.reset();
 }
 
-std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font) {
-    return document ? document->FontPool.Font(font) : std::make_shared<const TMyFont>(font);
+FontRef SharedFont(TSectionList* document, const TMyFont& font) {
+    return FromPool(document, [&](TFontPool& pool) { return pool.Font(font); });
 }
 
-std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font) {
-    return SharedFont(section ? section->Document : nullptr, font);
+FontRef SharedFont(const TSection* section, const TMyFont& font) { return SharedFont(DocumentOf(section), font); }
+
+SharedRef<const TLinkFonts> SharedLinkStates(const TSection* section, const TFontInfoArray& states) {
+    return FromPool(DocumentOf(section), [&](TFontPool& pool) { return pool.LinkStates(states); });
+}
+
+SharedRef<const TRunLink> SharedLink(const TSection* section, const TUrlTarget& link) {
+    return FromPool(DocumentOf(section), [&](TFontPool& pool) { return pool.Link(link); });
 }
 
 } // namespace tavlin

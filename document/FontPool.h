@@ -2,7 +2,6 @@
 #include "document/FontObj.h"
 
 #include <cstddef>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -10,13 +9,17 @@ namespace tavlin {
 
 class TSectionList;
 
-// The fonts and link fonts that the runs of one document share. A long listing uses a handful of
-// distinct fonts over hundreds of thousands of runs, and a copy per run was much of its memory.
-// Both are immutable once shared; a run that changes font takes another one.
+// The fonts, link fonts and links that the runs of one document share. A long listing uses a
+// handful of distinct fonts over hundreds of thousands of runs, and a copy per run was much of
+// its memory. All are immutable once shared; a run that changes font takes another one.
 class TFontPool {
 public:
-    std::shared_ptr<const TMyFont> Font(const TMyFont& font);
-    std::shared_ptr<const TFontInfoArray> LinkStates(const TFontInfoArray& states);
+    // The font with its height kept within what the toolkit can draw.
+    FontRef Font(const TMyFont& font);
+    SharedRef<const TLinkFonts> LinkStates(const TFontInfoArray& states);
+    // The one shared copy of a link for all its runs (null for an empty address). The runs of a
+    // link are made one after another, so the link made last is the one asked for again.
+    SharedRef<const TRunLink> Link(const TUrlTarget& link);
     // Forgets the fonts; runs that still hold one keep it.
     void Clear();
     size_t FontCount() const { return fonts_.size(); }
@@ -32,13 +35,16 @@ private:
     // recent ones are kept; a page of endlessly varied links gets a copy per link, as before.
     static constexpr size_t kRecentLinkStates = 8;
 
-    std::unordered_map<TMyFont, std::shared_ptr<const TMyFont>, Hash, Equal> fonts_;
-    std::vector<std::shared_ptr<const TFontInfoArray>> recentLinkStates_; // most recent last
+    std::unordered_map<TMyFont, FontRef, Hash, Equal> fonts_;
+    std::vector<SharedRef<const TLinkFonts>> recentLinkStates_; // most recent last
+    SharedRef<const TRunLink> lastLink_;
 };
 
-// The shared font of a document: from its pool, or a copy of its own when there is no document.
-std::shared_ptr<const TMyFont> SharedFont(TSectionList* document, const TMyFont& font);
-// The same for a run of a section.
-std::shared_ptr<const TMyFont> SharedFont(const TSection* section, const TMyFont& font);
+// What a section's runs share, from its document's pool; a section without a document gets
+// copies of its own.
+FontRef SharedFont(TSectionList* document, const TMyFont& font);
+FontRef SharedFont(const TSection* section, const TMyFont& font);
+SharedRef<const TLinkFonts> SharedLinkStates(const TSection* section, const TFontInfoArray& states);
+SharedRef<const TRunLink> SharedLink(const TSection* section, const TUrlTarget& link);
 
 } // namespace tavlin

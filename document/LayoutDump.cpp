@@ -201,8 +201,8 @@ private:
                  (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
                  (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.SectionText) + "\"");
         for (const auto& run : s.FontRuns) {
-            const TMyFont& f = *run->TheFont;
-            std::string line = "run " + std::to_string(run->Pos) + " \"" + f.Desc.name + "\" " +
+            const TMyFont& f = *run.TheFont;
+            std::string line = "run " + std::to_string(run.Pos) + " \"" + f.Desc.name + "\" " +
                                std::to_string(f.Desc.height) + "px";
             if (f.Desc.style) {
                 line += " ";
@@ -215,11 +215,11 @@ private:
             if (f.BgColor != clNone) {
                 line += " bg=" + Hex(f.BgColor);
             }
-            if (run->ScriptShift) {
-                line += run->ScriptShift == 1 ? " sub" : " sup";
+            if (run.ScriptShift) {
+                line += run.ScriptShift == 1 ? " sub" : " sup";
             }
-            if (run->HasLink()) {
-                line += " link=\"" + Escaped(run->LinkTarget.Url.str()) + "\"";
+            if (run.HasLink()) {
+                line += " link=\"" + Escaped(run.Link->Url.str()) + "\"";
             }
             Line(depth + 1, line);
         }

@@ -156,6 +156,8 @@ public:
 
 protected:
     virtual bool TakesMoreText() const { return true; }
+    // Enters the last run in the document's list of link runs when it is inside a link.
+    void ListLastRun();
     void AppendChars(std::string_view chars, const int32_t* positions, bool noBreak);
     void AppendRaw(std::string_view chars, const int32_t* positions);
     // Line layout.

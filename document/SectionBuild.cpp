@@ -18,17 +18,15 @@ TMyFont FontOfProps(const TProperties& props) {
 }
 
 // The link fonts of a run inside a link, with the run switched to entry 0.
-void GiveLinkStates(TFontObj& run, const TFontInfoArray* linkStates) {
+void GiveLinkStates(const TSection* section, TFontObj& run, const TFontInfoArray* linkStates) {
     if (!linkStates) {
         return;
     }
     // Runs of links of one style share one set of link fonts.
-    TSectionList* document = run.Section ? run.Section->Document : nullptr;
-    run.LinkStates = document ? document->FontPool.LinkStates(*linkStates)
-                              : std::make_shared<const TFontInfoArray>(*linkStates);
+    run.LinkStates = SharedLinkStates(section, *linkStates);
     run.Visited = false;
     run.Hover = false;
-    run.ReplaceFont(TMyFont::FromInfo(linkStates->Ar[0]));
+    run.TheFont = run.LinkStates->Fonts[0];
 }
 
 const TFontInfoArray* LinkStatesOf(const TProperties& props) {
@@ -67,15 +65,13 @@ int ClearFromProps(const TProperties& props, int current) {
 TSection::TSection(TSectionList* document, const TMyFont& font, const TUrlTarget* link,
                    const TFontInfoArray* linkStates)
     : TSectionBase(document) {
-    auto run = std::make_unique<TFontObj>(this, 0, font);
+    TFontObj run(SharedFont(this, font), 0);
     if (link && !link->Url.empty()) {
-        run->LinkTarget = *link;
-        GiveLinkStates(*run, linkStates);
+        run.Link = SharedLink(this, *link);
+        GiveLinkStates(this, run, linkStates);
     }
     FontRuns.Add(std::move(run));
-    if (FontRuns.Last().HasLink() && Document) {
-        Document->ListLinkFont(FontRuns.Last());
-    }
+    ListLastRun();
 }
 
 TSection::TSection(TSectionList* document, TCellBasic* owner, const TUrlTarget* link, const TProperties& props,
@@ -98,8 +94,8 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
     LineHeight = source.LineHeight;
     AnchorTarget = source.AnchorTarget;
     OwnerCell = nullptr;
-    for (const auto& run : source.FontRuns) {
-        FontRuns.Add(std::make_unique<TFontObj>(this, *run));
+    for (const TFontObj& run : source.FontRuns) {
+        FontRuns.Add(run.CopyForAnotherSection());
     }
     for (const auto& image : source.Images) {
         if (auto copy = image->CloneFor(*document)) {
@@ -113,10 +109,12 @@ TSection::~TSection() {
     if (!Document) {
         return;
     }
-    for (const auto& run : FontRuns) {
-        if (run->Listed) {
-            Document->LinkFontFreed(run.get());
-        }
+    Document->LinkRunsFreed(*this);
+}
+
+void TSection::ListLastRun() {
+    if (FontRuns.Last().HasLink() && Document) {
+        Document->ListLinkFont({this, FontRuns.Count() - 1});
     }
 }
 
@@ -127,24 +125,22 @@ std::unique_ptr<TSectionBase> TSection::CloneFor(TSectionList& document) const {
 TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
     TFontObj& last = FontRuns.Last();
     if (last.Pos == Len()) {
-        last.ReplaceFont(font);
-        last.ScriptShift = scriptShift;
+        last.TheFont = SharedFont(this, font);
+        last.ScriptShift = uint8_t(scriptShift);
         return last;
     }
-    auto run = std::make_unique<TFontObj>(this, Len(), font);
-    run->ScriptShift = scriptShift;
-    run->LinkTarget = last.LinkTarget;
+    TFontObj run(SharedFont(this, font), Len());
+    run.ScriptShift = uint8_t(scriptShift);
+    run.Link = last.Link; // `last` goes stale once the list grows
     FontRuns.Add(std::move(run));
-    if (FontRuns.Last().HasLink() && Document) {
-        Document->ListLinkFont(FontRuns.Last());
-    }
+    ListLastRun();
     return FontRuns.Last();
 }
 
 void TSection::ChangeFont(const TProperties& props, int scriptShift) {
     TFontObj& run = ChangeFont(FontOfProps(props), scriptShift);
     if (run.HasLink()) {
-        GiveLinkStates(run, LinkStatesOf(props));
+        GiveLinkStates(this, run, LinkStatesOf(props));
     }
 }
 
@@ -153,16 +149,14 @@ TFontObj& TSection::SetLink(const TMyFont& font, const TUrlTarget* link, const T
     TFontObj& run = ChangeFont(font, shift);
     const bool starts = link && !link->Url.empty();
     if (starts) {
-        run.LinkTarget = *link;
-        GiveLinkStates(run, linkStates);
-        if (Document) {
-            Document->ListLinkFont(run);
-        }
+        run.Link = SharedLink(this, *link);
+        GiveLinkStates(this, run, linkStates);
+        ListLastRun();
     } else {
-        run.LinkTarget = TUrlTarget();
+        run.Link.reset();
         run.LinkStates.reset();
         if (run.Listed && Document) {
-            Document->UnlistLinkFont(run);
+            Document->UnlistLinkFont({this, FontRuns.Count() - 1});
         }
     }
     return run;
@@ -357,9 +351,9 @@ bool TSection::FinishAndKeep() {
         return true;
     }
     if (Document) {
-        for (const auto& run : FontRuns) {
-            if (run->Listed) {
-                Document->UnlistLinkFont(*run);
+        for (int i = 0; i < FontRuns.Count(); ++i) {
+            if (FontRuns[i].Listed) {
+                Document->UnlistLinkFont({this, i});
             }
         }
     }

@@ -24,7 +24,7 @@ uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
 size_t FontsFingerprint(const TFontList& runs) {
     size_t h = size_t(runs.Count());
     for (const auto& run : runs) {
-        const FontDesc& d = run->TheFont->Desc;
+        const FontDesc& d = run.TheFont->Desc;
         h = h * 1000003 ^
             (std::hash<std::string>()(d.name) + size_t(d.height) * 131 + size_t(d.style) * 7 + d.charSet);
     }
@@ -90,10 +90,10 @@ int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing
     while (walker.Next(piece)) {
         if (piece.kind == PieceWalker::Text) {
             TFontObj& run = FontRuns[piece.run];
-            run.EnsureMetrics(canvas);
+            const int overhang = run.Metrics(canvas).Overhang;
             run.Select(canvas);
             const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
-            width += MeasureText(canvas, text, CharSetOf(run)) - run.Overhang;
+            width += MeasureText(canvas, text, CharSetOf(run)) - overhang;
         } else if (piece.kind == PieceWalker::Control || !piece.object->Floats()) {
             width += piece.object->FullWidth();
         }
@@ -122,8 +122,7 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
         // not slip through.
         int widest = 0;
         for (const auto& run : FontRuns) {
-            run->EnsureMetrics(canvas);
-            widest = std::max(widest, run->MaxCharWidth);
+            widest = std::max(widest, run.Metrics(canvas).MaxCharWidth);
         }
         if (int64_t(avail) >= int64_t(maxCount) * widest) {
             return maxCount + (hasBreak ? 1 : 0);
@@ -144,16 +143,16 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
         TFloatingObj* obj = piece.object;
         if (piece.kind == PieceWalker::Text) {
             TFontObj& run = FontRuns[piece.run];
-            run.EnsureMetrics(canvas);
+            const TRunMetrics m = run.Metrics(canvas);
             run.Select(canvas);
             int width = 0;
             const std::string_view stretch(text + piece.start, size_t(piece.Count()));
-            const int fit = FitPrefix(canvas, stretch, CharSetOf(run), avail - used, run.Overhang, run.MaxCharWidth, width);
+            const int fit = FitPrefix(canvas, stretch, CharSetOf(run), avail - used, m.Overhang, m.MaxCharWidth, width);
             p = piece.start + fit;
             if (fit < piece.Count()) {
                 stopped = true;
             } else {
-                used += width - run.Overhang;
+                used += width - m.Overhang;
                 atLineStart = false;
             }
         } else if (piece.kind == PieceWalker::Control || !obj->Floats()) {
@@ -276,10 +275,9 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
     const auto takeRunMetrics = [&](int from, int to) {
         // The first run starts at or before `from`, so every run taken starts before `to`.
         for (int r = FontRuns.IndexAt(from); r < FontRuns.Count() && FontRuns[r].Pos < to; ++r) {
-            TFontObj& run = FontRuns[r];
-            run.EnsureMetrics(canvas);
-            line.TextHeight = std::max(line.TextHeight, run.FontHeight);
-            line.Descent = std::max(line.Descent, run.Descent);
+            const TRunMetrics m = FontRuns[r].Metrics(canvas);
+            line.TextHeight = std::max(line.TextHeight, m.FontHeight);
+            line.Descent = std::max(line.Descent, m.Descent);
         }
     };
     if (!objectsOnly) {
@@ -294,10 +292,9 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
     if (objectsOnly && std::any_of(Images.begin(), Images.end(), [&](const auto& obj) {
             return inLine(obj.get()) && obj->ObjAlign == AMiddle;
         })) {
-        TFontObj& run = FontRuns.GetFontObjAt(start);
-        run.EnsureMetrics(canvas);
-        line.TextHeight = run.FontHeight;
-        line.Descent = run.Descent;
+        const TRunMetrics m = FontRuns.GetFontObjAt(start).Metrics(canvas);
+        line.TextHeight = m.FontHeight;
+        line.Descent = m.Descent;
     }
     const auto raise = [&](const TFloatingObj& obj, bool isControl) {
         const int h = obj.FullHeight();
@@ -463,7 +460,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
             continue;
         }
         TFontObj& run = FontRuns[piece.run];
-        run.EnsureMetrics(canvas);
+        const int overhang = run.Metrics(canvas).Overhang;
         run.Select(canvas);
         const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
         const auto take = [&](char c, int64_t advance) {
@@ -479,7 +476,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
                 stretch += advance;
                 trimmed = stretch;
             }
-            reach = std::max(reach, stretch - run.Overhang);
+            reach = std::max(reach, stretch - overhang);
         };
         // Plain bytes straight from the font's table; what needs decoding through the canvas.
         unsigned limit = 0;
@@ -495,7 +492,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
             previousEnd = charEnd;
             return true;
         });
-        stretch -= run.Overhang;
+        stretch -= overhang;
         trimmed = std::min(trimmed, stretch);
     }
     endWord();

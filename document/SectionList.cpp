@@ -3,6 +3,7 @@
 #include "document/FloatingObj.h"
 #include "document/FontObj.h"
 #include "document/HtmlForm.h"
+#include "document/Section.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -12,7 +13,7 @@ namespace tavlin {
 TSectionList::TSectionList(void* viewer, void* paintPanel)
     : TCell(this, "default"), Viewer(viewer), PaintPanel(paintPanel),
       FormControls(std::make_unique<std::vector<TFloatingObj*>>()),
-      LinkFonts(std::make_unique<std::vector<TFontObj*>>()), Styles(std::make_unique<TStyleList>()),
+      LinkFonts(std::make_unique<std::vector<TLinkRun>>()), Styles(std::make_unique<TStyleList>()),
       IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {
 }
 
@@ -63,7 +64,7 @@ void TSectionList::Clear() {
     AnimationTimer.reset();
     SelStart = 0;
     SelEnd = 0;
-    HoverLink = nullptr;
+    HoverLink = {};
     HoverImage = nullptr;
     if (Styles) {
         Styles->Clear();
@@ -72,7 +73,6 @@ void TSectionList::Clear() {
     ClearSections();
     FontPool.Clear();
     freedSections_.clear();
-    freedFonts_.clear();
     collecting_ = false;
     clearing_ = false;
 }
@@ -259,36 +259,37 @@ void TSectionList::StepAnimations() {
     }
 }
 
-void TSectionList::SetLinkHover(TFontObj* run, bool hover) {
-    if (!run) {
+void TSectionList::SetLinkHover(TLinkRun link, bool hover) {
+    if (!link) {
         return;
     }
-    run->SetHover(hover);
+    link.Run().SetHover(hover);
     if (!LinkFonts) {
         return;
     }
-    std::vector<TFontObj*>& fonts = *LinkFonts;
-    const auto it = std::find(fonts.begin(), fonts.end(), run);
+    std::vector<TLinkRun>& fonts = *LinkFonts;
+    const auto it = std::find(fonts.begin(), fonts.end(), link);
     if (it == fonts.end()) {
         return;
     }
-    const int32_t id = run->LinkTarget.LinkId;
-    for (auto after = it + 1; after != fonts.end() && (*after)->LinkTarget.LinkId == id; ++after) {
-        (*after)->SetHover(hover);
+    const int32_t id = link.Run().Link->LinkId;
+    const auto sameLink = [id](const TLinkRun& other) { return other.Run().Link->LinkId == id; };
+    for (auto after = it + 1; after != fonts.end() && sameLink(*after); ++after) {
+        after->Run().SetHover(hover);
     }
-    for (auto before = it; before != fonts.begin() && (*(before - 1))->LinkTarget.LinkId == id; --before) {
-        (*(before - 1))->SetHover(hover);
+    for (auto before = it; before != fonts.begin() && sameLink(*(before - 1)); --before) {
+        (before - 1)->Run().SetHover(hover);
     }
 }
 
 bool TSectionList::LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
-    TFontObj* oldLink = HoverLink;
+    const TLinkRun oldLink = HoverLink;
     TFloatingObj* oldImage = HoverImage;
-    HoverLink = nullptr;
+    HoverLink = {};
     HoverImage = nullptr;
     const bool found = TCellBasic::LinkAt(canvas, x, y, answer);
     bool repaint = false;
-    const bool sameLink = oldLink && HoverLink && oldLink->LinkTarget.LinkId == HoverLink->LinkTarget.LinkId;
+    const bool sameLink = oldLink && HoverLink && oldLink.Run().Link->LinkId == HoverLink.Run().Link->LinkId;
     if (HoverEnabled && HoverLink != oldLink && !sameLink) {
         SetLinkHover(oldLink, false);
         SetLinkHover(HoverLink, true);
@@ -317,7 +318,7 @@ void TSectionList::ClearHover() {
     if (HoverImage) {
         HoverImage->SetHover(false);
     }
-    HoverLink = nullptr;
+    HoverLink = {};
     HoverImage = nullptr;
     if (OnRepaint) {
         OnRepaint();
@@ -405,25 +406,26 @@ void TSectionList::AddIDObject(const std::string& name, TSectionBase* section) {
     }
 }
 
-void TSectionList::ListLinkFont(TFontObj& run) {
+void TSectionList::ListLinkFont(TLinkRun link) {
+    TFontObj& run = link.Run();
     if (LinkFonts && !run.Listed) {
-        LinkFonts->push_back(&run);
+        LinkFonts->push_back(link);
         run.Listed = true;
     }
 }
 
-void TSectionList::UnlistLinkFont(TFontObj& run) {
-    if (HoverLink == &run) {
-        HoverLink = nullptr;
+void TSectionList::UnlistLinkFont(TLinkRun link) {
+    if (HoverLink == link) {
+        HoverLink = {};
     }
-    run.Listed = false;
+    link.Run().Listed = false;
     if (!LinkFonts) {
         return;
     }
     // Runs leave soon after they joined, so the search starts at the end.
-    std::vector<TFontObj*>& fonts = *LinkFonts;
+    std::vector<TLinkRun>& fonts = *LinkFonts;
     for (size_t i = fonts.size(); i-- > 0;) {
-        if (fonts[i] == &run) {
+        if (fonts[i] == link) {
             fonts.erase(fonts.begin() + std::ptrdiff_t(i));
             return;
         }
@@ -442,32 +444,33 @@ void TSectionList::SectionFreed(TSectionBase* section) {
     }
 }
 
-void TSectionList::LinkFontFreed(TFontObj* run) {
-    if (clearing_ || !LinkFonts) {
+void TSectionList::LinkRunsFreed(TSection& section) {
+    if (clearing_) {
         return;
     }
-    if (HoverLink == run) {
-        HoverLink = nullptr;
+    if (HoverLink.Section == &section) {
+        HoverLink = {};
     }
-    if (collecting_) {
-        freedFonts_.push_back(run);
-    } else {
-        UnlistLinkFont(*run);
+    if (collecting_ || !LinkFonts) {
+        return; // the purge drops the runs of every freed section at once
+    }
+    for (int i = 0; i < section.FontRuns.Count(); ++i) {
+        if (section.FontRuns[i].Listed) {
+            UnlistLinkFont({&section, i});
+        }
     }
 }
 
 void TSectionList::PurgeFreedSections() {
-    if (!freedFonts_.empty() && LinkFonts) {
-        const std::unordered_set<const void*> dead(freedFonts_.begin(), freedFonts_.end());
-        std::erase_if(*LinkFonts, [&](const TFontObj* run) { return dead.count(run) > 0; });
+    const std::unordered_set<const void*> dead(freedSections_.begin(), freedSections_.end());
+    if (!dead.empty() && LinkFonts) {
+        std::erase_if(*LinkFonts, [&](const TLinkRun& link) { return dead.count(link.Section) > 0; });
     }
-    if (!freedSections_.empty() && PositionList) {
-        const std::unordered_set<const void*> dead(freedSections_.begin(), freedSections_.end());
+    if (!dead.empty() && PositionList) {
         std::erase_if(*PositionList, [&](const TSectionBase* section) { return dead.count(section) > 0; });
     }
     // Images go with their sections; the next mouse move finds the one under it again.
     HoverImage = nullptr;
-    freedFonts_.clear();
     freedSections_.clear();
     collecting_ = false;
 }

@@ -16,7 +16,6 @@
 
 namespace tavlin {
 
-class TFontObj;
 class TFloatingObj;
 class ThtmlForm;
 struct TFormHost;
@@ -86,9 +85,9 @@ public:
     // document's background.
     std::vector<std::pair<std::string, TImageObj*>> MissingImages;
     TDocumentImages Pictures;
-    std::unique_ptr<std::vector<TFontObj*>> LinkFonts; // absent in the print copy
+    std::unique_ptr<std::vector<TLinkRun>> LinkFonts; // absent in the print copy
     TFontPool FontPool;
-    TFontObj* HoverLink = nullptr;
+    TLinkRun HoverLink;
     TFloatingObj* HoverImage = nullptr;
     bool HoverEnabled = false;
     bool ShowCaret = false;
@@ -145,15 +144,16 @@ public:
 
     // Bookkeeping of the lists that point into the sections.
     void AddIDObject(const std::string& name, TSectionBase* section);
-    void ListLinkFont(TFontObj& run);
-    void UnlistLinkFont(TFontObj& run);
+    void ListLinkFont(TLinkRun link);
+    void UnlistLinkFont(TLinkRun link);
     void SectionFreed(TSectionBase* section);
-    void LinkFontFreed(TFontObj* run);
+    // A section with link runs goes.
+    void LinkRunsFreed(TSection& section);
     void CollectFreed() { collecting_ = true; }
     void PurgeFreedSections();
     void ReportProcessError(const std::string& message);
     // Applies the hover font to a link run and the runs of the same link next to it.
-    void SetLinkHover(TFontObj* run, bool hover);
+    void SetLinkHover(TLinkRun link, bool hover);
     // Hides the form controls not placed by the last paint, or parks them far left while one of
     // them has the focus, so that the keyboard reaches them all.
     void HideControls();
@@ -167,7 +167,6 @@ private:
     bool clearing_ = false;
     bool collecting_ = false;
     std::vector<const void*> freedSections_;
-    std::vector<const void*> freedFonts_;
 };
 
 } // namespace tavlin

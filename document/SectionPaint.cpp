@@ -161,7 +161,7 @@ void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, in
 int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selected, bool caretHere, int px,
                        const LineGeometry& g, IndentManager& floats, const Rect& clip) {
     const TSectionList& doc = *Document;
-    run.EnsureMetrics(canvas);
+    const TRunMetrics m = run.Metrics(canvas);
     run.Select(canvas);
     Color color = run.TheFont->FontColor;
     if (doc.Printing) {
@@ -179,7 +179,7 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
         canvas.setBkColor(run.TheFont->BgColor);
         canvas.setTextColor(color);
     }
-    const int shift = run.ScriptShift == 2 ? -(run.FontHeight / 3) : run.ScriptShift == 1 ? run.Descent / 2 + 1 : 0;
+    const int shift = run.ScriptShift == 2 ? -(m.FontHeight / 3) : run.ScriptShift == 1 ? m.Descent / 2 + 1 : 0;
     const int baseline = g.baseline + shift;
     const uint8_t charSet = run.TheFont->Desc.charSet;
     std::string_view bytes(SectionText.data() + a, size_t(b - a));
@@ -216,16 +216,16 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
             Rect{floats.LeftEdge, g.top, floats.LeftEdge + floats.ClipWidth, g.textTop + g.textHeight + 1});
         canvas.textOut(px + skipped, baseline, bytes);
     } else {
-        canvas.textOut(px + skipped - run.Overhang / 2, baseline, bytes);
+        canvas.textOut(px + skipped - m.Overhang / 2, baseline, bytes);
     }
     if (caretHere) {
-        const int cx = px - run.Overhang;
-        canvas.fillRect(Rect{cx, baseline + run.Descent - run.FontHeight, cx + 1, baseline + run.Descent}, color);
+        const int cx = px - m.Overhang;
+        canvas.fillRect(Rect{cx, baseline + m.Descent - m.FontHeight, cx + 1, baseline + m.Descent}, color);
     }
     if (width < 0) {
         width = canvas.textWidth(bytes);
     }
-    return px + width - run.Overhang;
+    return px + width - m.Overhang;
 }
 
 int TSection::CharStartAtOrBefore(int p) const {

@@ -46,13 +46,13 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
             continue;
         }
         TFontObj& run = FontRuns[piece.run];
-        run.EnsureMetrics(canvas);
+        const int overhang = run.Metrics(canvas).Overhang;
         run.Select(canvas);
         const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
         int64_t previousEnd = 0;
         int found = -1;
         ForEachCharEnd(canvas, text, run.TheFont->Desc.charSet, [&](size_t i, int64_t end) {
-            if (x + end - run.Overhang > dx) {
+            if (x + end - overhang > dx) {
                 // The first byte past dx starts its character (continuations repeat the end).
                 found = int(i);
                 pastMiddle = dx >= x + (previousEnd + end) / 2;
@@ -64,7 +64,7 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
         if (found >= 0) {
             return piece.start + found;
         }
-        x += previousEnd - run.Overhang;
+        x += previousEnd - overhang;
     }
     return line.End();
 }
@@ -83,16 +83,17 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         if (image->ObjectLinkAt(imageX, imageY, answer)) {
             return answer.HasTarget || answer.FormControl; // an image map may answer "no link"
         }
-        TFontObj& run = FontRuns.GetFontObjAt(image->Pos);
+        const int index = FontRuns.IndexAt(image->Pos);
+        const TFontObj& run = FontRuns[index];
         if (!run.HasLink()) {
             return false;
         }
-        answer.Target = run.LinkTarget;
+        answer.Target = *run.Link;
         answer.HasTarget = true;
         if (image->IsMap()) {
             answer.Target.Url += "?" + std::to_string(imageX) + "," + std::to_string(imageY);
         }
-        Document->HoverLink = &run;
+        Document->HoverLink = {this, index};
         return true;
     }
     // The line whose painted band holds y; PaintY only grows from line to line.
@@ -111,13 +112,14 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         return false;
     }
     const char c = SectionText[size_t(offset)];
-    TFontObj& run = FontRuns.GetFontObjAt(offset);
+    const int index = FontRuns.IndexAt(offset);
+    const TFontObj& run = FontRuns[index];
     if (c == ph::Image || c == ph::NoBrImage || !run.HasLink()) {
         return false;
     }
-    answer.Target = run.LinkTarget;
+    answer.Target = *run.Link;
     answer.HasTarget = true;
-    Document->HoverLink = &run;
+    Document->HoverLink = {this, index};
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Geometry.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -110,6 +111,17 @@ public:
 
     // Colours the device can show: 2 for black and white, otherwise many.
     virtual int deviceColors() const { return 1 << 24; }
+
+    // Tells canvases apart for what is measured on one and kept: unlike an address, a serial
+    // is never taken again by a later canvas.
+    uint64_t serial() const { return serial_; }
+
+private:
+    static uint64_t NextSerial() {
+        static std::atomic<uint64_t> next{0};
+        return ++next;
+    }
+    uint64_t serial_ = NextSerial();
 };
 
 // Saves the canvas state for a scope.

@@ -109,10 +109,11 @@ void TViewer::MarkLinksVisited(const std::vector<std::string>& addresses) {
     // The runs of one link share its number; its address is made full once.
     std::unordered_map<int32_t, bool> matched;
     bool changed = false;
-    for (TFontObj* run : *document_->LinkFonts) {
-        auto [it, isNew] = matched.try_emplace(run->LinkTarget.LinkId, false);
+    for (const TLinkRun& link : *document_->LinkFonts) {
+        TFontObj* run = &link.Run();
+        auto [it, isNew] = matched.try_emplace(run->Link->LinkId, false);
         if (isNew) {
-            it->second = wanted.count(toLowerAscii(LinkAddress(run->LinkTarget.Url))) > 0;
+            it->second = wanted.count(toLowerAscii(LinkAddress(run->Link->Url))) > 0;
         }
         if (it->second && !run->Visited) {
             run->SetVisited(true);

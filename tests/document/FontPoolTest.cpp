@@ -46,6 +46,28 @@ TEST(FontPoolTest, EqualFontsAreSharedAndAChangeStaysWithItsRun) {
     EXPECT_EQ(second.FontRuns[0].TheFont->FontColor, rgb(0, 0, 255));
 }
 
+// Another device's metrics: a line gap under every font.
+class LeadingCanvas : public FixedCanvas {
+public:
+    FontMetrics fontMetrics() override {
+        FontMetrics m = FixedCanvas::fontMetrics();
+        m.externalLeading = 5;
+        return m;
+    }
+};
+
+TEST(FontPoolTest, EachCanvasMeasuresTheSharedFontsItself) {
+    FixedDoc f;
+    f.Add("one two three");
+    EXPECT_EQ(f.Layout(400), 16);
+    const std::unique_ptr<TSectionList> copy = f.doc.CloneFor(); // its runs share the fonts
+    LeadingCanvas printer;
+    int width = 0;
+    int counter = 0;
+    EXPECT_EQ(copy->Layout(printer, 0, 400, 1000, width, counter), 21);
+    EXPECT_EQ(f.Layout(300), 16) << "measured on the screen's canvas, not the printer's";
+}
+
 TEST(FontPoolTest, RunsKeepTheirFontsWhenThePoolForgetsThem) {
     TSectionList doc;
     auto section = std::make_unique<TSection>(&doc, Plain(20, rgb(1, 2, 3)));

@@ -207,14 +207,14 @@ TEST_F(QueryTest, LinksUnderThePointAndImageMaps) {
     EXPECT_FALSE(f.doc.LinkAtPoint(f.canvas, 10, 5, answer));
     EXPECT_TRUE(f.doc.LinkAtPoint(f.canvas, 30, 5, answer));
     EXPECT_EQ(answer.Target.Url, "target.htm");
-    EXPECT_EQ(f.doc.HoverLink, &s.FontRuns[1]);
+    EXPECT_EQ(&f.doc.HoverLink.Run(), &s.FontRuns[1]);
     TLinkAnswer onMap;
     EXPECT_TRUE(f.doc.LinkAtPoint(f.canvas, 56 + 10, 20, onMap));
     EXPECT_EQ(onMap.Target.Url, "target.htm?10,20");
     EXPECT_EQ(f.doc.HoverImage, s.Images[0].get());
     TLinkAnswer none;
     EXPECT_FALSE(f.doc.LinkAtPoint(f.canvas, 100 + 40, 5, none));
-    EXPECT_EQ(f.doc.HoverLink, nullptr);
+    EXPECT_FALSE(f.doc.HoverLink);
     EXPECT_EQ(f.doc.HoverImage, nullptr);
 }
 

@@ -150,15 +150,21 @@ TEST_F(SectionListTest, SetYOffsetMarksObjectsNotShownOnlyWhenItMoves) {
     EXPECT_FALSE(f.doc.YOffsetChanged);
 }
 
-TEST_F(SectionListTest, HoverChangesEveryRunOfTheLinkAcrossSections) {
-    TUrlTarget link;
-    link.Assign("a.htm", "");
+// Link fonts that turn bold under the mouse.
+TFontInfoArray BoldUnderTheMouse() {
     TFontInfoArray states;
     for (auto& info : states.Ar) {
         info.Name = "Fixed";
         info.Size = 12;
     }
-    states.Ar[2].Style = fsBold; // under the mouse
+    states.Ar[2].Style = fsBold;
+    return states;
+}
+
+TEST_F(SectionListTest, HoverChangesEveryRunOfTheLinkAcrossSections) {
+    TUrlTarget link;
+    link.Assign("a.htm", "");
+    const TFontInfoArray states = BoldUnderTheMouse();
     TSection& first = f.Open("x ");
     first.SetLink(Font(16), &link, &states);
     Append(first, "one", 2);
@@ -181,6 +187,43 @@ TEST_F(SectionListTest, HoverChangesEveryRunOfTheLinkAcrossSections) {
     EXPECT_FALSE(s2.FontRuns[0].Hover);
     EXPECT_EQ(s2.FontRuns[0].TheFont->Desc.style, 0);
     EXPECT_EQ(repaints, 2);
+}
+
+TEST_F(SectionListTest, LinkRunsListedWhileTheirSectionGrewStillHoverAndVisit) {
+    // Runs move each time their section's list of them grows; the document's lists must still
+    // find the first ones.
+    const TFontInfoArray states = BoldUnderTheMouse();
+    TSection& s = f.Open();
+    std::vector<TUrlTarget> links(300);
+    for (int i = 0; i < 300; ++i) {
+        links[size_t(i)].Assign("page" + std::to_string(i) + ".htm", "");
+        s.SetLink(Font(16), &links[size_t(i)], &states); // runs 3i and 3i + 1 of the link, 3i + 2 after it
+        Append(s, "ab", 5 * i);
+        s.ChangeFont(Font(16, fsItalic));
+        Append(s, "cd", 5 * i + 2);
+        s.SetLink(Font(16), nullptr, nullptr);
+        Append(s, " ", 5 * i + 4);
+    }
+    f.doc.HoverEnabled = true;
+    f.Layout(400);
+    f.Paint({0, 0, 400, 100});
+    ASSERT_EQ(f.doc.LinkFonts->size(), 600u);
+    TLinkAnswer answer;
+    ASSERT_TRUE(f.doc.LinkAtPoint(f.canvas, 4, 5, answer));
+    EXPECT_EQ(answer.Target.Url, "page0.htm");
+    EXPECT_EQ(&f.doc.HoverLink.Run(), &s.FontRuns[0]);
+    EXPECT_TRUE(s.FontRuns[0].Hover && s.FontRuns[1].Hover);
+    EXPECT_EQ(s.FontRuns[0].TheFont->Desc.style, fsBold);
+    EXPECT_FALSE(s.FontRuns[3].Hover);
+    for (const TLinkRun& link : *f.doc.LinkFonts) {
+        if (link.Run().Link->Url == "page7.htm") {
+            link.Run().SetVisited(true);
+        }
+    }
+    EXPECT_TRUE(s.FontRuns[21].Visited && s.FontRuns[22].Visited);
+    EXPECT_FALSE(s.FontRuns[20].Visited || s.FontRuns[24].Visited);
+    f.doc.ClearHover();
+    EXPECT_FALSE(s.FontRuns[1].Hover);
 }
 
 TEST_F(SectionListTest, SectionAtYAndPositionList) {
@@ -217,7 +260,7 @@ TEST_F(SectionListTest, PrintCopyHasItsOwnSectionsAndNoViewerLists) {
     int counter = 0;
     EXPECT_EQ(copy->Layout(canvas, 0, 400, 1000, width, counter), 32);
     const auto& text = static_cast<TSection&>((*copy)[0]);
-    EXPECT_EQ(text.FontRuns[0].LinkTarget.Url, "a.htm");
+    EXPECT_EQ(text.FontRuns[0].Link->Url, "a.htm");
     EXPECT_NE(&text, &f.doc[0]);
     copy->PaintDocument(canvas, {0, 0, 400, 100}, 6000, 0, 0, 0, 0);
     EXPECT_EQ(canvas.texts.size(), 2u); // no selection is shown on paper
@@ -283,7 +326,7 @@ TEST_F(SectionListTest, PrintedTextIsReadableOnPaper) {
     Append(s, " red on yellow", 10);
     TMyFont white = *s.FontRuns[0].TheFont;
     white.FontColor = rgb(255, 255, 255);
-    s.FontRuns[0].ReplaceFont(white);
+    s.FontRuns[0].TheFont = SharedFont(&s, white);
     f.Layout(1000);
     f.doc.Printing = true;
     f.Paint({0, 0, 1000, 100});

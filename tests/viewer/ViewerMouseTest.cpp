@@ -14,8 +14,8 @@ using ViewerMouse = ViewerTest;
 const QPoint kFirstLink(14, 9);
 
 bool anyLinkVisited(TViewer& viewer) {
-    for (const TFontObj* run : *viewer.Document().LinkFonts) {
-        if (run->Visited) {
+    for (const TLinkRun& link : *viewer.Document().LinkFonts) {
+        if (link.Run().Visited) {
             return true;
         }
     }
@@ -132,8 +132,8 @@ TEST_F(ViewerMouse, HoverReportsTheLinkAndClearsWhenTheMouseLeaves) {
     viewer->OnHotSpotCovered = [&](TViewer*, const std::string& url) { covered.push_back(url); };
     move(kFirstLink);
     EXPECT_TRUE(viewer->HoverTimer().isActive());
-    ASSERT_NE(viewer->Document().HoverLink, nullptr);
-    EXPECT_TRUE(viewer->Document().HoverLink->Hover);
+    ASSERT_TRUE(viewer->Document().HoverLink);
+    EXPECT_TRUE(viewer->Document().HoverLink.Run().Hover);
     move(kFirstLink + QPoint(2, 0));
     EXPECT_EQ(covered, std::vector<std::string>{"x.htm"}) << "once per change of link";
     move(QPoint(380, 200));
@@ -145,7 +145,7 @@ TEST_F(ViewerMouse, HoverReportsTheLinkAndClearsWhenTheMouseLeaves) {
     QApplication::sendEvent(&surface(), &leave);
     viewer->HoverTimerTick();
     EXPECT_FALSE(viewer->HoverTimer().isActive());
-    EXPECT_EQ(viewer->Document().HoverLink, nullptr);
+    EXPECT_FALSE(viewer->Document().HoverLink);
     EXPECT_EQ(covered.back(), "");
     EXPECT_EQ(viewer->CoveredURL(), "");
 }
