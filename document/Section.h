@@ -71,8 +71,7 @@ public:
     ~TSection() override;
 
     std::string SectionText;
-    std::vector<int32_t> SourcePositions; // until the section is finished
-    std::vector<IndexObj> PositionRuns;
+    std::vector<IndexObj> PositionRuns; // the source map, by offset
     TFontList FontRuns;
     std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
     std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
@@ -119,7 +118,7 @@ public:
     // An image or panel at the end (owned), a form control at the end (not owned).
     TFloatingObj& AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak);
     void AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak);
-    // Compacts the source map into PositionRuns.
+    // Drops the room that appending left spare.
     void Finish();
     bool FinishAndKeep() override;
 
@@ -158,6 +157,12 @@ protected:
     virtual bool TakesMoreText() const { return true; }
     void AppendChars(std::string_view chars, const int32_t* positions, bool noBreak);
     void AppendRaw(std::string_view chars, const int32_t* positions);
+    // Text outside preformatted sections, after the white-space rules for its first character.
+    void AppendFlowing(std::string_view chars, const int32_t* positions, bool noBreak);
+    // The source map grows as runs: the character at offset came from sourcePos; the last
+    // character, replaced, came from sourcePos instead.
+    void MapSourcePos(int offset, int32_t sourcePos);
+    void RemapLastChar(int32_t sourcePos);
     // Line layout.
     int ClearDistance(const IndentManager& floats, int y) const;
     void AddEmptyLine(int& y, int height);

@@ -203,7 +203,7 @@ int TSection::DocToSourcePos(int position) const {
         return -1;
     }
     if (PositionRuns.empty()) {
-        return size_t(offset) < SourcePositions.size() ? SourcePositions[size_t(offset)] : -1;
+        return -1; // a copy for another document keeps no source map
     }
     const auto it = std::upper_bound(PositionRuns.begin(), PositionRuns.end(), offset,
                                      [](int value, const IndexObj& run) { return value < run.Pos; });
