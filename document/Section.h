@@ -56,6 +56,13 @@ struct IndexObj {
     int Index = 0;
 };
 
+// Pictures, panels and form controls standing in a section's text: few sections hold any, so
+// they live apart, made on first use.
+struct TSectionObjects {
+    std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
+    std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
+};
+
 // One paragraph of inline content: text with objects standing in it as placeholder characters,
 // font runs, and the lines it was last laid out in.
 class TSection : public TSectionBase {
@@ -73,8 +80,6 @@ public:
     std::string SectionText;
     std::vector<IndexObj> PositionRuns; // the source map, by offset
     TFontList FontRuns;
-    std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
-    std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
     std::vector<LineRec> Lines;
     int Justify = 1;   // 1 left, 2 centre, 3 right
     int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
@@ -89,6 +94,8 @@ public:
     TCellBasic* OwnerCell = nullptr;
 
     int Len() const { return int(SectionText.size()); }
+    const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
+    const std::vector<TFloatingObj*>& Controls() const { return ObjectsOrNone().Controls; }
     // A document position as an offset in this section, kept within -1 .. Len() + 1 so that
     // positions from anywhere compare safely.
     int OffsetOf(int position) const {
@@ -184,6 +191,11 @@ protected:
     int LineOfOffset(int offset) const;
 
     int paintX_ = 0; // the x the section was last painted at
+
+private:
+    const TSectionObjects& ObjectsOrNone() const;
+    TSectionObjects& Objects();
+    std::unique_ptr<TSectionObjects> objects_;
 };
 
 // Preformatted text: one source line, never wrapped, clipped when painted.

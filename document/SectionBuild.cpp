@@ -101,12 +101,26 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
     for (const auto& run : source.FontRuns) {
         FontRuns.Add(std::make_unique<TFontObj>(this, *run));
     }
-    for (const auto& image : source.Images) {
+    for (const auto& image : source.Images()) {
         if (auto copy = image->CloneFor(*document)) {
-            Images.push_back(std::move(copy));
+            Objects().Images.push_back(std::move(copy));
         }
     }
-    Controls = source.Controls;
+    if (!source.Controls().empty()) {
+        Objects().Controls = source.Controls();
+    }
+}
+
+const TSectionObjects& TSection::ObjectsOrNone() const {
+    static const TSectionObjects none;
+    return objects_ ? *objects_ : none;
+}
+
+TSectionObjects& TSection::Objects() {
+    if (!objects_) {
+        objects_ = std::make_unique<TSectionObjects>();
+    }
+    return *objects_;
 }
 
 TSection::~TSection() {
@@ -264,8 +278,8 @@ bool IsSpaceLike(char c) {
 
 void TSection::AppendFlowing(std::string_view chars, const int32_t* positions, bool noBreak) {
     // Spaces right after floating objects at the very start are dropped too.
-    if (!chars.empty() && !SectionText.empty() && int(Images.size()) == Len() &&
-        std::all_of(Images.begin(), Images.end(), [](const auto& obj) { return obj->Floats(); }) &&
+    if (!chars.empty() && !SectionText.empty() && int(Images().size()) == Len() &&
+        std::all_of(Images().begin(), Images().end(), [](const auto& obj) { return obj->Floats(); }) &&
         IsSpaceLike(chars[0])) {
         chars.remove_prefix(1);
         ++positions;
@@ -328,14 +342,15 @@ void TSection::AppendChar(char code, int32_t sourcePos, bool noBreak) {
 TFloatingObj& TSection::AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak) {
     object->Pos = Len();
     const char code = noBreak && !object->Floats() ? ph::NoBrImage : ph::Image;
-    Images.push_back(std::move(object));
+    auto& images = Objects().Images;
+    images.push_back(std::move(object));
     AppendRaw(std::string_view(&code, 1), &sourcePos);
-    return *Images.back();
+    return *images.back();
 }
 
 void TSection::AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak) {
     control->Pos = Len();
-    Controls.push_back(control);
+    Objects().Controls.push_back(control);
     const char code = noBreak ? ph::NoBrControl : ph::FormControl;
     AppendRaw(std::string_view(&code, 1), &sourcePos);
 }

@@ -73,7 +73,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     if (!Document) {
         return false;
     }
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         if (!image->Contains(x, y)) {
             continue;
         }
@@ -122,7 +122,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
 }
 
 bool TSection::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         if (image->Contains(x, y)) {
             object = image.get();
             objX = x - image->DrawX;

@@ -229,7 +229,7 @@ TEST_F(QueryTest, LinksUnderThePointAndImageMaps) {
     TLinkAnswer onMap;
     EXPECT_TRUE(f.doc.LinkAtPoint(f.canvas, 56 + 10, 20, onMap));
     EXPECT_EQ(onMap.Target.Url, "target.htm?10,20");
-    EXPECT_EQ(f.doc.HoverImage, s.Images[0].get());
+    EXPECT_EQ(f.doc.HoverImage, s.Images()[0].get());
     TLinkAnswer none;
     EXPECT_FALSE(f.doc.LinkAtPoint(f.canvas, 100 + 40, 5, none));
     EXPECT_EQ(f.doc.HoverLink, nullptr);
