@@ -223,12 +223,12 @@ private:
             }
             Line(depth + 1, line);
         }
-        for (const auto& object : s.Images) {
+        for (const auto& object : s.Images()) {
             if (const auto* image = dynamic_cast<const TImageObj*>(object.get())) {
                 Line(depth + 1, Image(*image));
             }
         }
-        for (const TFloatingObj* object : s.Controls) {
+        for (const TFloatingObj* object : s.Controls()) {
             if (const auto* control = dynamic_cast<const TFormControlObj*>(object)) {
                 Line(depth + 1, FormControlLine(*control));
             }
