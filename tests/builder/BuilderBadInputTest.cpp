@@ -218,5 +218,17 @@ TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
     EXPECT_NE(many.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
 }
 
+TEST(BuilderBadInput, ManyFloatsSideBySide) {
+    // Floating blocks all at one height: placing each must not look at every float before it.
+    Built b(Repeat("<DIV STYLE=\"float:left;width:5px\">x</DIV>", 40000) + "<P>after");
+    b.Layout(800);
+    const int first = At<TBlock>(b.Cell(), 0).ContentX;
+    const int step = At<TBlock>(b.Cell(), 1).ContentX - first;
+    const auto& last = At<TBlock>(b.Cell(), 39999);
+    EXPECT_GT(step, 0);
+    EXPECT_EQ(last.ContentX, first + 39999 * step); // one beside the other, as far as they go
+    EXPECT_EQ(last.ContentY, At<TBlock>(b.Cell(), 0).ContentY);
+}
+
 } // namespace
 } // namespace tavlin::test
