@@ -40,6 +40,29 @@ TRunMetrics TRunFont::Metrics(Canvas& canvas) const {
     return metrics_;
 }
 
+TRunLink::TRunLink(const TUrlTarget& link)
+    : LinkId(link.LinkId), urlSize_(link.Url.size()), targetSize_(link.Target.size()) {
+    char* chars = reinterpret_cast<char*>(this + 1);
+    std::copy_n(link.Url.str().data(), urlSize_, chars);
+    std::copy_n(link.Target.str().data(), targetSize_, chars + urlSize_);
+}
+
+SharedRef<const TRunLink> TRunLink::Make(const TUrlTarget& link) {
+    return SharedRef<const TRunLink>(new (Chars_{link.Url.size() + link.Target.size()}) TRunLink(link));
+}
+
+bool TRunLink::Is(const TUrlTarget& link) const {
+    return LinkId == link.LinkId && Url() == link.Url.str() && Target() == link.Target.str();
+}
+
+TUrlTarget TRunLink::AsUrlTarget() const {
+    TUrlTarget link;
+    link.Url = Url();
+    link.Target = Target();
+    link.LinkId = LinkId;
+    return link;
+}
+
 TFontObj TFontObj::CopyForAnotherSection() const {
     TFontObj copy = *this;
     copy.Visited = false;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace tavlin {
@@ -51,10 +52,32 @@ private:
 };
 using FontRef = SharedRef<const TRunFont>;
 
-// A link as all its runs share it: made once, when the link opens.
-class TRunLink : public TUrlTarget, public RefCounted {
+// A link as all its runs share it, made once when the link opens. A listing holds a link per
+// entry, so its number, address and frame name take one block: the characters follow the object.
+class TRunLink : public RefCounted {
 public:
-    explicit TRunLink(const TUrlTarget& link) : TUrlTarget(link) {}
+    static SharedRef<const TRunLink> Make(const TUrlTarget& link);
+    static void operator delete(void* block) noexcept { ::operator delete(block); }
+
+    const int32_t LinkId;
+    std::string_view Url() const { return {Chars(), urlSize_}; }
+    std::string_view Target() const { return {Chars() + urlSize_, targetSize_}; }
+    // The same link: number, address and frame name.
+    bool Is(const TUrlTarget& link) const;
+    // As the viewer takes the link under the mouse.
+    TUrlTarget AsUrlTarget() const;
+
+private:
+    struct Chars_ {
+        size_t count;
+    };
+    explicit TRunLink(const TUrlTarget& link);
+    static void* operator new(size_t size, Chars_ chars) { return ::operator new(size + chars.count); }
+    static void operator delete(void* block, Chars_) noexcept { ::operator delete(block); }
+    const char* Chars() const { return reinterpret_cast<const char*>(this + 1); }
+
+    size_t urlSize_;
+    size_t targetSize_;
 };
 
 // The fonts of a link run for its four states (index: visited + 2 * hover), shared by the runs

@@ -52,10 +52,6 @@ SharedRef<const TLinkFonts> TFontPool::LinkStates(const TFontInfoArray& states) 
 
 namespace {
 
-bool SameLink(const TUrlTarget& a, const TUrlTarget& b) {
-    return a.LinkId == b.LinkId && a.Url == b.Url && a.Target == b.Target;
-}
-
 // Calls ask with the document's pool, or without a document with a pool of its own for the call.
 template <class Ask>
 auto FromPool(TSectionList* document, Ask ask) {
@@ -74,8 +70,8 @@ SharedRef<const TRunLink> TFontPool::Link(const TUrlTarget& link) {
     if (link.Url.empty()) {
         return {};
     }
-    if (!lastLink_ || !SameLink(*lastLink_, link)) {
-        lastLink_ = SharedRef<const TRunLink>::Make(link);
+    if (!lastLink_ || !lastLink_->Is(link)) {
+        lastLink_ = TRunLink::Make(link);
     }
     return lastLink_;
 }

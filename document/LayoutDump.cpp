@@ -219,7 +219,7 @@ private:
                 line += run.ScriptShift == 1 ? " sub" : " sup";
             }
             if (run.HasLink()) {
-                line += " link=\"" + Escaped(run.Link->Url.str()) + "\"";
+                line += " link=\"" + Escaped(std::string(run.Link->Url())) + "\"";
             }
             Line(depth + 1, line);
         }

@@ -88,7 +88,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         if (!run.HasLink()) {
             return false;
         }
-        answer.Target = *run.Link;
+        answer.Target = run.Link->AsUrlTarget();
         answer.HasTarget = true;
         if (image->IsMap()) {
             answer.Target.Url += "?" + std::to_string(imageX) + "," + std::to_string(imageY);
@@ -117,7 +117,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     if (c == ph::Image || c == ph::NoBrImage || !run.HasLink()) {
         return false;
     }
-    answer.Target = *run.Link;
+    answer.Target = run.Link->AsUrlTarget();
     answer.HasTarget = true;
     Document->HoverLink = {this, index};
     return true;

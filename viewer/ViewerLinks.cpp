@@ -113,7 +113,7 @@ void TViewer::MarkLinksVisited(const std::vector<std::string>& addresses) {
         TFontObj* run = &link.Run();
         auto [it, isNew] = matched.try_emplace(run->Link->LinkId, false);
         if (isNew) {
-            it->second = wanted.count(toLowerAscii(LinkAddress(run->Link->Url))) > 0;
+            it->second = wanted.count(toLowerAscii(LinkAddress(std::string(run->Link->Url())))) > 0;
         }
         if (it->second && !run->Visited) {
             run->SetVisited(true);

@@ -186,7 +186,7 @@ TEST(BuilderBadInput, LongLinkAddressSpanningManyRunsAndSections) {
     b.Layout(800);
     const TSection& first = At<TSection>(b.Cell(), 0);
     ASSERT_EQ(first.FontRuns.Count(), 40000);
-    EXPECT_EQ(first.FontRuns[39999].Link->Url.size(), address.size());
+    EXPECT_EQ(first.FontRuns[39999].Link->Url().size(), address.size());
     EXPECT_EQ(first.FontRuns[0].Link, first.FontRuns[39999].Link) << "one shared link for all its runs";
     EXPECT_EQ(b.Cell().Count(), 5001);
     EXPECT_EQ(At<TSection>(b.Cell(), 5000).FontRuns[0].Link, first.FontRuns[0].Link);

@@ -69,7 +69,7 @@ protected:
             const int end = s.FontRuns.EndOf(i, s.Len());
             if (run.HasLink() && end > run.Pos) {
                 links.push_back(s.SectionText.substr(size_t(run.Pos), size_t(end - run.Pos)) + " -> " +
-                                run.Link->Url.str());
+                                std::string(run.Link->Url()));
             }
         }
         return links;

@@ -203,9 +203,9 @@ TEST(BuilderStructure, LinksGiveRunsTheirTargetsAndEndAtTheEndTag) {
     const TSection& s = Text(b.Cell(), 0);
     ASSERT_EQ(s.SectionText, "abcd");
     EXPECT_FALSE(s.FontRuns.GetFontObjAt(0).HasLink());
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Url, "x.htm");
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Target, "_top");
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(2).Link->Url, "y.htm") << "a new link ends the open one";
+    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Url(), "x.htm");
+    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Target(), "_top");
+    EXPECT_EQ(s.FontRuns.GetFontObjAt(2).Link->Url(), "y.htm") << "a new link ends the open one";
     EXPECT_NE(s.FontRuns.GetFontObjAt(1).Link->LinkId, s.FontRuns.GetFontObjAt(2).Link->LinkId);
     EXPECT_FALSE(s.FontRuns.GetFontObjAt(3).HasLink());
     EXPECT_TRUE(s.FontRuns.GetFontObjAt(1).TheFont->Desc.underline());

@@ -99,7 +99,7 @@ TEST_F(AppendTextTest, FontAndLinkRunsStartAtTheEnd) {
     Append(section, " after", 17);
     ASSERT_EQ(section.FontRuns.Count(), 4);
     EXPECT_EQ(section.FontRuns[1].Pos, 6);
-    EXPECT_EQ(section.FontRuns[2].Link->Url, "x.htm");
+    EXPECT_EQ(section.FontRuns[2].Link->Url(), "x.htm");
     EXPECT_EQ(section.FontRuns[2].Link->LinkId, section.FontRuns[1].Link->LinkId);
     EXPECT_FALSE(section.FontRuns[3].HasLink());
     EXPECT_EQ(section.FontRuns[3].TheFont->Desc.height, 12);

@@ -216,7 +216,7 @@ TEST_F(SectionListTest, LinkRunsListedWhileTheirSectionGrewStillHoverAndVisit) {
     EXPECT_EQ(s.FontRuns[0].TheFont->Desc.style, fsBold);
     EXPECT_FALSE(s.FontRuns[3].Hover);
     for (const TLinkRun& link : *f.doc.LinkFonts) {
-        if (link.Run().Link->Url == "page7.htm") {
+        if (link.Run().Link->Url() == "page7.htm") {
             link.Run().SetVisited(true);
         }
     }
@@ -260,7 +260,7 @@ TEST_F(SectionListTest, PrintCopyHasItsOwnSectionsAndNoViewerLists) {
     int counter = 0;
     EXPECT_EQ(copy->Layout(canvas, 0, 400, 1000, width, counter), 32);
     const auto& text = static_cast<TSection&>((*copy)[0]);
-    EXPECT_EQ(text.FontRuns[0].Link->Url, "a.htm");
+    EXPECT_EQ(text.FontRuns[0].Link->Url(), "a.htm");
     EXPECT_NE(&text, &f.doc[0]);
     copy->PaintDocument(canvas, {0, 0, 400, 100}, 6000, 0, 0, 0, 0);
     EXPECT_EQ(canvas.texts.size(), 2u); // no selection is shown on paper

@@ -77,7 +77,7 @@ TEST_F(SectionPropsTest, LinkRunsTakeTheLinkFontsOfTheElement) {
     b.SetPropByName("font-weight", "bold");
     section.ChangeFont(b, 0);
     ASSERT_EQ(section.FontRuns.Count(), 2);
-    EXPECT_EQ(section.FontRuns[1].Link->Url, "page.htm");
+    EXPECT_EQ(section.FontRuns[1].Link->Url(), "page.htm");
     EXPECT_EQ(doc.LinkFonts->size(), 2u);
     section.SetLink(false, b, nullptr);
     EXPECT_FALSE(section.FontRuns[1].HasLink()); // the run at the end leaves the link
