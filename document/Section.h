@@ -1,6 +1,7 @@
 #pragma once
 #include "document/FloatingObj.h"
 #include "document/FontObj.h"
+#include "document/InlineVector.h"
 #include "document/SectionBase.h"
 #include "reader/TokenObj.h"
 
@@ -41,11 +42,11 @@ struct LineRec {
     int IndentX = 0;
     int PaintX = 0;
     int AvailWidth = 0;
-    int PaintY = 0;       // document y of the top of the line's text, when last painted
     int LineY = 0;        // document y of the line's top
     int BoxBottomMax = 0; // the lowest LineY + BoxHeight of this line and those above it
 
     int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
+    int PaintY() const { return LineY + SpaceBefore; } // document y of the top of the line's text
     int End() const { return Start + CharCount; }
 };
 
@@ -62,6 +63,8 @@ struct TSectionObjects {
     std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
     std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
 };
+// What a section without any answers; built at compile time, so it is there before any section.
+inline constinit const TSectionObjects kNoSectionObjects;
 
 // One paragraph of inline content: text with objects standing in it as placeholder characters,
 // font runs, and the lines it was last laid out in.
@@ -78,9 +81,9 @@ public:
     ~TSection() override;
 
     std::string SectionText;
-    std::vector<IndexObj> PositionRuns; // the source map, by offset
+    InlineVector<IndexObj, 4> PositionRuns; // the source map, by offset
     TFontList FontRuns;
-    std::vector<LineRec> Lines;
+    InlineVector<LineRec, 1> Lines;
     int Justify = 1;   // 1 left, 2 centre, 3 right
     int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
     int LineHeight = 0;
@@ -193,7 +196,7 @@ protected:
     int paintX_ = 0; // the x the section was last painted at
 
 private:
-    const TSectionObjects& ObjectsOrNone() const;
+    const TSectionObjects& ObjectsOrNone() const { return objects_ ? *objects_ : kNoSectionObjects; }
     TSectionObjects& Objects();
     std::unique_ptr<TSectionObjects> objects_;
 };
