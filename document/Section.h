@@ -84,17 +84,18 @@ public:
     InlineVector<IndexObj, 4> PositionRuns; // the source map, by offset
     TFontList FontRuns;
     InlineVector<LineRec, 1> Lines;
-    int Justify = 1;   // 1 left, 2 centre, 3 right
-    int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
-    int LineHeight = 0;
-    bool AnchorTarget = false;
-    int CachedMinWidth = 0;
-    int CachedMaxWidth = 0;
-    // Measured with them: how far the text reaches laid out in one line, and the fonts it was
-    // measured in, so that a line that takes the whole text needs no measuring of its own.
-    int CachedReach = 0;
+    // Measured with the widths below: the fonts the text was measured in, and how far it reaches
+    // laid out in one line, so that a line that takes the whole text needs no measuring of its own.
     size_t CachedReachFonts = 0;
     TCellBasic* OwnerCell = nullptr;
+    int LineHeight = 0;
+    int CachedMinWidth = 0;
+    int CachedMaxWidth = 0;
+    int CachedReach = 0;
+    // Bytes, packed with the flag: a long document holds a section per paragraph.
+    uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
+    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    bool AnchorTarget = false;
 
     int Len() const { return int(SectionText.size()); }
     const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
