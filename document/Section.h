@@ -1,6 +1,7 @@
 #pragma once
 #include "document/FloatingObj.h"
 #include "document/FontObj.h"
+#include "document/InlineVector.h"
 #include "document/SectionBase.h"
 #include "reader/TokenObj.h"
 
@@ -41,11 +42,11 @@ struct LineRec {
     int IndentX = 0;
     int PaintX = 0;
     int AvailWidth = 0;
-    int PaintY = 0;       // document y of the top of the line's text, when last painted
     int LineY = 0;        // document y of the line's top
     int BoxBottomMax = 0; // the lowest LineY + BoxHeight of this line and those above it
 
     int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
+    int PaintY() const { return LineY + SpaceBefore; } // document y of the top of the line's text
     int End() const { return Start + CharCount; }
 };
 
@@ -62,6 +63,8 @@ struct TSectionObjects {
     std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
     std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
 };
+// What a section without any answers; built at compile time, so it is there before any section.
+inline constinit const TSectionObjects kNoSectionObjects;
 
 // One paragraph of inline content: text with objects standing in it as placeholder characters,
 // font runs, and the lines it was last laid out in.
@@ -78,20 +81,21 @@ public:
     ~TSection() override;
 
     std::string SectionText;
-    std::vector<IndexObj> PositionRuns; // the source map, by offset
+    InlineVector<IndexObj, 4> PositionRuns; // the source map, by offset
     TFontList FontRuns;
-    std::vector<LineRec> Lines;
-    int Justify = 1;   // 1 left, 2 centre, 3 right
-    int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
-    int LineHeight = 0;
-    bool AnchorTarget = false;
-    int CachedMinWidth = 0;
-    int CachedMaxWidth = 0;
-    // Measured with them: how far the text reaches laid out in one line, and the fonts it was
-    // measured in, so that a line that takes the whole text needs no measuring of its own.
-    int CachedReach = 0;
+    InlineVector<LineRec, 1> Lines;
+    // Measured with the widths below: the fonts the text was measured in, and how far it reaches
+    // laid out in one line, so that a line that takes the whole text needs no measuring of its own.
     size_t CachedReachFonts = 0;
     TCellBasic* OwnerCell = nullptr;
+    int LineHeight = 0;
+    int CachedMinWidth = 0;
+    int CachedMaxWidth = 0;
+    int CachedReach = 0;
+    // Bytes, packed with the flag: a long document holds a section per paragraph.
+    uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
+    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    bool AnchorTarget = false;
 
     int Len() const { return int(SectionText.size()); }
     const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
@@ -195,7 +199,7 @@ protected:
     int paintX_ = 0; // the x the section was last painted at
 
 private:
-    const TSectionObjects& ObjectsOrNone() const;
+    const TSectionObjects& ObjectsOrNone() const { return objects_ ? *objects_ : kNoSectionObjects; }
     TSectionObjects& Objects();
     std::unique_ptr<TSectionObjects> objects_;
 };

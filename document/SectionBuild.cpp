@@ -107,11 +107,6 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
     }
 }
 
-const TSectionObjects& TSection::ObjectsOrNone() const {
-    static const TSectionObjects none;
-    return objects_ ? *objects_ : none;
-}
-
 TSectionObjects& TSection::Objects() {
     if (!objects_) {
         objects_ = std::make_unique<TSectionObjects>();

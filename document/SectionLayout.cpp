@@ -331,7 +331,6 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
     line.IndentX = Justify == 2 ? (left + right - textWidth) / 2 - x : Justify == 3 ? right - x - textWidth : left - x;
     line.AvailWidth = right - left;
     line.PaintX = x + line.IndentX;
-    line.PaintY = y + line.SpaceBefore;
     const int full = line.FullHeight();
     FlowHeight += full;
     y += full;

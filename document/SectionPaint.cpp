@@ -84,7 +84,6 @@ void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, in
     g.baseline = g.textTop + line.TextHeight - line.Descent;
     int px = x + line.IndentX;
     line.PaintX = px;
-    line.PaintY = line.LineY + line.SpaceBefore;
 
     const char* text = SectionText.data();
     int drawEnd = line.End();

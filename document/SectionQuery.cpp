@@ -98,12 +98,12 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     }
     // The line whose painted band holds y; PaintY only grows from line to line.
     const auto it = std::upper_bound(Lines.begin(), Lines.end(), y,
-                                     [](int value, const LineRec& line) { return value < line.PaintY; });
+                                     [](int value, const LineRec& line) { return value < line.PaintY(); });
     if (it == Lines.begin()) {
         return false;
     }
     const LineRec& line = *(it - 1);
-    if (line.CharCount == 0 || y >= line.PaintY + line.FullHeight() || x < line.PaintX) {
+    if (line.CharCount == 0 || y >= line.PaintY() + line.FullHeight() || x < line.PaintX) {
         return false;
     }
     bool pastMiddle = false;

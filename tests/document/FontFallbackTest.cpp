@@ -71,7 +71,7 @@ TEST_F(FontFallbackTest, AMixedLineIsDrawnExactlyAtItsMeasuredAdvances) {
     EXPECT_EQ(ends.back(), c.textWidth(kMixedLine));
     const LineRec& line = section.Lines[0];
     const int x = line.PaintX;
-    const int baseline = line.PaintY + line.TextHeight - line.Descent;
+    const int baseline = line.PaintY() + line.TextHeight - line.Descent;
     for (size_t i = 0; i < kMixedLine.size();) {
         const int start = i == 0 ? 0 : ends[i - 1];
         size_t next = i + 1;
