@@ -5,10 +5,21 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 namespace tavlin {
 
 namespace {
+
+// The objects (kept by offset) standing at offsets start .. end - 1: a line looks only at its own,
+// however many the section holds.
+template <typename Objects>
+std::span<const typename Objects::value_type> ObjectsBetween(const Objects& objects, int start, int end) {
+    const auto before = [](const auto& obj, int pos) { return obj->Pos < pos; };
+    const auto first = std::lower_bound(objects.begin(), objects.end(), start, before);
+    const auto last = std::lower_bound(first, objects.end(), end, before);
+    return {first, last};
+}
 
 bool IsObjectOrBreak(char c) {
     return c == ph::FormControl || c == ph::Image || c == ph::NoBrControl || c == ph::NoBrImage ||
@@ -288,9 +299,10 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
         line.SpaceBefore = d / 2;
         line.SpaceAfter = d - d / 2;
     }
-    const auto inLine = [&](const TFloatingObj* obj) { return obj->Pos >= start && obj->Pos < end && !obj->Floats(); };
-    if (objectsOnly && std::any_of(Images().begin(), Images().end(), [&](const auto& obj) {
-            return inLine(obj.get()) && obj->ObjAlign == AMiddle;
+    const auto images = ObjectsBetween(Images(), start, end);
+    const auto controls = ObjectsBetween(Controls(), start, end);
+    if (objectsOnly && std::any_of(images.begin(), images.end(), [](const auto& obj) {
+            return !obj->Floats() && obj->ObjAlign == AMiddle;
         })) {
         const TRunMetrics m = FontRuns.GetFontObjAt(start).Metrics(canvas);
         line.TextHeight = m.FontHeight;
@@ -315,15 +327,13 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
             break;
         }
     };
-    for (const auto& image : Images()) {
-        if (inLine(image.get())) {
+    for (const auto& image : images) {
+        if (!image->Floats()) {
             raise(*image, false);
         }
     }
-    for (const TFloatingObj* control : Controls()) {
-        if (control->Pos >= start && control->Pos < end) {
-            raise(*control, true);
-        }
+    for (const TFloatingObj* control : controls) {
+        raise(*control, true);
     }
     const int left = floats.LeftIndentAt(y);
     const int right = floats.RightSideAt(y);
