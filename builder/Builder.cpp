@@ -47,7 +47,7 @@ void THtmlBuilder::StartParse() {
     auto body = std::make_unique<TBodyBlock>(&doc_, &doc_, TopProps());
     BodyBlock = body.get();
     doc_.AppendSection(std::move(body));
-    CurCell = BodyBlock->Content.get();
+    CurCell = &BodyBlock->Content;
     CurLink = TUrlTarget();
     InLink = false;
     BaseFontSize = 3;
@@ -141,7 +141,7 @@ void THtmlBuilder::ChangeFont() {
 
 TCellBasic* THtmlBuilder::OpenBlock(std::unique_ptr<TBlock> block) {
     TCellBasic* outer = CurCell;
-    TCellBasic* content = block->Content.get();
+    TCellBasic* content = &block->Content;
     CurCell->AppendSection(std::move(block));
     CurCell = content;
     return outer;
@@ -207,7 +207,7 @@ void THtmlBuilder::BodyLoop(const SymSet& terminators) {
             Title();
             break;
         case tagBODY:
-            if (BodyBlock->Content->IsEmpty() && stack_.Count() == 1) {
+            if (BodyBlock->Content.IsEmpty() && stack_.Count() == 1) {
                 Body();
             } else {
                 Next();
@@ -244,7 +244,7 @@ void THtmlBuilder::BodyLoop(const SymSet& terminators) {
             Base();
             break;
         case tagLINK:
-            if (BodyBlock->Content->IsEmpty() && stack_.Count() == 1) {
+            if (BodyBlock->Content.IsEmpty() && stack_.Count() == 1) {
                 Link();
             } else {
                 Next();

@@ -234,7 +234,7 @@ void THtmlBuilder::Body() {
     auto body = std::make_unique<TBodyBlock>(&doc_, &doc_, top);
     BodyBlock = body.get();
     doc_.AppendSection(std::move(body));
-    CurCell = BodyBlock->Content.get();
+    CurCell = &BodyBlock->Content;
     std::string picture;
     if (top.GetBackgroundImage(picture)) {
         doc_.SetBackgroundName(picture);

@@ -34,22 +34,27 @@ int ClampLength(int32_t v) {
     return IsSentinel(v) ? v : std::clamp(v, -kMaxLength, kMaxLength);
 }
 
+constexpr std::array<std::string_view, 5> kPhysicalUnits = {"in", "cm", "mm", "pt", "pc"};
+
 // The layout pass blocks measure their widths in; a body starts a new one.
 thread_local unsigned gLayoutPass = 1;
 
-// Equal box styles share one array: a listing holds thousands of identical items.
-std::shared_ptr<const TVMarginArray> SharedVariants(TVMarginArray v) {
-    thread_local std::array<std::weak_ptr<const TVMarginArray>, 4> recent;
-    thread_local size_t next = 0;
-    for (const auto& slot : recent) {
-        if (auto shared = slot.lock(); shared && *shared == v) {
-            return shared;
-        }
+// A value that resolves differently with the room a block gets or with the screen: a
+// percentage, or a length in a physical unit.
+bool DependsOnContext(const PropValue& v) {
+    if (!isStringValue(v)) {
+        return false;
     }
-    auto made = std::make_shared<const TVMarginArray>(std::move(v));
-    recent[next] = made;
-    next = (next + 1) % recent.size();
-    return made;
+    const std::string_view text = trimView(stringOf(v));
+    if (text.find('%') != std::string_view::npos) {
+        return true;
+    }
+    const size_t unitStart = text.find_first_not_of("+-.0123456789");
+    if (unitStart == 0 || unitStart == std::string_view::npos) {
+        return false; // a word ("auto", "thin") or a bare number
+    }
+    const std::string unit = toLowerAscii(trimView(text.substr(unitStart)));
+    return std::find(kPhysicalUnits.begin(), kPhysicalUnits.end(), unit) != kPhysicalUnits.end();
 }
 
 // A top or bottom margin as settled at creation: "auto" is the paragraph default.
@@ -152,19 +157,93 @@ void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& pad, c
     }
 }
 
+// ---- box styles ----
+
+TBoxStyle::TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor)
+    : Variants(std::move(variants)), EmSize(emSize), ExSize(exSize), HasBorderStyle(hasBorderStyle),
+      TextColor(textColor) {
+    Fixed = std::none_of(Variants.begin(), Variants.end(), DependsOnContext);
+    if (Fixed) {
+        FixedBox = Compute(0, 0);
+    }
+}
+
+std::shared_ptr<const TBoxStyle> TBoxStyle::Shared(TVMarginArray variants, int emSize, int exSize,
+                                                   bool hasBorderStyle, Color textColor) {
+    thread_local std::array<std::weak_ptr<const TBoxStyle>, 4> recent;
+    thread_local size_t next = 0;
+    for (const auto& slot : recent) {
+        if (auto shared = slot.lock(); shared && shared->Variants == variants && shared->EmSize == emSize &&
+                                       shared->ExSize == exSize && shared->HasBorderStyle == hasBorderStyle &&
+                                       shared->TextColor == textColor) {
+            return shared;
+        }
+    }
+    auto made =
+        std::make_shared<const TBoxStyle>(std::move(variants), emSize, exSize, hasBorderStyle, textColor);
+    recent[next] = made;
+    next = (next + 1) % recent.size();
+    return made;
+}
+
+TMarginArray TBoxStyle::Compute(int width, int height) const {
+    TMarginArray box = GetBoxMetrics(Variants, width, height, EmSize, ExSize);
+    for (int i = piMarginTop; i <= piLeft; ++i) {
+        box[i] = ClampLength(box[i]);
+    }
+    return box;
+}
+
+TBlockBox& TBlockBox::operator=(const TBlockBox& other) {
+    if (this != &other) {
+        margins_ = other.margins_;
+        own_ = other.own_ ? std::make_unique<TMarginArray>(*other.own_) : nullptr;
+        values_ = own_ ? own_.get() : other.values_;
+    }
+    return *this;
+}
+
+void TBlockBox::Set(int prop, int32_t value) {
+    if (prop >= piMarginTop && prop <= piMarginLeft) {
+        Margin(prop) = value;
+        return;
+    }
+    if (!own_) {
+        own_ = std::make_unique<TMarginArray>(values_ ? *values_ : TMarginArray{});
+        values_ = own_.get();
+    }
+    (*own_)[prop] = value;
+}
+
+void TBlockBox::Take(const TBoxStyle& style, int width, int height) {
+    if (style.Fixed) {
+        own_.reset();
+        values_ = &style.FixedBox;
+    } else {
+        if (!own_) {
+            own_ = std::make_unique<TMarginArray>();
+        }
+        *own_ = style.Compute(width, height);
+        values_ = own_.get();
+    }
+    TakeMargins(*values_);
+}
+
+void TBlockBox::TakeMargins(const TMarginArray& box) {
+    for (int side = piMarginTop; side <= piMarginLeft; ++side) {
+        Margin(side) = box[side];
+    }
+}
+
 // ---- creation ----
 
 TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
-    : TSectionBase(document), Content(std::make_unique<TBlockCell>(document, props.ElemTag)),
-      OwnerList(ownerList) {
+    : TSectionBase(document), Content(document, props.ElemTag) {
     TVMarginArray variants;
     props.GetVMarginArray(variants);
-    BoxVariants = SharedVariants(std::move(variants));
-    HasBorderStyle = props.HasBorderStyle();
     const PropValue& color = props.Props[piColor];
-    TextColor = isIntValue(color) ? Color(std::get<int32_t>(color)) : 0;
-    EmSize = props.EmSize;
-    ExSize = props.ExSize;
+    BoxStyle = TBoxStyle::Shared(std::move(variants), props.EmSize, props.ExSize, props.HasBorderStyle(),
+                                 isIntValue(color) ? Color(std::get<int32_t>(color)) : 0);
     AlignmentType side;
     if (props.GetFloat(side)) {
         Floating = side == AlignmentType::Left    ? FloatLeft
@@ -191,58 +270,72 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
     }
     std::string picture;
     if (props.GetBackgroundImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
-        BackgroundImage = BlockPictureMaker()(*document, picture);
-        BackgroundPosition = props.GetBackgroundPosition();
+        TBlockExtras& extras = MakeExtras();
+        extras.BackgroundImage = BlockPictureMaker()(*document, picture);
+        extras.BackgroundPosition = props.GetBackgroundPosition();
     }
     bool topIsDefault = false;
-    MarginTop = SettleMargin(props.Props[piMarginTop], EmSize, ExSize, topIsDefault);
-    MarginBottom = SettleMargin(props.Props[piMarginBottom], EmSize, ExSize, BottomIsDefault);
+    MarginTop = SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault);
+    MarginBottom = SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, BottomIsDefault);
     if (collapse) {
-        CollapseTopMargin(topIsDefault);
+        CollapseTopMargin(ownerList, topIsDefault);
     }
 }
 
 TBlock::TBlock(TSectionList* document, const TBlock& source)
-    : TSectionBase(document, source), BoxVariants(source.BoxVariants), Box(source.Box),
-      Content(std::make_unique<TBlockCell>(document, *source.Content)), HasBorderStyle(source.HasBorderStyle),
-      TextColor(source.TextColor), EmSize(source.EmSize), ExSize(source.ExSize),
-      BackgroundPosition(source.BackgroundPosition), Floating(source.Floating), ClearSide(source.ClearSide),
-      ListIndent(source.ListIndent), Positioning(source.Positioning), Hidden(source.Hidden),
+    : TSectionBase(document, source), BoxStyle(source.BoxStyle), Box(source.Box),
+      Content(document, source.Content), Floating(source.Floating), ClearSide(source.ClearSide),
+      Positioning(source.Positioning), ListIndent(source.ListIndent), Hidden(source.Hidden),
       BottomIsDefault(source.BottomIsDefault), MarginTop(source.MarginTop),
       MarginBottom(source.MarginBottom) {
-    // The print copy decides at painting whether backgrounds are printed.
-    if (source.BackgroundImage && document) {
-        BackgroundImage = source.BackgroundImage->CloneFor(*document);
+    // The pictures are the copy's own; the print copy decides at painting whether backgrounds
+    // are printed. The painting order is made again by the copy's layout.
+    if (source.Extras && document) {
+        TBlockExtras& extras = MakeExtras();
+        if (source.Extras->BackgroundImage) {
+            extras.BackgroundImage = source.Extras->BackgroundImage->CloneFor(*document);
+        }
+        extras.BackgroundPosition = source.Extras->BackgroundPosition;
+        if (source.Extras->MarkerImage) {
+            extras.MarkerImage = source.Extras->MarkerImage->CloneFor(*document);
+        }
     }
 }
 
 TBlock::~TBlock() = default;
 
+TBlockExtras& TBlock::MakeExtras() {
+    if (!Extras) {
+        Extras = std::make_unique<TBlockExtras>();
+    }
+    return *Extras;
+}
+
 std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
     return std::make_unique<TBlock>(&document, *this);
 }
 
-void TBlock::CollapseTopMargin(bool topIsDefault) {
+void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
     if (Positioning == Absolute) {
         if (topIsDefault) {
             MarginTop = 0;
         }
         return;
     }
-    if (Floating != NoFloat || !OwnerList) {
+    if (Floating != NoFloat || !ownerList) {
         return;
     }
     TSectionBase* previous = nullptr;
-    for (int i = OwnerList->Count(); i-- > 0;) {
-        if (!(*OwnerList)[i].IsAbsolute()) {
-            previous = &(*OwnerList)[i];
+    for (int i = ownerList->Count(); i-- > 0;) {
+        if (!(*ownerList)[i].IsAbsolute()) {
+            previous = &(*ownerList)[i];
             break;
         }
     }
     if (!previous) {
         // The first block of a cell, list item or division has no top space; the first of the
         // document or the body keeps it.
-        const std::string& tag = OwnerList->OwnerTag;
+        const std::string_view tag = ownerList->OwnerTag;
         if ((topIsDefault && tag == "li") || (tag != "default" && tag != "body")) {
             MarginTop = 0;
         }
@@ -270,14 +363,10 @@ void TBlock::TrimDefaultBottomMargin() {
 
 // ---- box arithmetic ----
 
-TMarginArray TBlock::ResolveBox(int width, int availHeight) const {
-    TMarginArray box = GetBoxMetrics(*BoxVariants, width, availHeight, EmSize, ExSize);
-    for (int i = piMarginTop; i <= piLeft; ++i) {
-        box[i] = ClampLength(box[i]);
-    }
-    box[piMarginTop] = MarginTop;
-    box[piMarginBottom] = MarginBottom;
-    return box;
+void TBlock::ResolveBox(int width, int availHeight) {
+    Box.Take(*BoxStyle, width, availHeight);
+    Box.Margin(piMarginTop) = MarginTop;
+    Box.Margin(piMarginBottom) = MarginBottom;
 }
 
 int TBlock::HorizontalExtras(bool withMargins) const {
@@ -301,10 +390,10 @@ int TBlock::WidthFromRest(int width, int extras, int maxContent, int minContent)
 int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeight) {
     int minContent = 0;
     int maxContent = 0;
-    Content->MeasureWidths(canvas, minContent, maxContent);
+    Content.MeasureWidths(canvas, minContent, maxContent);
     const int extras = HorizontalExtras(false);
-    int& left = Box[piMarginLeft];
-    int& right = Box[piMarginRight];
+    int& left = Box.Margin(piMarginLeft);
+    int& right = Box.Margin(piMarginRight);
     const int boxWidth = Box[piWidth];
     const bool autoWidth = boxWidth == AutoResult;
     switch (autoCount) {
@@ -346,13 +435,13 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     }
     int minContent = 0;
     int maxContent = 0;
-    Content->MeasureWidths(canvas, minContent, maxContent);
+    Content.MeasureWidths(canvas, minContent, maxContent);
     if (ListIndent) {
         minContent = Coord(int64_t(minContent) + kListIndent);
         maxContent = Coord(int64_t(maxContent) + kListIndent);
     }
-    TMarginArray box = GetBoxMetrics(*BoxVariants, 0, 0, EmSize, ExSize);
-    auto value = [&box](int i) { return box[i] == AutoResult ? 0 : ClampLength(box[i]); };
+    const TMarginArray box = BoxStyle->Resolve(0, 0);
+    auto value = [&box](int i) { return box[i] == AutoResult ? 0 : box[i]; };
     const int extras = value(piMarginLeft) + value(piMarginRight) + value(piPaddingLeft) +
                        value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
     const int boxWidth = value(piWidth);
@@ -388,27 +477,30 @@ int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, Ind
         xRef = Coord(int64_t(PosLeft) + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth]);
     }
     int contentMax = 0;
-    Content->ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
-                          counter);
+    Content.ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
+                         counter);
     return contentMax;
 }
 
 void TBlock::BuildPaintOrder() {
-    if (PaintOrder.size() == size_t(Content->Count()) && !PaintOrder.empty()) {
+    if (Extras && Extras->PaintOrder.size() == size_t(Content.Count()) && !Extras->PaintOrder.empty()) {
         return;
     }
-    PaintOrder.clear();
+    if (Extras) {
+        Extras->PaintOrder.clear();
+    }
     bool layered = false;
-    for (int i = 0; i < Content->Count(); ++i) {
-        layered = layered || (*Content)[i].Layer != 0;
+    for (int i = 0; i < Content.Count(); ++i) {
+        layered = layered || Content[i].Layer != 0;
     }
     if (!layered) {
         return;
     }
-    for (int i = 0; i < Content->Count(); ++i) {
-        PaintOrder.push_back(&(*Content)[i]);
+    std::vector<TSectionBase*>& order = MakeExtras().PaintOrder;
+    for (int i = 0; i < Content.Count(); ++i) {
+        order.push_back(&Content[i]);
     }
-    std::stable_sort(PaintOrder.begin(), PaintOrder.end(),
+    std::stable_sort(order.begin(), order.end(),
                      [](const TSectionBase* a, const TSectionBase* b) { return a->Layer < b->Layer; });
 }
 
@@ -419,7 +511,7 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     ClearAddon = ClearDistance(floats, y);
     FirstPos = counter;
     maxWidth = width;
-    Box = ResolveBox(width, availHeight);
+    ResolveBox(width, availHeight);
     PosTop = 0;
     PosLeft = 0;
     if (Positioning == Relative) {
@@ -432,7 +524,7 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
         x = Coord(int64_t(PosLeft) + xRef);
         y = Coord(int64_t(PosTop) + yRef);
     }
-    ContentWidth = ResolveWidth(canvas, width, Box.autoCount, availHeight);
+    ContentWidth = ResolveWidth(canvas, width, Box.AutoCount(), availHeight);
 
     OwnerScope owner(floats, this);
     const int top = Coord(int64_t(y) + ClearAddon);
@@ -469,13 +561,13 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     }
     maxWidth = Coord(widest);
     const int64_t contentBottom =
-        Positioning == Relative ? int64_t(Content->ContentBottom) - PosTop : Content->ContentBottom;
+        Positioning == Relative ? int64_t(Content.ContentBottom) - PosTop : Content.ContentBottom;
     ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
     FlowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
-    PaintBottom = Coord(std::max(ContentBottomY, Content->PaintBottom) + closing);
-    if (BackgroundImage && Document && Document->ShowImages && !BackgroundImage->Prepare(canvas)) {
-        BackgroundImage.reset();
+    PaintBottom = Coord(std::max(ContentBottomY, Content.PaintBottom) + closing);
+    if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
+        Extras->BackgroundImage.reset();
     }
     FlowHeight = FlowBottom - y;
     owner.Close();
@@ -552,19 +644,19 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
         canvas.fillRect(area, Opaque(color));
     }
     const Bitmap* picture =
-        BackgroundImage && Document && Document->ShowImages ? BackgroundImage->Picture() : nullptr;
+        BackgroundImage() && Document && Document->ShowImages ? BackgroundImage()->Picture() : nullptr;
     if (!picture || picture->isEmpty()) {
         return;
     }
-    PaintTiledPicture(canvas, *picture, boxes.padding, area, BackgroundPosition);
+    PaintTiledPicture(canvas, *picture, boxes.padding, area, Extras->BackgroundPosition);
 }
 
 void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
-    if (!HasBorderStyle) {
+    if (!BoxStyle->HasBorderStyle) {
         return;
     }
     const Color border = Color(Box[piBorderColor]);
-    const Color color = Opaque(border != clNone ? border : TextColor);
+    const Color color = Opaque(border != clNone ? border : BoxStyle->TextColor);
     const Rect& o = boxes.border;
     const Rect& i = boxes.padding;
     const std::array<Rect, 4> bands = {
@@ -581,10 +673,10 @@ void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& float
                           int yRef) {
     const BandOwner saved = floats.CurrentOwner;
     floats.CurrentOwner = this;
-    if (PaintOrder.empty() || PaintOrder.size() != size_t(Content->Count())) {
-        Content->PaintSections(canvas, clip, floats, x, xRef, yRef);
+    if (!Extras || Extras->PaintOrder.empty() || Extras->PaintOrder.size() != size_t(Content.Count())) {
+        Content.PaintSections(canvas, clip, floats, x, xRef, yRef);
     } else {
-        for (TSectionBase* section : PaintOrder) {
+        for (TSectionBase* section : Extras->PaintOrder) {
             section->Paint(canvas, clip, floats, x, xRef, yRef);
         }
     }
@@ -607,50 +699,52 @@ int TBlock::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x
 // ---- queries, passed to the content ----
 
 void TBlock::CopySelection() {
-    Content->CopySelection();
+    Content.CopySelection();
 }
 
 bool TBlock::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
-    return Content->LinkAt(canvas, x, y, answer);
+    return Content.LinkAt(canvas, x, y, answer);
 }
 
 bool TBlock::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
-    return Content->ObjectAt(x, y, object, objX, objY);
+    return Content.ObjectAt(x, y, object, objX, objY);
 }
 
 int TBlock::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
-    return Content->PositionAt(canvas, x, y, hit);
+    return Content.PositionAt(canvas, x, y, hit);
 }
 
 int TBlock::SearchText(int from, std::string_view text, bool matchCase) {
-    return Content->SearchText(from, text, matchCase);
+    return Content.SearchText(from, text, matchCase);
 }
 
 int TBlock::DocToSourcePos(int position) const {
-    return Content->DocToSourcePos(position);
+    return Content.DocToSourcePos(position);
 }
 
 int TBlock::SourceToDocPos(int sourcePos, bool backwards) const {
-    return Content->SourceToDocPos(sourcePos, backwards);
+    return Content.SourceToDocPos(sourcePos, backwards);
 }
 
 bool TBlock::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
-    return Content->PositionToXY(canvas, position, x, y);
+    return Content.PositionToXY(canvas, position, x, y);
 }
 
 bool TBlock::CharAt(int position, char& ch, TSectionBase*& section) {
-    return Content->CharAt(position, ch, section);
+    return Content.CharAt(position, ch, section);
 }
 
 void TBlock::EnlistPositions() {
-    Content->EnlistPositions();
+    Content.EnlistPositions();
 }
 
 // ---- the body ----
 
 TBodyBlock::TBodyBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props)
     : TBlock(document, ownerList, props) {
-    BackgroundImage.reset(); // the document's background is the viewer's
+    if (Extras) {
+        Extras->BackgroundImage.reset(); // the document's background is the viewer's
+    }
 }
 
 TBodyBlock::TBodyBlock(TSectionList* document, const TBodyBlock& source) : TBlock(document, source) {}
@@ -665,9 +759,9 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     ArrangeY = y;
     FirstPos = counter;
     ClearAddon = 0;
-    Box = ResolveBox(width, availHeight);
+    ResolveBox(width, availHeight);
     for (int side : {piMarginLeft, piMarginRight}) {
-        Box[side] = Box[side] == AutoResult ? 0 : Box[side];
+        Box.Margin(side) = Box[side] == AutoResult ? 0 : Box[side];
     }
     ContentWidth = std::max(0, floats.Width - HorizontalExtras(true));
     PaintTop = Coord(int64_t(y) + Box[piMarginTop]);
@@ -679,15 +773,14 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
     int contentMax = 0;
     const int height = std::max(0, availHeight - Box[piMarginTop] - Box[piMarginBottom]);
-    Content->ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax,
-                          counter);
+    Content.ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax, counter);
     PosCount = counter - FirstPos;
     ContentBottomY = Coord(
-        std::max({int64_t(ContentY), int64_t(Content->ContentBottom), int64_t(ContentY) + Box[piHeight]}));
+        std::max({int64_t(ContentY), int64_t(Content.ContentBottom), int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    PaintBottom = Coord(std::max(ContentBottomY, Content->PaintBottom) + closing);
-    Content->PaintTop = 0;
-    Content->ContentBottom = 999000;
+    PaintBottom = Coord(std::max(ContentBottomY, Content.PaintBottom) + closing);
+    Content.PaintTop = 0;
+    Content.ContentBottom = 999000;
     FlowBottom = Coord(int64_t(PaintBottom) + Box[piMarginBottom]);
     FlowHeight = FlowBottom - y;
     owner.Close();

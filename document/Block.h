@@ -3,6 +3,7 @@
 #include "document/SectionBase.h"
 #include "reader/Properties.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,71 @@ TBlockPictureMaker& BlockPictureMaker();
 void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& box, const Rect& area,
                        const TBackgroundPosition& position);
 
+// The box of a block as its style gives it, with what else the style settles for the block. Equal
+// styles share one (a listing holds thousands of identical items). A box with no value that
+// depends on the room the block gets or on the screen (percentages, physical units) is resolved
+// to pixels once, here.
+struct TBoxStyle {
+    TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor);
+    // One shared object for equal styles made close together.
+    static std::shared_ptr<const TBoxStyle> Shared(TVMarginArray variants, int emSize, int exSize,
+                                                   bool hasBorderStyle, Color textColor);
+    bool operator==(const TBoxStyle& other) const;
+
+    // The box for a containing width and height, lengths kept in a range layout can add safely.
+    TMarginArray Resolve(int width, int height) const { return Fixed ? FixedBox : Compute(width, height); }
+    TMarginArray Compute(int width, int height) const;
+
+    TVMarginArray Variants;
+    int EmSize;
+    int ExSize;
+    bool HasBorderStyle;
+    Color TextColor;
+    bool Fixed = false;
+    TMarginArray FixedBox; // the resolved box when Fixed
+};
+
+// The box of a block as its last layout resolved it. A fixed box is read from the style; every
+// block keeps its four margins, which layout settles per block, and a box of its own only when it
+// depends on the room or layout changes another value.
+class TBlockBox {
+public:
+    TBlockBox() = default;
+    TBlockBox(const TBlockBox& other) { *this = other; }
+    TBlockBox& operator=(const TBlockBox& other);
+
+    int32_t operator[](int prop) const {
+        if (prop >= piMarginTop && prop <= piMarginLeft) {
+            return margins_[size_t(prop - piMarginTop)];
+        }
+        return values_ ? (*values_)[prop] : 0;
+    }
+    int AutoCount() const { return values_ ? values_->autoCount : 0; }
+    // The margin on one side (piMarginTop .. piMarginLeft), for layout to settle.
+    int32_t& Margin(int prop) { return margins_[size_t(prop - piMarginTop)]; }
+    // Sets any value; the block takes a box of its own first.
+    void Set(int prop, int32_t value);
+    // Takes the style's resolved box: read from the style when it is fixed.
+    void Take(const TBoxStyle& style, int width, int height);
+
+private:
+    void TakeMargins(const TMarginArray& box);
+
+    const TMarginArray* values_ = nullptr;
+    std::unique_ptr<TMarginArray> own_;
+    std::array<int32_t, 4> margins_{};
+};
+
+// What few blocks have: a background picture, a painting order by layer, a marker picture.
+struct TBlockExtras {
+    std::unique_ptr<TBlockPicture> BackgroundImage;
+    TBackgroundPosition BackgroundPosition;
+    std::unique_ptr<TBlockPicture> MarkerImage;
+    // The content ordered for painting by layer; empty while every section is in layer 0 (the
+    // content's own order is then the painting order).
+    std::vector<TSectionBase*> PaintOrder;
+};
+
 // A block box: margins, borders, padding, an optional width and height, an optional float or
 // position, a background, and a content list of its own for its text sections and nested blocks.
 class TBlock : public TSectionBase {
@@ -51,20 +117,14 @@ public:
     TBlock(TSectionList* document, const TBlock& source); // copy for another document
     ~TBlock() override;
 
-    std::shared_ptr<const TVMarginArray> BoxVariants; // shared between blocks of equal style
-    TMarginArray Box;
-    std::unique_ptr<TBlockCell> Content;
-    TCellBasic* OwnerList = nullptr;
-    bool HasBorderStyle = false;
-    Color TextColor = 0;
-    int EmSize = 16;
-    int ExSize = 8;
-    std::unique_ptr<TBlockPicture> BackgroundImage;
-    TBackgroundPosition BackgroundPosition;
+    std::shared_ptr<const TBoxStyle> BoxStyle; // shared between blocks of equal style
+    TBlockBox Box;
+    TBlockCell Content;
+    std::unique_ptr<TBlockExtras> Extras; // made when first needed
     int Floating = NoFloat;
     int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
-    bool ListIndent = false;
     int Positioning = Static;
+    bool ListIndent = false;
     bool Hidden = false;
     bool BottomIsDefault = false;
     int MarginTop = 0; // settled at creation, never resolved again
@@ -76,9 +136,9 @@ public:
     int PosTop = 0;
     int PosLeft = 0;
     int ContentBottomY = 0;
-    // The content ordered for painting by layer; empty while every section is in layer 0 (the
-    // content's own order is then the painting order).
-    std::vector<TSectionBase*> PaintOrder;
+
+    TBlockExtras& MakeExtras();
+    TBlockPicture* BackgroundImage() const { return Extras ? Extras->BackgroundImage.get() : nullptr; }
 
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
     void CopySelection() override;
@@ -121,8 +181,8 @@ protected:
     void PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes& boxes);
     void PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const;
     void PaintContent(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
-    // The resolved box for a width and height, lengths kept in a range layout can add safely.
-    TMarginArray ResolveBox(int width, int availHeight) const;
+    // Resolves the box for a width and height, with the margins settled at creation.
+    void ResolveBox(int width, int availHeight);
     // Steps of Arrange.
     int ClearDistance(const IndentManager& floats, int y) const;
     int ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats, int& counter);
@@ -131,7 +191,7 @@ protected:
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
 
 private:
-    void CollapseTopMargin(bool topIsDefault);
+    void CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault);
 
     // Widths measured in the current layout pass: a block's ancestors measure it before it
     // measures itself, so without this a deep document would be measured once per level.
@@ -170,7 +230,8 @@ public:
     int FirstBaseline = 0;
     ListStyleType MarkerStyle = ListStyleType::Blank;
     FontRef MarkerFont; // shared with the document's runs of the same font
-    std::unique_ptr<TBlockPicture> MarkerImage;
+
+    TBlockPicture* MarkerImage() const { return Extras ? Extras->MarkerImage.get() : nullptr; }
 
     // The text of a numbered marker ("3.", "c.", "iv."); empty for the other styles and for
     // numbers below 1.

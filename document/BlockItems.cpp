@@ -90,11 +90,13 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
         // An item outside any list keeps room on its left for its disc.
         ListType = lkOutside;
         MarkerStyle = ListStyleType::Disc;
-        const PropValue& left = (*BoxVariants)[size_t(piMarginLeft - kFirstBoxProp)];
+        const TBoxStyle& style = *BoxStyle;
+        const PropValue& left = style.Variants[size_t(piMarginLeft - kFirstBoxProp)];
         if (isIntValue(left) && (std::get<int32_t>(left) == NotSet || std::get<int32_t>(left) == 0)) {
-            auto variants = std::make_shared<TVMarginArray>(*BoxVariants);
-            (*variants)[size_t(piMarginLeft - kFirstBoxProp)] = int32_t(16);
-            BoxVariants = std::move(variants);
+            TVMarginArray variants = style.Variants;
+            variants[size_t(piMarginLeft - kFirstBoxProp)] = int32_t(16);
+            BoxStyle = TBoxStyle::Shared(std::move(variants), style.EmSize, style.ExSize,
+                                         style.HasBorderStyle, style.TextColor);
         }
     }
     const ListStyleType styled = props.GetListStyleType();
@@ -105,17 +107,13 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
         SharedFont(document, TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize()))));
     std::string picture;
     if (props.GetListStyleImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
-        MarkerImage = BlockPictureMaker()(*document, picture);
+        MakeExtras().MarkerImage = BlockPictureMaker()(*document, picture);
     }
 }
 
 TBlockLI::TBlockLI(TSectionList* document, const TBlockLI& source)
     : TBlock(document, source), ListType(source.ListType), ItemNumber(source.ItemNumber),
-      MarkerStyle(source.MarkerStyle), MarkerFont(source.MarkerFont) {
-    if (source.MarkerImage && document) {
-        MarkerImage = source.MarkerImage->CloneFor(*document);
-    }
-}
+      MarkerStyle(source.MarkerStyle), MarkerFont(source.MarkerFont) {}
 
 std::unique_ptr<TSectionBase> TBlockLI::CloneFor(TSectionList& document) const {
     return std::make_unique<TBlockLI>(&document, *this);
@@ -145,13 +143,13 @@ std::string TBlockLI::MarkerLabel() const {
 
 void TBlockLI::TrimDefaultBottomMargin() {
     TBlock::TrimDefaultBottomMargin();
-    Content->TrimLastBottomMargin();
+    Content.TrimLastBottomMargin();
 }
 
 int TBlockLI::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                       IndentManager& floats, int& maxWidth, int& counter) {
-    if (MarkerImage && Document && Document->ShowImages && !MarkerImage->Prepare(canvas)) {
-        MarkerImage.reset();
+    if (MarkerImage() && Document && Document->ShowImages && !MarkerImage()->Prepare(canvas)) {
+        Extras->MarkerImage.reset();
     }
     FirstBaseline = 0;
     BaselineSlotScope slot(Document, &FirstBaseline);
@@ -175,7 +173,7 @@ void TBlockLI::PaintMarker(Canvas& canvas, int x) {
     }
     const Color color = MarkerFont->FontColor & 0x00FFFFFF;
     const Bitmap* picture =
-        MarkerImage && Document && Document->ShowImages ? MarkerImage->Picture() : nullptr;
+        MarkerImage() && Document && Document->ShowImages ? MarkerImage()->Picture() : nullptr;
     if (picture && !picture->isEmpty()) {
         canvas.drawBitmap(*picture, x - 16, baseline - picture->height());
         return;
@@ -329,12 +327,12 @@ THRBlock::THRBlock(TSectionList* document, TCellBasic* ownerList, const TPropert
     : TBlock(document, ownerList, props) {
     Rule = rule.get();
     RuleAlign = rule->RuleAlign;
-    Content->AppendSection(std::move(rule));
+    Content.AppendSection(std::move(rule));
 }
 
 THRBlock::THRBlock(TSectionList* document, const THRBlock& source)
     : TBlock(document, source), RuleAlign(source.RuleAlign) {
-    Rule = Content->Count() > 0 ? dynamic_cast<THorzLine*>(&(*Content)[0]) : nullptr;
+    Rule = Content.Count() > 0 ? dynamic_cast<THorzLine*>(&Content[0]) : nullptr;
 }
 
 std::unique_ptr<TSectionBase> THRBlock::CloneFor(TSectionList& document) const {
@@ -343,14 +341,14 @@ std::unique_ptr<TSectionBase> THRBlock::CloneFor(TSectionList& document) const {
 
 int THRBlock::ResolveWidth(Canvas&, int width, int, int) {
     for (int side : {piMarginLeft, piMarginRight}) {
-        Box[side] = Box[side] == AutoResult ? 0 : Box[side];
+        Box.Margin(side) = Box[side] == AutoResult ? 0 : Box[side];
     }
     const int extras = HorizontalExtras(true);
     int w = Box[piWidth];
     w = (w == AutoResult || w == 0) ? std::max(15, width - extras) : std::min(w, width - extras);
     const int room = width - w - extras;
     if (room > 0) {
-        Box[piMarginLeft] += RuleAlign == 3 ? room : RuleAlign == 2 ? room / 2 : 0;
+        Box.Margin(piMarginLeft) += RuleAlign == 3 ? room : RuleAlign == 2 ? room / 2 : 0;
     }
     if (Rule && Document && !Document->Printing && Box[piHeight] > 0) {
         Rule->Thickness = Box[piHeight];

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <vector>
 
 namespace tavlin {
@@ -13,8 +14,61 @@ struct IndentRec {
     int X = 0;
     int YT = 0;
     int YB = 0;
-    BandOwner Owner = nullptr;
-    bool Float = false;
+    BandOwner Owner = nullptr; // null for a float
+};
+
+// The bands of one side. Blocks' own bands are few at a time; floats can be many, and layout asks
+// about the floats near the y it has reached, so floats that ended above the newest one are set
+// aside and looked at only for a y above where they end.
+class IndentBands {
+public:
+    void Clear();
+    void Add(const IndentRec& band);
+    void RemoveOwned(BandOwner owner);
+    // Calls fn with the blocks' own bands.
+    template <typename Fn> void ForOwned(Fn fn) const {
+        for (const IndentRec& rec : owned_) {
+            fn(rec);
+        }
+    }
+    // Calls fn with every float that may contain y.
+    template <typename Fn> void ForFloatsAt(int y, Fn fn) const {
+        for (const IndentRec& rec : floats_) {
+            fn(rec);
+        }
+        if (y < retiredBelow_) {
+            for (const IndentRec& rec : retired_) {
+                fn(rec);
+            }
+        }
+    }
+    // The largest (or, for the right side, the smallest) x of the floats that contain y, or
+    // `none`. Floats beside each other at one y are asked about once per float placed, so the
+    // last answer is kept and brought up to date with the floats added since.
+    int FloatXAt(int y, bool largest, int none) const;
+    bool HasFloat() const { return !floats_.empty() || !retired_.empty(); }
+    int LowestFloatBottom() const { return lowestBottom_; }
+    size_t size() const { return owned_.size() + floats_.size() + retired_.size(); }
+
+private:
+    void RetireFloatsEndingBy(int y);
+
+    std::vector<IndentRec> owned_;
+    std::vector<IndentRec> floats_;
+    std::vector<IndentRec> retired_;
+    int retiredBelow_ = 0;     // every retired float ends at or above this y
+    int retiredMaxBottom_ = 0; // the lowest bottom among them
+    int lowestBottom_ = 0;     // the lowest bottom of all floats
+    size_t retireAt_ = 16;     // live floats that make the next sweep worth it
+    // The last FloatXAt answer and how many live floats it had seen; dropped by a sweep.
+    struct Answer {
+        int y = 0;
+        bool largest = false;
+        int x = 0;
+        size_t seen = 0;
+        bool valid = false;
+    };
+    mutable Answer last_;
 };
 
 // The float bookkeeping of a content list: left and right bands, queried by document y.
@@ -27,13 +81,13 @@ public:
     int RightEdge = 0;
     int ClipWidth = 0;
     BandOwner CurrentOwner = nullptr;
-    std::vector<IndentRec> L;
-    std::vector<IndentRec> R;
+    IndentBands L;
+    IndentBands R;
 
     // Empties both sides for a new arrangement of width `width` starting at x 0.
     void Reset(int width);
-    void AddLeft(int yt, int yb, int x, BandOwner owner, bool isFloat = false);
-    void AddRight(int yt, int yb, int x, BandOwner owner, bool isFloat = false);
+    void AddLeft(int yt, int yb, int x, BandOwner owner);
+    void AddRight(int yt, int yb, int x, BandOwner owner);
     // Removes the bands this owner made at either side.
     void RemoveOwned(BandOwner owner);
 

@@ -20,7 +20,7 @@ public:
     explicit TreeWriter(std::string& out) : out_(out) {}
 
     void Cell(const TCellBasic& cell, int depth) {
-        Line(depth, "cell " + cell.OwnerTag + " pos=" + Range(cell.FirstPos, cell.PosCount));
+        Line(depth, "cell " + std::string(cell.OwnerTag) + " pos=" + Range(cell.FirstPos, cell.PosCount));
         for (int i = 0; i < cell.Count(); ++i) {
             Section(cell[i], depth + 1);
         }
@@ -57,7 +57,7 @@ private:
 
     void Block(const TBlock& b, const char* kind, int depth, const std::string& extra) {
         std::string head =
-            std::string(kind) + " " + b.Content->OwnerTag + " y=" + std::to_string(b.ArrangeY) +
+            std::string(kind) + " " + std::string(b.Content.OwnerTag) + " y=" + std::to_string(b.ArrangeY) +
             " flow=" + std::to_string(b.FlowHeight) + " paint=" + std::to_string(b.PaintHeight) +
             " content=(" + std::to_string(b.ContentX) + "," + std::to_string(b.ContentY) +
             ") w=" + std::to_string(b.ContentWidth) + " bottom=" + std::to_string(b.ContentBottomY);
@@ -87,7 +87,7 @@ private:
             head += " hidden";
         }
         Line(depth, head + extra);
-        Cell(*b.Content, depth + 1);
+        Cell(b.Content, depth + 1);
     }
 
     static std::string TableBlockExtra(const TTableBlock& b) {
@@ -160,11 +160,11 @@ private:
         }
         static constexpr const char* kVAlign[] = {"top", "middle", "bottom"};
         std::string line =
-            cell.Cell->OwnerTag + " col=" + std::to_string(column) + " span=" + std::to_string(cell.ColSpan) +
-            "x" + std::to_string(cell.RowSpan) + " x=" + std::to_string(x) +
-            " w=" + std::to_string(cell.CellWidth) + " h=" + std::to_string(cell.CellHeight) +
-            " content=" + std::to_string(cell.ContentHeight) + " " + kVAlign[std::clamp(cell.VAlign, 0, 2)] +
-            " offset=" + std::to_string(cell.VerticalOffset);
+            std::string(cell.Cell->OwnerTag) + " col=" + std::to_string(column) +
+            " span=" + std::to_string(cell.ColSpan) + "x" + std::to_string(cell.RowSpan) +
+            " x=" + std::to_string(x) + " w=" + std::to_string(cell.CellWidth) +
+            " h=" + std::to_string(cell.CellHeight) + " content=" + std::to_string(cell.ContentHeight) + " " +
+            kVAlign[std::clamp(cell.VAlign, 0, 2)] + " offset=" + std::to_string(cell.VerticalOffset);
         if (cell.SpecifiedWidth > 0) {
             line += " width=" + std::to_string(cell.SpecifiedWidth) + (cell.WidthIsPercent ? "/1000" : "px");
         }
@@ -223,12 +223,12 @@ private:
             }
             Line(depth + 1, line);
         }
-        for (const auto& object : s.Images) {
+        for (const auto& object : s.Images()) {
             if (const auto* image = dynamic_cast<const TImageObj*>(object.get())) {
                 Line(depth + 1, Image(*image));
             }
         }
-        for (const TFloatingObj* object : s.Controls) {
+        for (const TFloatingObj* object : s.Controls()) {
             if (const auto* control = dynamic_cast<const TFormControlObj*>(object)) {
                 Line(depth + 1, FormControlLine(*control));
             }
@@ -243,7 +243,8 @@ private:
     }
 
     static std::string FormControlLine(const TFormControlObj& c) {
-        static constexpr const char* kAlign[] = {"none", "top", "middle", "baseline", "bottom", "left", "right"};
+        static constexpr const char* kAlign[] = {"none",   "top",  "middle", "baseline",
+                                                 "bottom", "left", "right"};
         std::string line = std::string("control ") + c.KindName() + " " + std::to_string(c.Pos) + " " +
                            std::to_string(c.ObjWidth) + "x" + std::to_string(c.ObjHeight) + " " +
                            kAlign[std::clamp(c.ObjAlign, 0, 6)];

@@ -56,6 +56,13 @@ struct IndexObj {
     int Index = 0;
 };
 
+// Pictures, panels and form controls standing in a section's text: few sections hold any, so
+// they live apart, made on first use.
+struct TSectionObjects {
+    std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
+    std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
+};
+
 // One paragraph of inline content: text with objects standing in it as placeholder characters,
 // font runs, and the lines it was last laid out in.
 class TSection : public TSectionBase {
@@ -71,11 +78,8 @@ public:
     ~TSection() override;
 
     std::string SectionText;
-    std::vector<int32_t> SourcePositions; // until the section is finished
-    std::vector<IndexObj> PositionRuns;
+    std::vector<IndexObj> PositionRuns; // the source map, by offset
     TFontList FontRuns;
-    std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
-    std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
     std::vector<LineRec> Lines;
     int Justify = 1;   // 1 left, 2 centre, 3 right
     int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
@@ -90,6 +94,8 @@ public:
     TCellBasic* OwnerCell = nullptr;
 
     int Len() const { return int(SectionText.size()); }
+    const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
+    const std::vector<TFloatingObj*>& Controls() const { return ObjectsOrNone().Controls; }
     // A document position as an offset in this section, kept within -1 .. Len() + 1 so that
     // positions from anywhere compare safely.
     int OffsetOf(int position) const {
@@ -119,7 +125,7 @@ public:
     // An image or panel at the end (owned), a form control at the end (not owned).
     TFloatingObj& AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak);
     void AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak);
-    // Compacts the source map into PositionRuns.
+    // Drops the room that appending left spare.
     void Finish();
     bool FinishAndKeep() override;
 
@@ -160,6 +166,12 @@ protected:
     void ListLastRun();
     void AppendChars(std::string_view chars, const int32_t* positions, bool noBreak);
     void AppendRaw(std::string_view chars, const int32_t* positions);
+    // Text outside preformatted sections, after the white-space rules for its first character.
+    void AppendFlowing(std::string_view chars, const int32_t* positions, bool noBreak);
+    // The source map grows as runs: the character at offset came from sourcePos; the last
+    // character, replaced, came from sourcePos instead.
+    void MapSourcePos(int offset, int32_t sourcePos);
+    void RemapLastChar(int32_t sourcePos);
     // Line layout.
     int ClearDistance(const IndentManager& floats, int y) const;
     void AddEmptyLine(int& y, int height);
@@ -181,6 +193,11 @@ protected:
     int LineOfOffset(int offset) const;
 
     int paintX_ = 0; // the x the section was last painted at
+
+private:
+    const TSectionObjects& ObjectsOrNone() const;
+    TSectionObjects& Objects();
+    std::unique_ptr<TSectionObjects> objects_;
 };
 
 // Preformatted text: one source line, never wrapped, clipped when painted.

@@ -4,8 +4,31 @@
 
 #include <algorithm>
 #include <climits>
+#include <mutex>
+#include <set>
 
 namespace tavlin {
+
+namespace {
+
+// Tag names are a few dozen words shared by every list of every document: each is stored once.
+std::string_view InternedTag(std::string_view tag) {
+    thread_local std::string_view last;
+    if (tag == last) {
+        return last;
+    }
+    static std::mutex lock;
+    static std::set<std::string, std::less<>> names;
+    const std::lock_guard guard(lock);
+    auto it = names.find(tag);
+    if (it == names.end()) {
+        it = names.emplace(tag).first;
+    }
+    last = *it;
+    return last;
+}
+
+} // namespace
 
 // ---- TSectionBase ----
 
@@ -42,7 +65,9 @@ int TSectionBase::Arrange(Canvas&, int, int y, int, int, int, int, IndentManager
     return FlowHeight;
 }
 
-int TSectionBase::Paint(Canvas&, const Rect&, IndentManager&, int, int, int) { return ArrangeY + FlowHeight; }
+int TSectionBase::Paint(Canvas&, const Rect&, IndentManager&, int, int, int) {
+    return ArrangeY + FlowHeight;
+}
 
 void TSectionBase::EnlistPositions() {
     if (Document && Document->PositionList) {
@@ -52,8 +77,8 @@ void TSectionBase::EnlistPositions() {
 
 // ---- TCellBasic ----
 
-TCellBasic::TCellBasic(TSectionList* document, std::string ownerTag)
-    : Document(document), OwnerTag(std::move(ownerTag)) {}
+TCellBasic::TCellBasic(TSectionList* document, std::string_view ownerTag)
+    : Document(document), OwnerTag(InternedTag(ownerTag)) {}
 
 TCellBasic::TCellBasic(TSectionList* document, const TCellBasic& source)
     : Document(document), OwnerTag(source.OwnerTag) {
@@ -103,8 +128,8 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
         const BandOwner ownerBefore = floats.CurrentOwner;
         try {
             int sectionMax = 0;
-            height += section.Arrange(canvas, x, y + height, xRef, yRef, width, availHeight, floats, sectionMax,
-                                      counter);
+            height += section.Arrange(canvas, x, y + height, xRef, yRef, width, availHeight, floats,
+                                      sectionMax, counter);
             maxWidth = std::max(maxWidth, sectionMax);
             if (blockVariant) {
                 if (!section.IsAbsolute()) {
@@ -123,7 +148,7 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
             if (Document) {
                 Document->CollectFreed();
             }
-            sections_.erase(sections_.begin() + std::ptrdiff_t(i));
+            sections_.erase(i);
             if (Document) {
                 Document->PurgeFreedSections();
                 Document->ReportProcessError(message);
@@ -233,8 +258,7 @@ int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& f
     return last.ArrangeY + last.FlowHeight;
 }
 
-template <typename Fn>
-bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
+template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
     const size_t n = sections_.size();
     const auto hits = [&](size_t i) {
         const TSectionBase& s = *sections_[i];
@@ -346,7 +370,8 @@ void TCellBasic::CopySelection() {
         if (s.FirstPos >= selEnd) {
             break;
         }
-        const bool overlaps = s.FirstPos + s.PosCount > selStart || (s.PosCount == 0 && s.FirstPos >= selStart);
+        const bool overlaps =
+            s.FirstPos + s.PosCount > selStart || (s.PosCount == 0 && s.FirstPos >= selStart);
         if (overlaps) {
             s.CopySelection();
         }
@@ -370,11 +395,13 @@ void TCellBasic::TrimLastBottomMargin() {
 
 // ---- TCell ----
 
-TCell::TCell(TSectionList* document, std::string ownerTag) : TCellBasic(document, std::move(ownerTag)) {
+TCell::TCell(TSectionList* document, std::string_view ownerTag) : TCellBasic(document, ownerTag) {
     Floats = &OwnFloats;
 }
 
-TCell::TCell(TSectionList* document, const TCell& source) : TCellBasic(document, source) { Floats = &OwnFloats; }
+TCell::TCell(TSectionList* document, const TCell& source) : TCellBasic(document, source) {
+    Floats = &OwnFloats;
+}
 
 int TCell::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
     Floats = &OwnFloats;

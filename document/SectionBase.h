@@ -1,5 +1,6 @@
 #pragma once
 #include "document/IndentManager.h"
+#include "document/SectionVector.h"
 #include "platform/Canvas.h"
 #include "reader/Attributes.h"
 #include "reader/IDNames.h"
@@ -116,21 +117,21 @@ protected:
 // and painting look only at the sections whose painted extent can touch the band asked for.
 class TCellBasic {
 public:
-    TCellBasic(TSectionList* document, std::string ownerTag);
+    TCellBasic(TSectionList* document, std::string_view ownerTag);
     TCellBasic(TSectionList* document, const TCellBasic& source); // deep copy for another document
     virtual ~TCellBasic();
     TCellBasic(const TCellBasic&) = delete;
     TCellBasic& operator=(const TCellBasic&) = delete;
 
     TSectionList* Document;
-    int StartY = 0; // the y it was arranged at
     IndentManager* Floats = nullptr;
+    int StartY = 0; // the y it was arranged at
     int FirstPos = 0;
     int PosCount = 0;
     int ContentBottom = 0;
     int PaintTop = 990000;
     int PaintBottom = 0;
-    std::string OwnerTag;
+    std::string_view OwnerTag; // the element's tag name, kept for the process's life
 
     int Count() const { return int(sections_.size()); }
     TSectionBase& operator[](int i) const { return *sections_[size_t(i)]; }
@@ -164,8 +165,7 @@ public:
 
 protected:
     // Runs fn over the sections whose painted extent contains y, in order, until it answers.
-    template <typename Fn>
-    bool ForSectionsAtY(int y, Fn fn) const;
+    template <typename Fn> bool ForSectionsAtY(int y, Fn fn) const;
     // Index of the first section whose positions reach `position` (FirstPos + PosCount >= it).
     int FirstSectionReaching(int position) const;
     // Arranges the sections, dropping those that raise EProcessError.
@@ -175,7 +175,7 @@ protected:
 
     // Deep copies of the source's sections for this list's document.
     void CloneSectionsFrom(const TCellBasic& source);
-    std::vector<std::unique_ptr<TSectionBase>> sections_;
+    TSectionVector sections_;
     // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
     // so the sections that can touch a band are found by binary search. A list of one section
     // (every list item's) is tested directly and keeps none.
@@ -192,7 +192,7 @@ protected:
 // A content list with floats of its own: the document and table cells.
 class TCell : public TCellBasic {
 public:
-    TCell(TSectionList* document, std::string ownerTag);
+    TCell(TSectionList* document, std::string_view ownerTag);
     TCell(TSectionList* document, const TCell& source);
 
     IndentManager OwnFloats;

@@ -97,12 +97,26 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
     for (const TFontObj& run : source.FontRuns) {
         FontRuns.Add(run.CopyForAnotherSection());
     }
-    for (const auto& image : source.Images) {
+    for (const auto& image : source.Images()) {
         if (auto copy = image->CloneFor(*document)) {
-            Images.push_back(std::move(copy));
+            Objects().Images.push_back(std::move(copy));
         }
     }
-    Controls = source.Controls;
+    if (!source.Controls().empty()) {
+        Objects().Controls = source.Controls();
+    }
+}
+
+const TSectionObjects& TSection::ObjectsOrNone() const {
+    static const TSectionObjects none;
+    return objects_ ? *objects_ : none;
+}
+
+TSectionObjects& TSection::Objects() {
+    if (!objects_) {
+        objects_ = std::make_unique<TSectionObjects>();
+    }
+    return *objects_;
 }
 
 TSection::~TSection() {
@@ -190,25 +204,29 @@ int TSection::CharLengthAt(int i) const {
     return int(std::max<size_t>(1, characterLength(SectionText, size_t(i), charSet)));
 }
 
+void TSection::MapSourcePos(int offset, int32_t sourcePos) {
+    // A character continues the last run when its source offset follows the run's last one.
+    if (PositionRuns.empty() || PositionRuns.back().Index + (offset - PositionRuns.back().Pos) != sourcePos) {
+        PositionRuns.push_back({offset, sourcePos});
+    }
+}
+
+void TSection::RemapLastChar(int32_t sourcePos) {
+    const int offset = Len() - 1;
+    if (!PositionRuns.empty() && PositionRuns.back().Pos == offset) {
+        PositionRuns.pop_back();
+    }
+    MapSourcePos(offset, sourcePos);
+}
+
 void TSection::AppendRaw(std::string_view chars, const int32_t* positions) {
     if (chars.empty()) {
         return;
     }
     const int first = Len();
     SectionText.append(chars);
-    if (PositionRuns.empty()) {
-        // Left to grow geometrically: reserving a little more at each append made every
-        // append copy the whole map so far.
-        SourcePositions.insert(SourcePositions.end(), positions, positions + chars.size());
-    } else {
-        // Finished already: extend the runs directly.
-        for (size_t i = 0; i < chars.size(); ++i) {
-            const IndexObj& last = PositionRuns.back();
-            const int offset = first + int(i);
-            if (last.Index + (offset - last.Pos) != positions[i]) {
-                PositionRuns.push_back({offset, positions[i]});
-            }
-        }
+    for (size_t i = 0; i < chars.size(); ++i) {
+        MapSourcePos(first + int(i), positions[i]);
     }
     CachedMinWidth = 0;
     CachedMaxWidth = 0;
@@ -246,7 +264,27 @@ void SettleNoBreakSpaces(std::string& chars, std::vector<int32_t>& positions) {
     positions = std::move(outPositions);
 }
 
+bool IsSpaceLike(char c) {
+    return c == ' ' || IsCollapsible(c) || static_cast<unsigned char>(c) == ph::NoBreakSpace;
+}
+
 } // namespace
+
+void TSection::AppendFlowing(std::string_view chars, const int32_t* positions, bool noBreak) {
+    // Spaces right after floating objects at the very start are dropped too.
+    if (!chars.empty() && !SectionText.empty() && int(Images().size()) == Len() &&
+        std::all_of(Images().begin(), Images().end(), [](const auto& obj) { return obj->Floats(); }) &&
+        IsSpaceLike(chars[0])) {
+        chars.remove_prefix(1);
+        ++positions;
+    }
+    const size_t from = SectionText.size();
+    AppendRaw(chars, positions);
+    if (!noBreak) {
+        // Outside NOBR a collapsible space is an ordinary one.
+        std::replace(SectionText.begin() + std::ptrdiff_t(from), SectionText.end(), ph::NoBrSpace, ' ');
+    }
+}
 
 void TSection::AppendChars(std::string_view text, const int32_t* sourcePositions, bool noBreak) {
     if (text.empty()) {
@@ -263,40 +301,28 @@ void TSection::AppendChars(std::string_view text, const int32_t* sourcePositions
     // A line break after a trailing space replaces the space.
     if (text[0] == ph::LineBreak && endsWithSpace) {
         SectionText.back() = ph::LineBreak;
-        if (PositionRuns.empty() && !SourcePositions.empty()) {
-            SourcePositions.back() = sourcePositions[0];
-        }
+        RemapLastChar(sourcePositions[0]);
         CachedMinWidth = 0;
+        return;
+    }
+    if (!noBreak) {
+        // Taken straight from the token: only a collapsible space at the start may go.
+        const bool dropFirst = (text[0] == ' ' || IsCollapsible(text[0])) &&
+                               (SectionText.empty() || lastChar == ph::LineBreak || lastChar == ' ');
+        const size_t skip = dropFirst ? 1 : 0;
+        AppendFlowing(text.substr(skip), sourcePositions + skip, false);
         return;
     }
     std::string chars(text);
     std::vector<int32_t> positions(sourcePositions, sourcePositions + text.size());
-    const auto dropFirst = [&] {
+    const bool afterBreakable = SectionText.empty() || lastChar == ph::NoBrSpace ||
+                                lastChar == ph::LineBreak || lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
+    if (afterBreakable && chars[0] == ph::NoBrSpace) {
         chars.erase(chars.begin());
         positions.erase(positions.begin());
-    };
-    if (noBreak) {
-        const bool afterBreakable = SectionText.empty() || lastChar == ph::NoBrSpace || lastChar == ph::LineBreak ||
-                                    lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
-        if (afterBreakable && chars[0] == ph::NoBrSpace) {
-            dropFirst();
-        }
-        SettleNoBreakSpaces(chars, positions);
-    } else {
-        // Outside NOBR a collapsible space is an ordinary one.
-        std::replace(chars.begin(), chars.end(), ph::NoBrSpace, ' ');
-        if (!chars.empty() && chars[0] == ' ' &&
-            (SectionText.empty() || lastChar == ph::LineBreak || lastChar == ' ')) {
-            dropFirst();
-        }
     }
-    // Spaces right after floating objects at the very start are dropped too.
-    if (!chars.empty() && !SectionText.empty() && int(Images.size()) == Len() &&
-        std::all_of(Images.begin(), Images.end(), [](const auto& obj) { return obj->Floats(); }) &&
-        (chars[0] == ' ' || static_cast<unsigned char>(chars[0]) == ph::NoBreakSpace)) {
-        dropFirst();
-    }
-    AppendRaw(chars, positions.data());
+    SettleNoBreakSpaces(chars, positions);
+    AppendFlowing(chars, positions.data(), true);
 }
 
 void TSection::AppendText(const TokenObj& token, bool noBreak) {
@@ -310,38 +336,23 @@ void TSection::AppendChar(char code, int32_t sourcePos, bool noBreak) {
 TFloatingObj& TSection::AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak) {
     object->Pos = Len();
     const char code = noBreak && !object->Floats() ? ph::NoBrImage : ph::Image;
-    Images.push_back(std::move(object));
+    auto& images = Objects().Images;
+    images.push_back(std::move(object));
     AppendRaw(std::string_view(&code, 1), &sourcePos);
-    return *Images.back();
+    return *images.back();
 }
 
 void TSection::AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak) {
     control->Pos = Len();
-    Controls.push_back(control);
+    Objects().Controls.push_back(control);
     const char code = noBreak ? ph::NoBrControl : ph::FormControl;
     AppendRaw(std::string_view(&code, 1), &sourcePos);
 }
 
 void TSection::Finish() {
-    if (!PositionRuns.empty() || SourcePositions.empty()) {
-        return;
-    }
-    const auto startsRun = [this](size_t i) {
-        return i == 0 || SourcePositions[i] != SourcePositions[i - 1] + 1;
-    };
-    size_t runs = 0;
-    for (size_t i = 0; i < SourcePositions.size(); ++i) {
-        runs += startsRun(i) ? 1 : 0;
-    }
-    PositionRuns.reserve(runs);
-    for (size_t i = 0; i < SourcePositions.size(); ++i) {
-        if (startsRun(i)) {
-            PositionRuns.push_back({int(i), SourcePositions[i]});
-        }
-    }
-    std::vector<int32_t>().swap(SourcePositions);
-    // Text and runs grew by appends; a finished section keeps only what it holds.
+    // Text, source map and runs grew by appends; a finished section keeps only what it holds.
     SectionText.shrink_to_fit();
+    PositionRuns.shrink_to_fit();
     FontRuns.ShrinkToFit();
 }
 

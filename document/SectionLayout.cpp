@@ -117,7 +117,7 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
         maxCount = nextBreak - start;
     }
     const int avail = floats.RightSideAt(y) - floats.LeftIndentAt(y);
-    if (start == 0 && Images.empty() && Controls.empty()) {
+    if (start == 0 && Images().empty() && Controls().empty()) {
         // Every run's widest character, not only the first run's: a later, larger font must
         // not slip through.
         int widest = 0;
@@ -289,7 +289,7 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
         line.SpaceAfter = d - d / 2;
     }
     const auto inLine = [&](const TFloatingObj* obj) { return obj->Pos >= start && obj->Pos < end && !obj->Floats(); };
-    if (objectsOnly && std::any_of(Images.begin(), Images.end(), [&](const auto& obj) {
+    if (objectsOnly && std::any_of(Images().begin(), Images().end(), [&](const auto& obj) {
             return inLine(obj.get()) && obj->ObjAlign == AMiddle;
         })) {
         const TRunMetrics m = FontRuns.GetFontObjAt(start).Metrics(canvas);
@@ -315,12 +315,12 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
             break;
         }
     };
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         if (inLine(image.get())) {
             raise(*image, false);
         }
     }
-    for (const TFloatingObj* control : Controls) {
+    for (const TFloatingObj* control : Controls()) {
         if (control->Pos >= start && control->Pos < end) {
             raise(*control, true);
         }
@@ -370,11 +370,11 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
     }
     const int lineWidth = std::min(floats.RightSideAt(y) - floats.LeftIndentAt(y), width);
     maxWidth = std::max(lineWidth, 0);
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         image->SetSizeFor(canvas, lineWidth);
         maxWidth = std::max(maxWidth, image->FullWidth());
     }
-    for (const TFloatingObj* control : Controls) {
+    for (const TFloatingObj* control : Controls()) {
         maxWidth = std::max(maxWidth, control->FullWidth());
     }
     if (ClearSide != 0) {
@@ -422,14 +422,14 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
 }
 
 void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (CachedMinWidth > 0 && Images.empty()) {
+    if (CachedMinWidth > 0 && Images().empty()) {
         minWidth = CachedMinWidth;
         maxWidth = CachedMaxWidth;
         return;
     }
     int64_t floatSum = 0;
     int widestObject = 0;
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         image->SetSizeFor(canvas, 0);
         if (image->Floats()) {
             floatSum += image->FullWidth();
@@ -523,7 +523,7 @@ int TPreFormated::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int 
 }
 
 void TPreFormated::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (CachedMaxWidth <= 0 || !Images.empty()) {
+    if (CachedMaxWidth <= 0 || !Images().empty()) {
         CachedMaxWidth = TextWidth(canvas, 0, Len(), false);
     }
     maxWidth = CachedMaxWidth;

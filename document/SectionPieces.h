@@ -24,12 +24,12 @@ public:
     PieceWalker(const TSection& section, int start, int end)
         : s_(section), p_(start), end_(std::min(end, section.Len())) {
         run_ = s_.FontRuns.IndexAt(start);
-        image_ = size_t(std::lower_bound(s_.Images.begin(), s_.Images.end(), start,
+        image_ = size_t(std::lower_bound(s_.Images().begin(), s_.Images().end(), start,
                                          [](const auto& obj, int pos) { return obj->Pos < pos; }) -
-                        s_.Images.begin());
-        control_ = size_t(std::lower_bound(s_.Controls.begin(), s_.Controls.end(), start,
+                        s_.Images().begin());
+        control_ = size_t(std::lower_bound(s_.Controls().begin(), s_.Controls().end(), start,
                                            [](const TFloatingObj* obj, int pos) { return obj->Pos < pos; }) -
-                          s_.Controls.begin());
+                          s_.Controls().begin());
     }
 
     int Position() const { return p_; }
@@ -41,33 +41,33 @@ public:
         while (run_ + 1 < s_.FontRuns.Count() && s_.FontRuns[run_ + 1].Pos <= p_) {
             ++run_;
         }
-        while (image_ < s_.Images.size() && s_.Images[image_]->Pos < p_) {
+        while (image_ < s_.Images().size() && s_.Images()[image_]->Pos < p_) {
             ++image_;
         }
-        while (control_ < s_.Controls.size() && s_.Controls[control_]->Pos < p_) {
+        while (control_ < s_.Controls().size() && s_.Controls()[control_]->Pos < p_) {
             ++control_;
         }
         piece.start = p_;
         piece.run = run_;
         piece.object = nullptr;
-        if (image_ < s_.Images.size() && s_.Images[image_]->Pos == p_) {
+        if (image_ < s_.Images().size() && s_.Images()[image_]->Pos == p_) {
             piece.kind = Object;
-            piece.object = s_.Images[image_++].get();
+            piece.object = s_.Images()[image_++].get();
             piece.end = ++p_;
             return true;
         }
-        if (control_ < s_.Controls.size() && s_.Controls[control_]->Pos == p_) {
+        if (control_ < s_.Controls().size() && s_.Controls()[control_]->Pos == p_) {
             piece.kind = Control;
-            piece.object = s_.Controls[control_++];
+            piece.object = s_.Controls()[control_++];
             piece.end = ++p_;
             return true;
         }
         int stop = std::min(end_, s_.FontRuns.EndOf(run_, s_.Len()));
-        if (image_ < s_.Images.size()) {
-            stop = std::min(stop, s_.Images[image_]->Pos);
+        if (image_ < s_.Images().size()) {
+            stop = std::min(stop, s_.Images()[image_]->Pos);
         }
-        if (control_ < s_.Controls.size()) {
-            stop = std::min(stop, s_.Controls[control_]->Pos);
+        if (control_ < s_.Controls().size()) {
+            stop = std::min(stop, s_.Controls()[control_]->Pos);
         }
         piece.kind = Text;
         piece.end = p_ = std::max(stop, p_ + 1);

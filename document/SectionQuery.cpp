@@ -73,7 +73,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     if (!Document) {
         return false;
     }
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         if (!image->Contains(x, y)) {
             continue;
         }
@@ -124,7 +124,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
 }
 
 bool TSection::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY) {
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         if (image->Contains(x, y)) {
             object = image.get();
             objX = x - image->DrawX;
@@ -205,7 +205,7 @@ int TSection::DocToSourcePos(int position) const {
         return -1;
     }
     if (PositionRuns.empty()) {
-        return size_t(offset) < SourcePositions.size() ? SourcePositions[size_t(offset)] : -1;
+        return -1; // a copy for another document keeps no source map
     }
     const auto it = std::upper_bound(PositionRuns.begin(), PositionRuns.end(), offset,
                                      [](int value, const IndexObj& run) { return value < run.Pos; });

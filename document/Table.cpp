@@ -245,8 +245,8 @@ TCellList::TCellList(const TAttributeList* attributes, const TProperties& props)
 
 TCellList::TCellList(TSectionList* document, const TCellList& source)
     : RowHeight(source.RowHeight), SpanHeight(source.SpanHeight), HasRowColour(source.HasRowColour),
-      RowColour(source.RowColour), RowImageName(source.RowImageName), RowImagePosition(source.RowImagePosition),
-      RowTop(source.RowTop), SpanBottomMax(source.SpanBottomMax) {
+      RowColour(source.RowColour), RowImageName(source.RowImageName),
+      RowImagePosition(source.RowImagePosition), RowTop(source.RowTop), SpanBottomMax(source.SpanBottomMax) {
     Cells.reserve(source.Cells.size());
     for (const auto& cell : source.Cells) {
         Cells.push_back(cell ? std::make_unique<TCellObj>(document, *cell) : nullptr);
@@ -412,7 +412,7 @@ TTableBlock::TTableBlock(TSectionList* document, int level, const TAttributeList
     if (Floating != NoFloat && Layer == 0) {
         Layer = 1;
     }
-    Content->AppendSection(std::move(table));
+    Content.AppendSection(std::move(table));
 }
 
 TTableBlock::TTableBlock(TSectionList* document, const TTableBlock& source)
@@ -420,7 +420,7 @@ TTableBlock::TTableBlock(TSectionList* document, const TTableBlock& source)
       HeightAttr(source.HeightAttr), HeightIsPercent(source.HeightIsPercent),
       HasAttrColour(source.HasAttrColour), AttrColour(source.AttrColour), HSpace(source.HSpace),
       VSpace(source.VSpace), Justify(source.Justify) {
-    Table = Content->Count() > 0 ? dynamic_cast<ThtmlTable*>(&(*Content)[0]) : nullptr;
+    Table = Content.Count() > 0 ? dynamic_cast<ThtmlTable*>(&Content[0]) : nullptr;
 }
 
 std::unique_ptr<TSectionBase> TTableBlock::CloneFor(TSectionList& document) const {
@@ -443,11 +443,12 @@ void TTableBlock::ReadAttributes(const TAttributeList& attributes, int level) {
             HasAttrColour = ParseColour(attributes, attrBGCOLOR, AttrColour);
             break;
         case attrBACKGROUND:
-            if (!BackgroundImage) {
-                BackgroundImage = MakePicture(Document, a.Text);
-                BackgroundPosition = TBackgroundPosition();
-                BackgroundPosition.x = {BgPlacement::Length, 0};
-                BackgroundPosition.y = {BgPlacement::Length, 0};
+            if (!BackgroundImage()) {
+                TBlockExtras& extras = MakeExtras();
+                extras.BackgroundImage = MakePicture(Document, a.Text);
+                extras.BackgroundPosition = TBackgroundPosition();
+                extras.BackgroundPosition.x = {BgPlacement::Length, 0};
+                extras.BackgroundPosition.y = {BgPlacement::Length, 0};
             }
             break;
         case attrWIDTH:

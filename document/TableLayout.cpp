@@ -271,25 +271,25 @@ void TTableBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
 }
 
 int TTableBlock::ResolveWidth(Canvas& canvas, int width, int, int availHeight) {
-    int& left = Box[piMarginLeft];
-    int& right = Box[piMarginRight];
+    int& left = Box.Margin(piMarginLeft);
+    int& right = Box.Margin(piMarginRight);
     left = left == AutoResult ? 0 : left;
     right = right == AutoResult ? 0 : right;
     if (Floating != NoFloat) {
         for (int side : {piMarginLeft, piMarginRight}) {
-            Box[side] = Box[side] == 0 ? HSpace : Box[side];
+            Box.Margin(side) = Box[side] == 0 ? HSpace : Box[side];
         }
         for (int side : {piMarginTop, piMarginBottom}) {
-            Box[side] = Box[side] == 0 ? VSpace : Box[side];
+            Box.Margin(side) = Box[side] == 0 ? VSpace : Box[side];
         }
     }
     if (HasAttrColour && Color(Box[piBackgroundColor]) == clNone) {
-        Box[piBackgroundColor] = int32_t(AttrColour);
+        Box.Set(piBackgroundColor, int32_t(AttrColour));
     }
     if (!Table) {
         return 0;
     }
-    Table->HasTableColour = Color(Box[piBackgroundColor]) != clNone && !BackgroundImage;
+    Table->HasTableColour = Color(Box[piBackgroundColor]) != clNone && !BackgroundImage();
     Table->TableColour = Table->HasTableColour ? Color(Box[piBackgroundColor]) : clNone;
     const int edges = Coord(int64_t(left) + right + HorizontalExtras(false));
     const int room = std::max(0, width - edges);
@@ -320,7 +320,7 @@ int TTableBlock::ResolveWidth(Canvas& canvas, int width, int, int availHeight) {
     }
     const bool styleHeight = Box[piHeight] != AutoResult && Box[piHeight] > 0;
     if (!styleHeight && HeightAttr > 0) {
-        Box[piHeight] = HeightIsPercent ? std::max(0, MulDiv(availHeight, HeightAttr, 1000)) : HeightAttr;
+        Box.Set(piHeight, HeightIsPercent ? std::max(0, MulDiv(availHeight, HeightAttr, 1000)) : HeightAttr);
     }
     Table->GivenHeight = Box[piHeight] != AutoResult && Box[piHeight] > 0 ? Box[piHeight] : 0;
     return result;

@@ -9,27 +9,25 @@ int TChPosObj::YPosition() const {
     return y < 0 ? 0 : y;
 }
 
-size_t TIDNameList::LowerBound(std::string_view name) const {
-    size_t lo = 0;
-    size_t hi = entries_.size();
-    while (lo < hi) {
-        const size_t mid = (lo + hi) / 2;
-        if (compareNoCase(entries_[mid].name, name) < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
+void TIDNameList::Add(std::string_view name, TIDObject* object, std::unique_ptr<TChPosObj> owned) {
+    auto it = entries_.find(name);
+    if (it == entries_.end()) {
+        it = entries_.emplace(std::string(name), Entry{}).first;
+    } else {
+        Unlink(it->second.object, it->first);
     }
-    return lo;
+    it->second = Entry{std::string(name), object, std::move(owned)};
+    namesOf_.emplace(object, it->first);
 }
 
-void TIDNameList::Add(std::string_view name, TIDObject* object, std::unique_ptr<TChPosObj> owned) {
-    const size_t i = LowerBound(name);
-    if (i < entries_.size() && compareNoCase(entries_[i].name, name) == 0) {
-        entries_[i] = Entry{std::string(name), object, std::move(owned)};
-        return;
+void TIDNameList::Unlink(const TIDObject* object, std::string_view name) {
+    auto [first, last] = namesOf_.equal_range(object);
+    for (auto it = first; it != last; ++it) {
+        if (it->second == name) {
+            namesOf_.erase(it);
+            return;
+        }
     }
-    entries_.insert(entries_.begin() + std::ptrdiff_t(i), Entry{std::string(name), object, std::move(owned)});
 }
 
 void TIDNameList::AddObject(std::string_view name, TIDObject* object) {
@@ -43,19 +41,30 @@ void TIDNameList::AddPositionMark(std::string_view name, int32_t sourcePos) {
 }
 
 TIDObject* TIDNameList::Find(std::string_view name) const {
-    const size_t i = LowerBound(name);
-    if (i < entries_.size() && compareNoCase(entries_[i].name, name) == 0) {
-        return entries_[i].object;
-    }
-    return nullptr;
+    const auto it = entries_.find(name);
+    return it == entries_.end() ? nullptr : it->second.object;
 }
 
 void TIDNameList::RemoveObject(const TIDObject* object) {
-    std::erase_if(entries_, [object](const Entry& e) { return e.object == object; });
+    auto [first, last] = namesOf_.equal_range(object);
+    for (auto it = first; it != last; ++it) {
+        entries_.erase(it->second);
+    }
+    namesOf_.erase(first, last);
 }
 
 void TIDNameList::Clear() {
     entries_.clear();
+    namesOf_.clear();
+}
+
+std::vector<std::string> TIDNameList::Names() const {
+    std::vector<std::string> names;
+    names.reserve(entries_.size());
+    for (const auto& [key, entry] : entries_) {
+        names.push_back(entry.name);
+    }
+    return names;
 }
 
 } // namespace tavlin

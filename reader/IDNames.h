@@ -1,8 +1,12 @@
 #pragma once
+#include "reader/TextUtil.h"
+
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tavlin {
@@ -57,8 +61,8 @@ public:
     void Clear();
 
     int Count() const { return int(entries_.size()); }
-    const std::string& NameAt(int i) const { return entries_[size_t(i)].name; }
-    TIDObject* ObjectAt(int i) const { return entries_[size_t(i)].object; }
+    // The names as they were written, in their sorted order.
+    std::vector<std::string> Names() const;
 
 private:
     struct Entry {
@@ -66,12 +70,18 @@ private:
         TIDObject* object = nullptr;
         std::unique_ptr<TChPosObj> owned; // set when object is a position mark of ours
     };
+    struct NoCaseLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return compareNoCase(a, b) < 0; }
+    };
     void Add(std::string_view name, TIDObject* object, std::unique_ptr<TChPosObj> owned);
-    // Index of the first entry not below the name (case-insensitive).
-    size_t LowerBound(std::string_view name) const;
+    void Unlink(const TIDObject* object, std::string_view name);
 
     const TSourcePositionLocator* owner_;
-    std::vector<Entry> entries_;
+    // A tree, not a sorted vector: a page of many names arrives in no useful order.
+    std::map<std::string, Entry, NoCaseLess> entries_;
+    // The names bound to each object, so that freeing an object does not search every name.
+    std::unordered_multimap<const TIDObject*, std::string> namesOf_;
 };
 
 } // namespace tavlin

@@ -109,28 +109,25 @@ bool hasSequence(std::string_view key) {
     return space != std::string_view::npos && space + 1 < key.size() && isAsciiDigit(key[space + 1]);
 }
 
-// Compares a stored (lower-case) sort key with a key of any case, without copying either.
-bool sortsBefore(std::string_view stored, std::string_view key) {
-    const size_t n = std::min(stored.size(), key.size());
-    for (size_t i = 0; i < n; ++i) {
-        const auto a = uint8_t(stored[i]);
-        const auto b = uint8_t(lowerAscii(key[i]));
-        if (a != b) {
-            return a < b;
-        }
-    }
-    return stored.size() < key.size();
-}
-
 } // namespace
 
-int TStyleList::LowerBound(std::string_view key) const {
-    const std::string widened = hasSequence(key) ? toLowerAscii(sortKeyOf(key)) : std::string();
-    const std::string_view k = widened.empty() ? key : std::string_view(widened);
-    const auto it =
-        std::lower_bound(entries_.begin(), entries_.end(), k,
-                         [](const Entry& e, std::string_view q) { return sortsBefore(e.sortKey, q); });
-    return int(it - entries_.begin());
+bool TStyleList::SortKeyLess::operator()(std::string_view a, std::string_view b) const {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = uint8_t(lowerAscii(a[i]));
+        const auto y = uint8_t(lowerAscii(b[i]));
+        if (x != y) {
+            return x < y;
+        }
+    }
+    return a.size() < b.size();
+}
+
+TStyleList::Entries::const_iterator TStyleList::LowerBound(std::string_view key) const {
+    if (hasSequence(key)) {
+        return entries_.lower_bound(sortKeyOf(key));
+    }
+    return entries_.lower_bound(key);
 }
 
 bool TStyleList::HasContextualRulesFor(std::string_view prefix) const {
@@ -153,11 +150,8 @@ void TStyleList::RememberLinkFonts(std::string style, const TFontInfoArray& font
 }
 
 TProperties* TStyleList::Find(std::string_view key) const {
-    const int i = LowerBound(key);
-    if (i < Count() && entries_[size_t(i)].key == key) {
-        return entries_[size_t(i)].props.get();
-    }
-    return nullptr;
+    const auto it = LowerBound(key);
+    return it != entries_.end() && it->second.key == key ? it->second.props.get() : nullptr;
 }
 
 TProperties& TStyleList::AddObject(std::string_view key, std::unique_ptr<TProperties> props) {
@@ -165,13 +159,10 @@ TProperties& TStyleList::AddObject(std::string_view key, std::unique_ptr<TProper
     if (key.find(' ') != std::string_view::npos) {
         contextualKeys_.emplace(key);
     }
-    std::string sk = toLowerAscii(sortKeyOf(key));
-    // Equal keys keep the order they were added in.
-    const auto it = std::upper_bound(entries_.begin(), entries_.end(), sk,
-                                     [](const std::string& k, const Entry& e) { return k < e.sortKey; });
     props->ElemTag = key;
     TProperties& added = *props;
-    entries_.insert(it, Entry{std::string(key), std::move(sk), std::move(props)});
+    // A multimap puts an equal key after the others: equal keys keep the order they were added in.
+    entries_.emplace(toLowerAscii(sortKeyOf(key)), Entry{std::string(key), std::move(props)});
     return added;
 }
 
@@ -406,8 +397,8 @@ void TProperties::ApplyContextualRules(const TStyleList& styles, std::string_vie
         if (prefix.empty()) {
             continue;
         }
-        for (int i = styles.LowerBound(prefix); i < styles.Count(); ++i) {
-            const std::string& key = styles.KeyAt(i);
+        for (auto entry = styles.LowerBound(prefix); entry != styles.end(); ++entry) {
+            const std::string& key = entry->second.key;
             if (key.compare(0, prefix.size(), prefix) != 0) {
                 break;
             }
@@ -446,7 +437,7 @@ void TProperties::ApplyContextualRules(const TStyleList& styles, std::string_vie
                 }
             }
             if (next == ancestors.size()) {
-                Merge(styles.PropsAt(i));
+                Merge(*entry->second.props);
             }
         }
     }
@@ -463,8 +454,9 @@ void TProperties::Combine(const TStyleList& styles, std::string_view tag, std::s
     ElemPseudo = pseudo;
     const std::string T(tag), C(cls), I(id), P(pseudo);
     const auto apply = [&](const std::string& key) {
-        for (int i = styles.LowerBound(key); i < styles.Count() && styles.KeyAt(i) == key; ++i) {
-            Merge(styles.PropsAt(i));
+        for (auto entry = styles.LowerBound(key); entry != styles.end() && entry->second.key == key;
+             ++entry) {
+            Merge(*entry->second.props);
         }
     };
     const bool hasC = !C.empty();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -44,13 +45,26 @@ public:
     TProperties& AddCopy(std::string_view key, const TProperties& props);
     void SetLinkColor(std::string_view state, Color color);
 
+    struct Entry {
+        std::string key;
+        std::unique_ptr<TProperties> props;
+    };
+    // Sort keys without regard to case, the query side lowered as it is compared.
+    struct SortKeyLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    // By sort key; entries of equal keys in the order they were added. A tree, not a sorted
+    // vector: a sheet of many rules arrives in no useful order.
+    using Entries = std::multimap<std::string, Entry, SortKeyLess>;
+
     // The first entry with exactly this key, or null.
     TProperties* Find(std::string_view key) const;
-    // Index of the first key not below `key`.
-    int LowerBound(std::string_view key) const;
+    // The first entry whose key is not below `key`.
+    Entries::const_iterator LowerBound(std::string_view key) const;
+    Entries::const_iterator begin() const { return entries_.begin(); }
+    Entries::const_iterator end() const { return entries_.end(); }
     int Count() const { return int(entries_.size()); }
-    const std::string& KeyAt(int i) const { return entries_[size_t(i)].key; }
-    const TProperties& PropsAt(int i) const { return *entries_[size_t(i)].props; }
     // The "default" entry, or null before LoadDefaults.
     const TProperties* DefaultProp() const { return defaultProp_; }
     double DefFontSize() const { return defFontSize_; }
@@ -74,11 +88,6 @@ public:
     uint64_t Generation() const { return generation_; }
 
 private:
-    struct Entry {
-        std::string key;
-        std::string sortKey; // the key with its sequence number widened
-        std::unique_ptr<TProperties> props;
-    };
     // The entry with exactly this key, made when missing.
     TProperties& EntryFor(std::string_view key);
     // One declaration of the built-in sheet (plain fields: the texts outlive the call).
@@ -101,7 +110,7 @@ private:
         ++generation_;
     }
 
-    std::vector<Entry> entries_;
+    Entries entries_;                                   // keyed by the key with its sequence number widened
     std::set<std::string, std::less<>> contextualKeys_; // sorted, so a prefix is found at once
     mutable std::unordered_map<std::string, TFontInfoArray> linkFonts_;
     TProperties* defaultProp_ = nullptr;

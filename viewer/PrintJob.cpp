@@ -56,9 +56,7 @@ bool ShowsSomething(const TSectionList& document, int positions) {
         for (int i = 0; i < list.Count(); ++i) {
             const TSectionBase& section = list[i];
             if (const auto* block = dynamic_cast<const TBlock*>(&section)) {
-                if (block->Content) {
-                    lists.push_back(block->Content.get());
-                }
+                lists.push_back(&block->Content);
             } else if (!section.IsTextSection() && !dynamic_cast<const TPage*>(&section)) {
                 return true;
             }

@@ -26,7 +26,7 @@ int BlockDepth(const TCellBasic& cell) {
     int deepest = 0;
     for (int i = 0; i < cell.Count(); ++i) {
         if (const auto* block = dynamic_cast<const TBlock*>(&cell[i])) {
-            deepest = std::max(deepest, 1 + BlockDepth(*block->Content));
+            deepest = std::max(deepest, 1 + BlockDepth(block->Content));
         }
     }
     return deepest;
@@ -36,7 +36,7 @@ int BlockDepth(const TCellBasic& cell) {
 void CollectText(const TCellBasic& cell, std::string& out) {
     for (int i = 0; i < cell.Count(); ++i) {
         if (const auto* block = dynamic_cast<const TBlock*>(&cell[i])) {
-            CollectText(*block->Content, out);
+            CollectText(block->Content, out);
         } else if (const auto* text = dynamic_cast<const TSection*>(&cell[i])) {
             out += text->SectionText;
         }
@@ -92,13 +92,13 @@ TEST(BuilderBadInput, HugePreformattedText) {
     oneLine.shrink_to_fit();
     LayOutAndPaint(line);
     const TBlock& pre = At<TBlock>(line.Cell(), 0);
-    ASSERT_EQ(pre.Content->Count(), 1);
-    EXPECT_LE(At<TSection>(*pre.Content, 0).Len(), TPreFormated::kMaxChars + THtmlBuilder::kPreChunk + 1);
+    ASSERT_EQ(pre.Content.Count(), 1);
+    EXPECT_LE(At<TSection>(pre.Content, 0).Len(), TPreFormated::kMaxChars + THtmlBuilder::kPreChunk + 1);
     EXPECT_EQ(Shape(line.Cell()).substr(Shape(line.Cell()).size() - 7), "'after'");
 
     Built lines("<PRE>" + Repeat("0123456789 line of preformatted text\n", 100000) + "</PRE>");
     LayOutAndPaint(lines);
-    EXPECT_EQ(At<TBlock>(lines.Cell(), 0).Content->Count(), 100001);
+    EXPECT_EQ(At<TBlock>(lines.Cell(), 0).Content.Count(), 100001);
 }
 
 TEST(BuilderBadInput, HugeBoxesStackUpWithoutOverflow) {
@@ -157,8 +157,8 @@ TEST(BuilderBadInput, OpenCommentAndRandomBytes) {
 // a step again copied or searched everything read so far for each piece it reads.
 const TSection& OnlyParagraph(Built& b) {
     const TBlock& p = At<TBlock>(b.Cell(), 0);
-    EXPECT_EQ(p.Content->Count(), 1);
-    return At<TSection>(*p.Content, 0);
+    EXPECT_EQ(p.Content.Count(), 1);
+    return At<TSection>(p.Content, 0);
 }
 
 TEST(BuilderBadInput, OneParagraphOfMegabytes) {
@@ -211,11 +211,23 @@ TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
     sheet += "DIV B {color: red}</STYLE>";
     Built b(sheet + "<P>" + Repeat("<B>x</B> ", 100000) + "<DIV><B>y</B></DIV>");
     const TSection& many = OnlyParagraph(b);
-    const TSection& inDiv = At<TSection>(*At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
+    const TSection& inDiv = At<TSection>(At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
     EXPECT_EQ(many.FontRuns.Count(), 200000);
     EXPECT_EQ(inDiv.SectionText, "y");
     EXPECT_EQ(inDiv.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
     EXPECT_NE(many.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
+}
+
+TEST(BuilderBadInput, ManyFloatsSideBySide) {
+    // Floating blocks all at one height: placing each must not look at every float before it.
+    Built b(Repeat("<DIV STYLE=\"float:left;width:5px\">x</DIV>", 40000) + "<P>after");
+    b.Layout(800);
+    const int first = At<TBlock>(b.Cell(), 0).ContentX;
+    const int step = At<TBlock>(b.Cell(), 1).ContentX - first;
+    const auto& last = At<TBlock>(b.Cell(), 39999);
+    EXPECT_GT(step, 0);
+    EXPECT_EQ(last.ContentX, first + 39999 * step); // one beside the other, as far as they go
+    EXPECT_EQ(last.ContentY, At<TBlock>(b.Cell(), 0).ContentY);
 }
 
 } // namespace

@@ -33,7 +33,7 @@ protected:
         height = doc.Layout(surface->canvas(), 0, kWidth, 600, scrollWidth, counter);
     }
     int WidthOf(const TSection& s) { return s.TextWidth(surface->canvas(), 0, s.Len(), true); }
-    TCellBasic& Body() { return *dynamic_cast<TBlock&>(doc[0]).Content; }
+    TCellBasic& Body() { return dynamic_cast<TBlock&>(doc[0]).Content; }
 
     // Every section of a kind in document order.
     template <typename T> std::vector<T*> All() {
@@ -44,7 +44,7 @@ protected:
                     found.push_back(s);
                 }
                 if (auto* block = dynamic_cast<TBlock*>(&cell[i])) {
-                    walk(*block->Content);
+                    walk(block->Content);
                 }
             }
         };
@@ -115,7 +115,7 @@ TEST_F(BuilderDocuments, ConverterListing) {
     EXPECT_EQ(entry.Lines.size(), 1u);
     EXPECT_EQ(scrollWidth, kWidth);
     for (TBlockLI* item : All<TBlockLI>()) {
-        EXPECT_EQ(item->ContentX, item->Content->OwnerTag == "dd" ? 50 : 10);
+        EXPECT_EQ(item->ContentX, item->Content.OwnerTag == "dd" ? 50 : 10);
         EXPECT_EQ(item->ListType, lkDefinition);
     }
     EXPECT_GT(height, 300);
@@ -137,13 +137,13 @@ TEST_F(BuilderDocuments, HelpPage) {
     // Three numbered lists, each counting from 1, their items 35 pixels in with a marker each.
     std::vector<std::vector<std::string>> labels;
     for (TBlock* block : All<TBlock>()) {
-        if (block->Content->OwnerTag != "ol") {
+        if (block->Content.OwnerTag != "ol") {
             continue;
         }
         EXPECT_EQ(block->ContentX, 45);
         labels.emplace_back();
-        for (int i = 0; i < block->Content->Count(); ++i) {
-            const auto& item = At<TBlockLI>(*block->Content, i);
+        for (int i = 0; i < block->Content.Count(); ++i) {
+            const auto& item = At<TBlockLI>(block->Content, i);
             labels.back().push_back(item.MarkerLabel());
             EXPECT_GT(item.FirstBaseline, item.ContentY);
             EXPECT_LE(item.FirstBaseline, item.ContentY + 20);
@@ -192,9 +192,9 @@ TEST_F(BuilderDocuments, BookmarkFileAsBrowsersExportIt) {
         EXPECT_EQ(item->ContentX, 10);
     }
     const auto& list = At<TBlock>(Body(), 1);
-    const auto& toolbar = At<TBlockLI>(*list.Content, 1);
+    const auto& toolbar = At<TBlockLI>(list.Content, 1);
     EXPECT_EQ(toolbar.ContentY, list.ContentY + 14);
-    EXPECT_EQ(At<TBlock>(*toolbar.Content, 0).MarginTop, 0) << "the heading is the first block of its item";
+    EXPECT_EQ(At<TBlock>(toolbar.Content, 0).MarginTop, 0) << "the heading is the first block of its item";
     EXPECT_EQ(scrollWidth, kWidth);
 }
 

@@ -34,9 +34,9 @@ TEST(BuilderStructure, ParagraphsSplitAndEmptyOnesCollapse) {
 
 TEST(BuilderStructure, ParagraphAlignmentTakesOnlyKnownValues) {
     Built b("<P ALIGN=Center>a<P ALIGN=justify>b<P ALIGN=RIGHT>c");
-    EXPECT_EQ(Text(*BlockAt(b.Cell(), 0).Content, 0).Justify, 2);
-    EXPECT_EQ(Text(*BlockAt(b.Cell(), 1).Content, 0).Justify, 1);
-    EXPECT_EQ(Text(*BlockAt(b.Cell(), 2).Content, 0).Justify, 3);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).Justify, 2);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 1).Content, 0).Justify, 1);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 2).Content, 0).Justify, 3);
 }
 
 TEST(BuilderStructure, MisnestedEndTagReinheritsTheInnerElement) {
@@ -56,8 +56,8 @@ TEST(BuilderStructure, ListsItemsAndNumbering) {
     Built ol("<OL START=5 TYPE=a><LI>x<LI>y</OL>");
     const TBlock& list = BlockAt(ol.Cell(), 0);
     EXPECT_TRUE(list.ListIndent);
-    const auto& first = At<TBlockLI>(*list.Content, 0);
-    const auto& second = At<TBlockLI>(*list.Content, 1);
+    const auto& first = At<TBlockLI>(list.Content, 0);
+    const auto& second = At<TBlockLI>(list.Content, 1);
     EXPECT_EQ(first.ListType, lkOrdered);
     EXPECT_EQ(first.ItemNumber, 5);
     EXPECT_EQ(second.ItemNumber, 6);
@@ -74,7 +74,7 @@ TEST(BuilderStructure, ListsItemsAndNumbering) {
     Built dl("<DL><DT>term<DD>meaning</DL>");
     EXPECT_EQ(Shape(dl.Cell()), "dl(dt('term') dd('meaning'))");
     EXPECT_FALSE(BlockAt(dl.Cell(), 0).ListIndent);
-    EXPECT_EQ(At<TBlockLI>(*BlockAt(dl.Cell(), 0).Content, 1).ListType, lkDefinition);
+    EXPECT_EQ(At<TBlockLI>(BlockAt(dl.Cell(), 0).Content, 1).ListType, lkDefinition);
 }
 
 TEST(BuilderStructure, NestedBulletsCycleDiscCircleSquare) {
@@ -83,12 +83,12 @@ TEST(BuilderStructure, NestedBulletsCycleDiscCircleSquare) {
     const TCellBasic* cell = &b.Cell();
     while (cell->Count() > 0) {
         const auto* list = dynamic_cast<const TBlock*>(&(*cell)[cell->Count() - 1]);
-        if (!list || list->Content->Count() == 0) {
+        if (!list || list->Content.Count() == 0) {
             break;
         }
-        const auto& item = At<TBlockLI>(*list->Content, 0);
+        const auto& item = At<TBlockLI>(list->Content, 0);
         styles.push_back(item.MarkerStyle);
-        cell = item.Content.get();
+        cell = &item.Content;
     }
     EXPECT_EQ(styles, (std::vector{ListStyleType::Disc, ListStyleType::Circle, ListStyleType::Square,
                                    ListStyleType::Disc}));
@@ -108,7 +108,7 @@ TEST(BuilderStructure, BodyLateOrInsideAnElementIsIgnored) {
     Built early("dropped<BODY BGCOLOR=red MARGINWIDTH=0>kept");
     EXPECT_EQ(Shape(early.Cell()), "'kept'");
     EXPECT_EQ(early.doc.Background & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(std::get<int32_t>((*early.Body().BoxVariants)[piMarginLeft - kFirstBoxProp]), 0);
+    EXPECT_EQ(std::get<int32_t>(early.Body().BoxStyle->Variants[piMarginLeft - kFirstBoxProp]), 0);
 
     Built late("<P>a</P><BODY BGCOLOR=red>b");
     EXPECT_EQ(late.doc.Background & 0xFFFFFF, 0xFFFFFFu);
@@ -123,7 +123,7 @@ TEST(BuilderStructure, BodyAttributesColourTheTextAndTheLinks) {
     TSection& s = Text(b.Cell(), 0);
     EXPECT_EQ(s.FontRuns[0].TheFont->FontColor & 0xFFFFFF, rgb(0, 255, 0));
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).TheFont->FontColor & 0xFFFFFF, rgb(255, 0, 0));
-    EXPECT_EQ(std::get<int32_t>((*b.Body().BoxVariants)[piMarginTop - kFirstBoxProp]), 200)
+    EXPECT_EQ(std::get<int32_t>(b.Body().BoxStyle->Variants[piMarginTop - kFirstBoxProp]), 200)
         << "clamped to 200";
 }
 
@@ -131,9 +131,9 @@ TEST(BuilderStructure, HeadingsAlignAndCentre) {
     for (const char* html : {"<H2 ALIGN=center>x</H2>", "<H2><CENTER>x</CENTER></H2>"}) {
         Built b(html);
         const TBlock& heading = BlockAt(b.Cell(), 0);
-        EXPECT_EQ(heading.Content->OwnerTag, "h2") << html;
-        EXPECT_EQ(Text(*heading.Content, 0).Justify, 2) << html;
-        EXPECT_TRUE(Text(*heading.Content, 0).FontRuns[0].TheFont->Desc.bold()) << html;
+        EXPECT_EQ(heading.Content.OwnerTag, "h2") << html;
+        EXPECT_EQ(Text(heading.Content, 0).Justify, 2) << html;
+        EXPECT_TRUE(Text(heading.Content, 0).FontRuns[0].TheFont->Desc.bold()) << html;
     }
     EXPECT_EQ(Shape(Built("<H7>x</H7>").Cell()), "'x'");
     // The text after a centred block is no longer centred.
@@ -157,7 +157,7 @@ TEST(BuilderStructure, FontSizesWithAndWithoutBaseFont) {
 TEST(BuilderStructure, FontInsidePreUsesThePreTableAndItsOwnEntriesOnly) {
     Built b("<FONT SIZE=4><PRE>a<FONT SIZE=3>b</FONT></FONT>c</PRE>d");
     const TBlock& pre = BlockAt(b.Cell(), 0);
-    const TSection& line = Text(*pre.Content, 0);
+    const TSection& line = Text(pre.Content, 0);
     ASSERT_EQ(line.SectionText, "abc");
     EXPECT_EQ(line.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(10))
         << "PRE size 3 is 10 pt";
@@ -171,7 +171,7 @@ TEST(BuilderStructure, PreLinesAreSectionsAndStyleTagsDoNotBreakThem) {
     Built b("<PRE>\none  two\nthree<B>bold</B>four\n</PRE>after");
     EXPECT_EQ(Shape(b.Cell()), "pre(pre'' pre'one  two' pre'threeboldfour' pre'') 'after'");
     const TBlock& pre = BlockAt(b.Cell(), 0);
-    const TSection& third = Text(*pre.Content, 2);
+    const TSection& third = Text(pre.Content, 2);
     EXPECT_FALSE(third.FontRuns.GetFontObjAt(0).TheFont->Desc.bold());
     EXPECT_TRUE(third.FontRuns.GetFontObjAt(5).TheFont->Desc.bold());
     EXPECT_FALSE(third.FontRuns.GetFontObjAt(9).TheFont->Desc.bold());
@@ -240,7 +240,7 @@ TEST(BuilderStructure, RulesAndPageBreaks) {
     EXPECT_TRUE(first.Rule->NoShade);
     EXPECT_EQ(first.RuleAlign, 1);
     EXPECT_EQ(first.Rule->RuleColor & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(stringOf((*first.BoxVariants)[piWidth - kFirstBoxProp]), "50%");
+    EXPECT_EQ(stringOf(first.BoxStyle->Variants[piWidth - kFirstBoxProp]), "50%");
     EXPECT_EQ(At<THRBlock>(b.Cell(), 2).Rule->Thickness, 2) << "SIZE 30 is ignored";
 }
 
@@ -285,7 +285,7 @@ TEST(BuilderStructure, HeadElementsReachTheHost) {
 TEST(BuilderStructure, ScriptWithoutHandlerAndStyleElementsAreReadPast) {
     Built b("<STYLE><!-- p { color: red } --></STYLE><SCRIPT>document.write('<p>no')</SCRIPT><P>yes");
     EXPECT_EQ(Shape(b.Cell()), "p('yes')");
-    EXPECT_EQ(Text(*BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0x0000FFu);
 }
 
 TEST(BuilderStructure, LinkedStyleSheetIsReadFromTheDocumentsDirectory) {
@@ -301,7 +301,7 @@ TEST(BuilderStructure, LinkedStyleSheetIsReadFromTheDocumentsDirectory) {
     const TParseResult result = ParseHtmlFromFile(doc, dir + "/builder_test.htm");
     EXPECT_TRUE(result.Error.empty());
     const auto& body = dynamic_cast<const TBlock&>(doc[0]);
-    EXPECT_EQ(Text(*BlockAt(*body.Content, 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF,
+    EXPECT_EQ(Text(BlockAt(body.Content, 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF,
               rgb(0, 255, 0));
     std::remove((dir + "/builder_test.css").c_str());
     std::remove((dir + "/builder_test.htm").c_str());
@@ -321,7 +321,7 @@ TEST(BuilderStructure, LinkedStyleSheetFromAHostStreamResolvesAgainstItsAddress)
     const TProperties* rule = b.doc.Styles->Find("p");
     ASSERT_NE(rule, nullptr);
     EXPECT_EQ(stringOf(rule->Props[piBackgroundImage]), "url(http://host/img/bg.gif)");
-    EXPECT_EQ(Text(*BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0xFF0000u);
     // A LINK after content has begun is not read.
     asked.clear();
     Built late("<P>x<LINK REL=stylesheet HREF=site.css>", options);
@@ -345,7 +345,7 @@ TEST(BuilderStructure, MissingFileLeavesAnEmptyBody) {
     const TParseResult result = ParseHtmlFromFile(doc, "/nonexistent/nothing.htm");
     EXPECT_EQ(result.Error, "Can't locate file: /nonexistent/nothing.htm");
     ASSERT_EQ(doc.Count(), 1);
-    EXPECT_TRUE(dynamic_cast<TBodyBlock&>(doc[0]).Content->IsEmpty());
+    EXPECT_TRUE(dynamic_cast<TBodyBlock&>(doc[0]).Content.IsEmpty());
 }
 
 TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
@@ -354,9 +354,9 @@ TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
     ParsePlainTextFromStrings(doc, {"<B>not bold</B> &amp;", "", "\tlast"});
     const auto& body = dynamic_cast<const TBlock&>(doc[0]);
     // A tab advances to the next multiple of eight columns, as in PRE.
-    EXPECT_EQ(Shape(*body.Content), "pre'<B>not bold</B> &amp;' pre'' pre'        last' pre''");
-    EXPECT_EQ(Text(*body.Content, 0).FontRuns[0].TheFont->Desc.name, "Courier New");
-    EXPECT_EQ(Text(*body.Content, 2).DocToSourcePos(0), 25) << "positions are byte offsets";
+    EXPECT_EQ(Shape(body.Content), "pre'<B>not bold</B> &amp;' pre'' pre'        last' pre''");
+    EXPECT_EQ(Text(body.Content, 0).FontRuns[0].TheFont->Desc.name, "Courier New");
+    EXPECT_EQ(Text(body.Content, 2).DocToSourcePos(0), 25) << "positions are byte offsets";
 
     TSectionList lf;
     ViewerDefaults(lf);
@@ -367,7 +367,7 @@ TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
                "after";
     }
     ParsePlainTextFromFile(lf, file);
-    EXPECT_EQ(Shape(*dynamic_cast<const TBlock&>(lf[0]).Content), "pre'a' pre'b' pre'c'");
+    EXPECT_EQ(Shape(dynamic_cast<const TBlock&>(lf[0]).Content), "pre'a' pre'b' pre'c'");
     std::remove(file.c_str());
 }
 

@@ -62,7 +62,7 @@ TEST(BuilderTables, HeaderCellsCentreAndDataCellsKeepLeftUnlessAligned) {
     // The enclosing alignment places a table that neither floats nor centres itself.
     EXPECT_EQ(dynamic_cast<const TTableBlock&>(b.Cell()[0]).Justify, TTableBlock::JustifyCentre);
     const auto& div = dynamic_cast<const TBlock&>(b.Cell()[1]);
-    const auto& floating = dynamic_cast<const TTableBlock&>((*div.Content)[0]);
+    const auto& floating = dynamic_cast<const TTableBlock&>((div.Content)[0]);
     EXPECT_EQ(floating.Justify, TTableBlock::JustifyNone);
     EXPECT_EQ(floating.Floating, TBlock::FloatLeft);
 }

@@ -44,7 +44,7 @@ struct Built {
         doc.PaintDocument(canvas, clip, 6000, 0, 0, 0, 0);
     }
     TBodyBlock& Body() { return dynamic_cast<TBodyBlock&>(doc[0]); }
-    TCellBasic& Cell() { return *Body().Content; }
+    TCellBasic& Cell() { return Body().Content; }
 };
 
 // The section of a content list at index i, of the expected kind.
@@ -79,7 +79,7 @@ inline std::string TableShape(const ThtmlTable& table) {
             out += c ? " " : "";
             out += !cell              ? "_"
                    : cell->IsFiller() ? "-"
-                                      : cell->Cell->OwnerTag + "(" + Shape(*cell->Cell) + ")";
+                                      : std::string(cell->Cell->OwnerTag) + "(" + Shape(*cell->Cell) + ")";
         }
         out += "]";
     }
@@ -113,7 +113,7 @@ inline std::string Shape(const TCellBasic& cell) {
         } else if (const auto* table = dynamic_cast<const ThtmlTable*>(&s)) {
             out += TableShape(*table);
         } else if (const auto* block = dynamic_cast<const TBlock*>(&s)) {
-            out += block->Content->OwnerTag + "(" + Shape(*block->Content) + ")";
+            out += std::string(block->Content.OwnerTag) + "(" + Shape(block->Content) + ")";
         } else if (dynamic_cast<const TPage*>(&s)) {
             out += "page";
         } else {

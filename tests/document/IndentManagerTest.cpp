@@ -19,7 +19,7 @@ protected:
 };
 
 TEST_F(IndentManagerTest, BandsApplyOnlyInTheirRangeAndForTheirOwner) {
-    floats.AddLeft(10, 50, 100, nullptr);          // a float
+    floats.AddLeft(10, 50, 100, nullptr);                     // a float
     floats.AddLeft(0, IndentManager::OpenBottom, 30, &block); // a block's edge, not in force
     EXPECT_EQ(floats.LeftIndentAt(9), 0);
     EXPECT_EQ(floats.LeftIndentAt(10), 100);
@@ -53,6 +53,23 @@ TEST_F(IndentManagerTest, FloatBottomsAndTheNextWiderPlace) {
     EXPECT_EQ(floats.NextWiderY(45), 60);
     EXPECT_EQ(floats.NextWiderY(65), 70);
     EXPECT_EQ(floats.NextWiderY(70), 70); // nothing ends below
+}
+
+TEST_F(IndentManagerTest, ManyFloatsDownThePageAnswerAtAnyHeight) {
+    // Floats that ended above the newest are set aside; a question about a y up there still
+    // sees them.
+    for (int i = 0; i < 1000; ++i) {
+        floats.AddLeft(i * 10, i * 10 + 10, 20 + i % 3, nullptr);
+    }
+    EXPECT_EQ(floats.LeftIndentAt(5), 20);
+    EXPECT_EQ(floats.LeftIndentAt(4015), 22);
+    EXPECT_EQ(floats.LeftIndentAt(9995), 20);
+    EXPECT_EQ(floats.LeftIndentAt(10000), 0);
+    EXPECT_EQ(floats.NextWiderY(3), 10);
+    EXPECT_EQ(floats.FloatBottom(), 10000);
+    floats.AddLeft(0, 20000, 500, nullptr); // a tall float added late reaches back up
+    EXPECT_EQ(floats.LeftIndentAt(5), 500);
+    EXPECT_EQ(floats.L.size(), 1002u);
 }
 
 TEST_F(IndentManagerTest, PlacesFloatingObjectsAndBlocksSideBySide) {

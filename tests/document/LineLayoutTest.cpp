@@ -119,7 +119,7 @@ TEST_F(LineLayoutTest, LongWordBesideAFloatMovesBelowIt) {
     EXPECT_EQ(s.Lines[1].CharCount, 0);  // an empty band beside it
     EXPECT_EQ(s.Lines[2].LineY, 40);     // the word below it, at the full width
     EXPECT_EQ(s.Lines[2].IndentX, 0);
-    EXPECT_EQ(s.Images[0]->ObjX, 0);
+    EXPECT_EQ(s.Images()[0]->ObjX, 0);
 }
 
 TEST_F(LineLayoutTest, TextFlowsBesideFloatsOnBothSides) {
@@ -131,7 +131,7 @@ TEST_F(LineLayoutTest, TextFlowsBesideFloatsOnBothSides) {
     Append(s, "aaa bbb ccc ddd", 2);
     f.Layout(120);
     // Beside the floats 120 - 20 - 34 = 66 pixels: eight characters.
-    EXPECT_EQ(s.Images[1]->ObjX, 120 - 34 + 2);
+    EXPECT_EQ(s.Images()[1]->ObjX, 120 - 34 + 2);
     EXPECT_EQ(s.Lines[0].IndentX, 20);
     EXPECT_EQ(s.Lines[0].CharCount, 2 + 8); // "aaa bbb "
     EXPECT_EQ(s.Lines[1].IndentX, 20);
@@ -144,7 +144,7 @@ TEST_F(LineLayoutTest, FloatMetMidLineIsPlacedBelowTheLine) {
     Append(s, "cd efgh ijkl", 4);
     f.Layout(100);
     EXPECT_EQ(s.Lines[0].LineY, 0);
-    EXPECT_EQ(s.Images[0]->PlacedY, 16);
+    EXPECT_EQ(s.Images()[0]->PlacedY, 16);
     EXPECT_EQ(s.Lines[1].IndentX, 40);
     f.Paint({0, 0, 200, 200});
     // Floats are drawn after the text of every section.

@@ -1,3 +1,4 @@
+#include "tests/builder/BuilderTestUtil.h"
 #include "tests/document/DocTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,23 @@ TEST_F(QueryTest, DocumentAndSourcePositionsMapBothWays) {
     EXPECT_EQ(ch, 'h');
     EXPECT_EQ(section, &f.doc[1]);
     EXPECT_FALSE(f.doc.CharAt(9, ch, section));
+}
+
+TEST(SourceMap, EntitiesAndCollapsedSpacesBreakTheRuns) {
+    // <P>0 x3 4 &lt;5 y9 &gt;10 14 15 z16 \n17 18 w19
+    Built b("<P>x &lt;y&gt;  z\n w");
+    b.Layout(400);
+    const int expected[] = {3, 4, 5, 9, 10, 14, 16, 17, 19};
+    for (int p = 0; p < 9; ++p) {
+        EXPECT_EQ(b.doc.DocToSourcePos(p), expected[p]) << "position " << p;
+    }
+    EXPECT_EQ(b.doc.DocToSourcePos(9), -1);
+    EXPECT_EQ(b.doc.SourceToDocPos(7, false), 3);  // inside &lt;: the y after it
+    EXPECT_EQ(b.doc.SourceToDocPos(7, true), 2);   // backwards: the < itself
+    EXPECT_EQ(b.doc.SourceToDocPos(15, false), 6); // collapsed spaces
+    EXPECT_EQ(b.doc.SourceToDocPos(15, true), 5);
+    EXPECT_EQ(b.doc.SourceToDocPos(18, false), 8);
+    EXPECT_EQ(b.doc.SourceToDocPos(18, true), 7);
 }
 
 TEST_F(QueryTest, PositionToXYGivesTheLineTop) {
@@ -211,7 +229,7 @@ TEST_F(QueryTest, LinksUnderThePointAndImageMaps) {
     TLinkAnswer onMap;
     EXPECT_TRUE(f.doc.LinkAtPoint(f.canvas, 56 + 10, 20, onMap));
     EXPECT_EQ(onMap.Target.Url, "target.htm?10,20");
-    EXPECT_EQ(f.doc.HoverImage, s.Images[0].get());
+    EXPECT_EQ(f.doc.HoverImage, s.Images()[0].get());
     TLinkAnswer none;
     EXPECT_FALSE(f.doc.LinkAtPoint(f.canvas, 100 + 40, 5, none));
     EXPECT_FALSE(f.doc.HoverLink);

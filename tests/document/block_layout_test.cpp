@@ -47,8 +47,8 @@ TEST(BlockLayout, PositiveAndNegativeMarginsCollapse) {
 TEST(BlockLayout, FirstBlockOfAnItemOrDivisionHasNoTopSpaceAndTheLastNoBottom) {
     Page item("<UL><LI><P>x</UL>");
     const TBlock& list = item.BlockAt(0);
-    const auto& li = At<TBlockLI>(*list.Content, 0);
-    const TBlock& p = At<TBlock>(*li.Content, 0);
+    const auto& li = At<TBlockLI>(list.Content, 0);
+    const TBlock& p = At<TBlock>(li.Content, 0);
     EXPECT_EQ(p.MarginTop, 0);
     EXPECT_EQ(p.MarginBottom, 0) << "trimmed when the item closed";
     EXPECT_EQ(p.ContentY, li.ContentY);
@@ -82,7 +82,7 @@ TEST(BlockLayout, FloatsNarrowTheLinesBesideThemAndClearGoesBelow) {
     EXPECT_EQ(beside.Lines[0].IndentX, 100);
     const TBlock& below = left.BlockAt(2);
     EXPECT_GE(below.ContentY, 50);
-    EXPECT_EQ(At<TSection>(*below.Content, 0).Lines[0].IndentX, 0);
+    EXPECT_EQ(At<TSection>(below.Content, 0).Lines[0].IndentX, 0);
 
     Page right("<DIV STYLE=\"float:right; width:100px\">r</DIV>text");
     EXPECT_EQ(right.BlockAt(0).ContentX, 500);
@@ -185,9 +185,9 @@ TEST(BlockLayout, RulePaintsAFrameOrASolidBar) {
 
 TEST(BlockLayout, NumberedMarkersEndTenPixelsLeftOfTheText) {
     Page page("<OL START=27 TYPE=a><LI>x</OL><OL START=25 TYPE=I><LI>y</OL><OL><LI>z</OL>");
-    const auto& z = At<TBlockLI>(*page.BlockAt(0).Content, 0);
+    const auto& z = At<TBlockLI>(page.BlockAt(0).Content, 0);
     EXPECT_EQ(z.MarkerLabel(), "z.");
-    EXPECT_EQ(At<TBlockLI>(*page.BlockAt(1).Content, 0).MarkerLabel(), "XX.");
+    EXPECT_EQ(At<TBlockLI>(page.BlockAt(1).Content, 0).MarkerLabel(), "XX.");
     EXPECT_EQ(z.ContentX, 35);
     EXPECT_EQ(z.FirstBaseline, 12);
     EXPECT_EQ(page.Drawn(),
@@ -239,7 +239,7 @@ TEST(BlockLayout, PrintCopyKeepsTheBlocksAndCopyingARuleGivesALineEnd) {
     int scroll = 0;
     int counter = 0;
     EXPECT_EQ(copy->Layout(canvas, 0, 600, 600, scroll, counter), page.height);
-    EXPECT_EQ(Shape(*dynamic_cast<TBlock&>((*copy)[0]).Content), Shape(page.Cell()));
+    EXPECT_EQ(Shape(dynamic_cast<TBlock&>((*copy)[0]).Content), Shape(page.Cell()));
 
     std::string copied;
     page.doc.OnClipboardText = [&copied](std::string_view text) { copied = text; };

@@ -53,14 +53,14 @@ struct Painted {
         const Color c = At(x, y);
         return redOf(c) + greenOf(c) + blueOf(c) < 3 * 100;
     }
-    TCellBasic& Cell() { return *dynamic_cast<TBlock&>(doc[0]).Content; }
+    TCellBasic& Cell() { return dynamic_cast<TBlock&>(doc[0]).Content; }
 };
 
 // The first item of the first list block in a content list.
 const TBlockLI& FirstItem(const TCellBasic& cell) {
     for (int i = 0; i < cell.Count(); ++i) {
         if (const auto* list = dynamic_cast<const TBlock*>(&cell[i])) {
-            return At<TBlockLI>(*list->Content, 0);
+            return At<TBlockLI>(list->Content, 0);
         }
     }
     ADD_FAILURE() << "no list";
@@ -70,8 +70,8 @@ const TBlockLI& FirstItem(const TCellBasic& cell) {
 TEST(BlockPaint, BulletsByLevelSitOnTheFirstBaseline) {
     Painted page("<UL><LI>x<UL><LI>y<UL><LI>z</UL></UL></UL>");
     const TBlockLI& disc = FirstItem(page.Cell());
-    const TBlockLI& circle = FirstItem(*disc.Content);
-    const TBlockLI& square = FirstItem(*circle.Content);
+    const TBlockLI& circle = FirstItem(disc.Content);
+    const TBlockLI& square = FirstItem(circle.Content);
     ASSERT_EQ(disc.ContentX, 35);
     ASSERT_EQ(circle.ContentX, 70);
     ASSERT_EQ(square.ContentX, 105);
@@ -139,7 +139,7 @@ TEST(BlockPaint, MarkerPictureReplacesTheBullet) {
     });
     Painted page("<UL STYLE=\"list-style-image: url(m.gif)\"><LI>x</UL>");
     const TBlockLI& item = FirstItem(page.Cell());
-    ASSERT_NE(item.MarkerImage, nullptr);
+    ASSERT_NE(item.MarkerImage(), nullptr);
     const int b = item.FirstBaseline;
     EXPECT_EQ(page.At(35 - 16, b - 1), rgb(255, 0, 0)) << "bottom on the baseline";
     EXPECT_EQ(page.At(35 - 9, b - 8), rgb(255, 0, 0));

@@ -14,8 +14,8 @@ namespace {
 // Every stored declaration of a sheet as "key/property=value", for comparing whole sheets.
 std::map<std::string, std::string> declarations(const TStyleList& styles) {
     std::map<std::string, std::string> out;
-    for (int i = 0; i < styles.Count(); ++i) {
-        const TProperties& p = styles.PropsAt(i);
+    for (const auto& [sortKey, entry] : styles) {
+        const TProperties& p = *entry.props;
         for (int prop = 0; prop < PropCount; ++prop) {
             const PropValue& v = p.Props[size_t(prop)];
             std::string text;
@@ -31,7 +31,7 @@ std::map<std::string, std::string> declarations(const TStyleList& styles) {
             } else {
                 continue;
             }
-            out[styles.KeyAt(i) + "/" + std::string(PropertyName(prop))] = text;
+            out[entry.key + "/" + std::string(PropertyName(prop))] = text;
         }
     }
     return out;
@@ -242,9 +242,9 @@ TEST(StyleSheet, ContextualKeysAndTheirOrder) {
     sheet += "ol li { color: green }";
     ParseStyleSheetText(styles, sheet, {});
     std::vector<std::string> liKeys;
-    for (int i = 0; i < styles.Count(); ++i) {
-        if (styles.KeyAt(i).starts_with("li ")) {
-            liKeys.push_back(styles.KeyAt(i));
+    for (const auto& [sortKey, entry] : styles) {
+        if (entry.key.starts_with("li ")) {
+            liKeys.push_back(entry.key);
         }
     }
     ASSERT_EQ(liKeys.size(), 122u);
@@ -330,11 +330,43 @@ TEST(IDNames, LastDefinitionWinsAndMarksAreOwned) {
     ids.AddObject("INTRO", &anchor);
     EXPECT_EQ(ids.Count(), 2);
     EXPECT_EQ(ids.Find("Intro"), &anchor);
-    EXPECT_EQ(ids.NameAt(0), "far");
+    EXPECT_EQ(ids.Names(), (std::vector<std::string>{"far", "INTRO"})); // the last spelling wins
     ids.RemoveObject(&anchor);
     EXPECT_EQ(ids.Find("intro"), nullptr);
+    EXPECT_EQ(ids.Names(), std::vector<std::string>{"far"});
+    ids.AddObject("again", &anchor); // the object's earlier name is gone for good
+    ids.RemoveObject(&anchor);
+    EXPECT_EQ(ids.Count(), 1);
     ids.Clear();
     EXPECT_EQ(ids.Count(), 0);
+}
+
+TEST(IDNames, ManyNamesArrivingInReverseOrder) {
+    // Each name sorts before all those already kept: adding it must not move them all.
+    struct Anchor : TIDObject {
+        int YPosition() const override { return 0; }
+    } anchor;
+    TIDNameList ids;
+    for (int i = 200000; i-- > 0;) {
+        ids.AddObject("n" + std::to_string(i), &anchor);
+    }
+    EXPECT_EQ(ids.Count(), 200000);
+    EXPECT_EQ(ids.Find("N0"), &anchor);
+    ids.RemoveObject(&anchor);
+    EXPECT_EQ(ids.Count(), 0);
+}
+
+TEST(StyleSheet, ManyRulesArrivingInReverseOrder) {
+    // The same for rules; the last of two rules for one class still wins.
+    std::string sheet;
+    for (int i = 100000; i-- > 0;) {
+        sheet += ".c" + std::to_string(i) + " {color: blue}\n";
+    }
+    sheet += ".c5 {color: red}";
+    TStyleList styles;
+    ParseStyleSheetText(styles, sheet, {});
+    EXPECT_EQ(styles.Count(), 100000);
+    EXPECT_EQ(std::get<int32_t>(styles.Find(".c5")->Props[piColor]), int32_t(rgb(255, 0, 0)));
 }
 
 TEST(UrlTarget, LinksGetTheirOwnNumbers) {

@@ -192,7 +192,7 @@ TEST(Tokenizer, ClassIdAndIdPositionMarks) {
     EXPECT_EQ(r.Attributes.ClassValue(), "intro");
     EXPECT_EQ(r.Attributes.IdValue(), "first");
     ASSERT_EQ(ids.Count(), 1);
-    EXPECT_EQ(ids.NameAt(0), "First");
+    EXPECT_EQ(ids.Names(), std::vector<std::string>{"First"});
     auto* mark = dynamic_cast<TChPosObj*>(ids.Find("first"));
     ASSERT_NE(mark, nullptr);
     EXPECT_EQ(mark->SourcePos, 23); // the character after the value

@@ -1,0 +1,67 @@
+// Blocks of one style share their box; what layout settles or changes for one block must stay
+// with that block.
+#include "document/Block.h"
+
+#include <gtest/gtest.h>
+
+namespace tavlin {
+namespace {
+
+TVMarginArray Variants(int prop, PropValue value) {
+    TVMarginArray v;
+    v.fill(int32_t(NotSet));
+    v[size_t(prop - kFirstBoxProp)] = std::move(value);
+    return v;
+}
+
+std::shared_ptr<const TBoxStyle> StyleWith(int prop, PropValue value) {
+    return TBoxStyle::Shared(Variants(prop, std::move(value)), 16, 8, false, 0);
+}
+
+TEST(BlockBox, WritesToOneBlockLeaveTheOthersOfItsStyle) {
+    const auto style = StyleWith(piMarginLeft, std::string("10px"));
+    ASSERT_TRUE(style->Fixed);
+    EXPECT_EQ(StyleWith(piMarginLeft, std::string("10px")), style) << "equal styles share one";
+    TBlockBox written;
+    TBlockBox other;
+    written.Take(*style, 400, 300);
+    other.Take(*style, 400, 300);
+    written.Margin(piMarginLeft) = 50;
+    written.Set(piBackgroundColor, 0xFF);
+    written.Set(piHeight, 7);
+    EXPECT_EQ(written[piMarginLeft], 50);
+    EXPECT_EQ(written[piHeight], 7);
+    EXPECT_EQ(other[piMarginLeft], 10);
+    EXPECT_NE(other[piBackgroundColor], 0xFF);
+    EXPECT_EQ(other[piHeight], 0);
+    EXPECT_EQ(style->FixedBox[piHeight], 0);
+
+    const TBlockBox copy = written;
+    written.Set(piHeight, 9);
+    EXPECT_EQ(copy[piHeight], 7) << "a copy keeps a box of its own";
+    written.Take(*style, 400, 300);
+    EXPECT_EQ(written[piHeight], 0) << "the next layout starts from the style";
+    EXPECT_EQ(written[piMarginLeft], 10);
+}
+
+TEST(BlockBox, BoxesThatDependOnTheRoomOrScreenResolvePerBlock) {
+    const auto percent = StyleWith(piMarginLeft, std::string("10%"));
+    EXPECT_FALSE(percent->Fixed);
+    TBlockBox narrow;
+    TBlockBox wide;
+    narrow.Take(*percent, 400, 0);
+    wide.Take(*percent, 800, 0);
+    EXPECT_EQ(narrow[piMarginLeft], 40);
+    EXPECT_EQ(wide[piMarginLeft], 80);
+    EXPECT_EQ(StyleWith(piPaddingTop, std::string("50%"))->Compute(0, 0)[piPaddingTop], 0);
+
+    EXPECT_FALSE(StyleWith(piPaddingTop, std::string(" 1IN "))->Fixed) << "follows the screen";
+    EXPECT_FALSE(StyleWith(piHeight, std::string("2pt"))->Fixed);
+    const auto em = StyleWith(piPaddingTop, std::string("2em"));
+    ASSERT_TRUE(em->Fixed);
+    EXPECT_EQ(em->FixedBox[piPaddingTop], 32);
+    EXPECT_TRUE(StyleWith(piBorderTopWidth, std::string("thin"))->Fixed);
+}
+
+} // namespace
+} // namespace tavlin
