@@ -18,17 +18,25 @@ size_t TFontPool::Hash::operator()(const TMyFont& font) const {
 }
 
 bool TFontPool::Equal::operator()(const TMyFont& a, const TMyFont& b) const {
-    return a.Desc == b.Desc && a.FontColor == b.FontColor && a.BgColor == b.BgColor &&
-           a.PointSize == b.PointSize;
+    // The numbers first: they tell most fonts apart before the names are compared.
+    return a.Desc.height == b.Desc.height && a.Desc.style == b.Desc.style && a.FontColor == b.FontColor &&
+           a.BgColor == b.BgColor && a.PointSize == b.PointSize && a.Desc == b.Desc;
 }
 
 FontRef TFontPool::Font(const TMyFont& font) {
     const TMyFont clamped = font.Clamped();
-    auto [it, added] = fonts_.try_emplace(clamped);
-    if (added) {
-        it->second = FontRef::Make(clamped);
+    auto recent = std::find_if(recentFonts_.begin(), recentFonts_.end(),
+                               [&](const FontRef& f) { return f && Equal()(*f, clamped); });
+    if (recent == recentFonts_.end()) {
+        auto [it, added] = fonts_.try_emplace(clamped);
+        if (added) {
+            it->second = FontRef::Make(clamped);
+        }
+        recent = recentFonts_.end() - 1;
+        *recent = it->second;
     }
-    return it->second;
+    std::rotate(recentFonts_.begin(), recent, recent + 1);
+    return recentFonts_.front();
 }
 
 SharedRef<const TLinkFonts> TFontPool::LinkStates(const TFontInfoArray& states) {
@@ -78,6 +86,7 @@ SharedRef<const TRunLink> TFontPool::Link(const TUrlTarget& link) {
 
 void TFontPool::Clear() {
     fonts_.clear();
+    recentFonts_ = {};
     recentLinkStates_.clear();
     lastLink_.reset();
 }

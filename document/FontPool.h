@@ -1,6 +1,7 @@
 #pragma once
 #include "document/FontObj.h"
 
+#include <array>
 #include <cstddef>
 #include <unordered_map>
 #include <vector>
@@ -34,8 +35,12 @@ private:
     // Link styles are few and come in turns (a link, then the bold text inside it), so the most
     // recent ones are kept; a page of endlessly varied links gets a copy per link, as before.
     static constexpr size_t kRecentLinkStates = 8;
+    // Runs ask for the same few fonts in turn (text, link, text), so the last ones asked are
+    // compared before the table is searched.
+    static constexpr size_t kRecentFonts = 4;
 
     std::unordered_map<TMyFont, FontRef, Hash, Equal> fonts_;
+    std::array<FontRef, kRecentFonts> recentFonts_; // most recent first
     std::vector<SharedRef<const TLinkFonts>> recentLinkStates_; // most recent last
     SharedRef<const TRunLink> lastLink_;
 };
