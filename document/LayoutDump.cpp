@@ -199,7 +199,7 @@ private:
                  (s.Justify >= 1 && s.Justify <= 3 && s.Justify != 1 ? std::string(" ") + kJustify[s.Justify]
                                                                      : std::string()) +
                  (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
-                 (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.SectionText) + "\"");
+                 (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.Text()) + "\"");
         for (const auto& run : s.FontRuns) {
             const TMyFont& f = *run.TheFont;
             std::string line = "run " + std::to_string(run.Pos) + " \"" + f.Desc.name + "\" " +
