@@ -114,8 +114,6 @@ void TCellBasic::ClearSections() {
 
 int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                                 IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent) {
-    StartY = y;
-    FirstPos = counter;
     int height = 0;
     maxWidth = 0;
     size_t i = 0;
@@ -152,7 +150,6 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
             }
         }
     }
-    PosCount = counter - FirstPos;
     RebuildBandIndex();
     return height;
 }
@@ -214,7 +211,7 @@ void TCellBasic::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
 int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef,
                               int yRef) {
     if (sections_.empty()) {
-        return StartY;
+        return 0;
     }
     const size_t n = sections_.size();
     const int yOffset = Document ? Document->YOffset : 0;
@@ -403,8 +400,11 @@ int TCell::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrol
     OwnFloats.CurrentOwner = this;
     OwnFloats.AddLeft(y, IndentManager::OpenBottom, 0, this);
     OwnFloats.AddRight(y, IndentManager::OpenBottom, width, this);
+    StartY = y;
+    FirstPos = counter;
     const int height = ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, OwnFloats, scrollWidth,
                                        counter, nullptr);
+    PosCount = counter - FirstPos;
     OwnFloats.RemoveOwned(this);
     OwnFloats.CurrentOwner = ownerBefore;
     return std::max(height, OwnFloats.FloatBottom() - y);
@@ -417,7 +417,7 @@ int TCell::Paint(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, 
     PaintedY = y;
     const BandOwner ownerBefore = OwnFloats.CurrentOwner;
     OwnFloats.CurrentOwner = this;
-    const int result = PaintSections(canvas, clip, OwnFloats, x, xRef, yRef);
+    const int result = IsEmpty() ? StartY : PaintSections(canvas, clip, OwnFloats, x, xRef, yRef);
     OwnFloats.CurrentOwner = ownerBefore;
     return result;
 }
