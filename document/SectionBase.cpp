@@ -77,6 +77,59 @@ void TSectionBase::EnlistPositions() {
     }
 }
 
+// ---- TSectionVector ----
+
+void TSectionVector::push_back(Ptr section) {
+    if (!IsHeap() && !one_) {
+        one_ = section.release();
+        return;
+    }
+    ToHeap().items.push_back(section.get());
+    section.release(); // owned by the list once it is in
+}
+
+void TSectionVector::erase(size_t i) {
+    if (!IsHeap()) {
+        Ptr gone(std::exchange(one_, nullptr));
+        return;
+    }
+    std::vector<TSectionBase*>& items = Many().items;
+    Ptr gone(items[i]);
+    items.erase(items.begin() + std::ptrdiff_t(i));
+}
+
+void TSectionVector::clear() {
+    if (!IsHeap()) {
+        Ptr gone(std::exchange(one_, nullptr));
+        return;
+    }
+    std::unique_ptr<Heap> heap(&Many());
+    one_ = nullptr;
+    for (TSectionBase*& section : heap->items) {
+        Ptr gone(std::exchange(section, nullptr)); // in order, as they were made
+    }
+}
+
+TSectionVector::Heap& TSectionVector::ToHeap() {
+    if (IsHeap()) {
+        return Many();
+    }
+    auto heap = std::make_unique<Heap>();
+    if (one_) {
+        heap->items.push_back(one_);
+    }
+    one_ = reinterpret_cast<TSectionBase*>(reinterpret_cast<uintptr_t>(heap.release()) | kHeapTag);
+    return Many();
+}
+
+TBandIndex& TSectionVector::MakeBand() {
+    Heap& heap = ToHeap();
+    if (!heap.band) {
+        heap.band = std::make_unique<TBandIndex>();
+    }
+    return *heap.band;
+}
+
 // ---- TCellBasic ----
 
 TCellBasic::TCellBasic(TSectionList* document, std::string_view ownerTag)
@@ -108,7 +161,6 @@ void TCellBasic::AppendSection(std::unique_ptr<TSectionBase> section) {
 
 void TCellBasic::ClearSections() {
     sections_.clear();
-    band_.reset();
     indexedCount_ = -1;
 }
 
@@ -171,13 +223,10 @@ void TCellBasic::RebuildBandIndex() {
     const size_t n = sections_.size();
     indexedCount_ = int(n);
     if (n <= 1) {
-        band_.reset();
+        sections_.DropBand();
         return;
     }
-    if (!band_) {
-        band_ = std::make_unique<BandIndex>();
-    }
-    auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+    auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = sections_.MakeBand();
     bottomPrefixMax.resize(n);
     topSuffixMin.resize(n);
     alwaysPainted.clear();
@@ -223,13 +272,13 @@ int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& f
         for (size_t i = 0; i < n; ++i) {
             paint(i);
         }
-    } else if (!band_) {
+    } else if (!sections_.Band()) {
         const TSectionBase& only = *sections_[0];
         if (only.PaintsOutsideExtent() || (only.PaintBottom >= top && only.PaintTop <= bottom)) {
             paint(0);
         }
     } else {
-        const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+        const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *sections_.Band();
         const size_t first = size_t(std::lower_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), top) -
                                     bottomPrefixMax.begin());
         size_t last = first;
@@ -259,7 +308,7 @@ template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         const TSectionBase& s = *sections_[i];
         return s.PaintTop <= y && y < s.PaintBottom && fn(*sections_[i]);
     };
-    if (!Indexed() || !band_) {
+    if (!Indexed() || !sections_.Band()) {
         for (size_t i = 0; i < n; ++i) {
             if (hits(i)) {
                 return true;
@@ -267,7 +316,7 @@ template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         }
         return false;
     }
-    const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+    const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *sections_.Band();
     size_t i =
         size_t(std::upper_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), y) - bottomPrefixMax.begin());
     for (; i < n && topSuffixMin[i] <= y; ++i) {

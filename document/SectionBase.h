@@ -149,7 +149,7 @@ public:
     int Count() const { return int(sections_.size()); }
     TSectionBase& operator[](int i) const { return *sections_[size_t(i)]; }
     bool IsEmpty() const { return sections_.empty(); }
-    TSectionBase* Last() const { return sections_.empty() ? nullptr : sections_.back().get(); }
+    TSectionBase* Last() const { return sections_.empty() ? nullptr : sections_.back(); }
 
     // Appends a section (text sections are finished first; empty ones are freed instead).
     void AppendSection(std::unique_ptr<TSectionBase> section);
@@ -189,16 +189,9 @@ protected:
 
     // Deep copies of the source's sections for this list's document.
     void CloneSectionsFrom(const TCellBasic& source);
+    // The sections with their band index; a list of one section (every list item's) is tested
+    // directly and keeps none.
     TSectionVector sections_;
-    // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
-    // so the sections that can touch a band are found by binary search. A list of one section
-    // (every list item's) is tested directly and keeps none.
-    struct BandIndex {
-        std::vector<int> bottomPrefixMax;
-        std::vector<int> topSuffixMin;
-        std::vector<int> alwaysPainted; // indexes of sections painted outside their extent
-    };
-    std::unique_ptr<BandIndex> band_;
     int indexedCount_ = -1; // the number of sections when the band index was last made; last, so
                             // that a block's fields can fill the padding after it
     bool Indexed() const { return indexedCount_ == int(sections_.size()); }
