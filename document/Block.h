@@ -139,10 +139,10 @@ public:
     bool BottomIsDefault : 1 = false;
     SharedRef<const TBoxStyle> BoxStyle; // shared between blocks of equal style
     TBlockBox Box;
-    TBlockCell Content;
-    std::unique_ptr<TBlockExtras> Extras; // made when first needed
+    [[no_unique_address]] TBlockCell Content; // the width below fills the padding at its end
     // Results of the last Arrange.
     int ContentWidth = 0;
+    std::unique_ptr<TBlockExtras> Extras; // made when first needed
     int ContentOffset = 0;
     int ContentBottomY = 0;
 
@@ -244,10 +244,10 @@ public:
              std::string_view listTag, int itemNumber, int level, bool plain, char typeLetter);
     TBlockLI(TSectionList* document, const TBlockLI& source);
 
-    uint8_t ListType = lkNone;
-    ListStyleType MarkerStyle = ListStyleType::Blank;
     int ItemNumber = 1;
     int FirstBaseline = 0;
+    uint8_t ListType = lkNone;
+    ListStyleType MarkerStyle = ListStyleType::Blank;
     FontRef MarkerFont; // shared with the document's runs of the same font
 
     TBlockPicture* MarkerImage() const { return Extras ? Extras->MarkerImage.get() : nullptr; }

@@ -19,14 +19,17 @@ class TreeWriter {
 public:
     explicit TreeWriter(std::string& out) : out_(out) {}
 
-    void Cell(const TCellBasic& cell, int depth) {
-        Line(depth, "cell " + std::string(cell.OwnerTag) + " pos=" + Range(cell.FirstPos, cell.PosCount));
+    void Cell(const TCell& cell, int depth) { Cell(cell, cell.FirstPos, cell.PosCount, depth); }
+
+private:
+    // A block's content holds the positions its block holds.
+    void Cell(const TCellBasic& cell, int firstPos, int posCount, int depth) {
+        Line(depth, "cell " + std::string(cell.OwnerTag) + " pos=" + Range(firstPos, posCount));
         for (int i = 0; i < cell.Count(); ++i) {
             Section(cell[i], depth + 1);
         }
     }
 
-private:
     void Section(const TSectionBase& s, int depth) {
         if (const auto* text = dynamic_cast<const TSection*>(&s)) {
             Text(*text, depth);
@@ -87,7 +90,7 @@ private:
             head += " hidden";
         }
         Line(depth, head + extra);
-        Cell(b.Content, depth + 1);
+        Cell(b.Content, b.FirstPos, b.PosCount, depth + 1);
     }
 
     static std::string TableBlockExtra(const TTableBlock& b) {

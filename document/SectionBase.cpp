@@ -77,6 +77,59 @@ void TSectionBase::EnlistPositions() {
     }
 }
 
+// ---- TSectionVector ----
+
+void TSectionVector::push_back(Ptr section) {
+    if (!IsHeap() && !one_) {
+        one_ = section.release();
+        return;
+    }
+    ToHeap().items.push_back(section.get());
+    section.release(); // owned by the list once it is in
+}
+
+void TSectionVector::erase(size_t i) {
+    if (!IsHeap()) {
+        Ptr gone(std::exchange(one_, nullptr));
+        return;
+    }
+    std::vector<TSectionBase*>& items = Many().items;
+    Ptr gone(items[i]);
+    items.erase(items.begin() + std::ptrdiff_t(i));
+}
+
+void TSectionVector::clear() {
+    if (!IsHeap()) {
+        Ptr gone(std::exchange(one_, nullptr));
+        return;
+    }
+    std::unique_ptr<Heap> heap(&Many());
+    one_ = nullptr;
+    for (TSectionBase*& section : heap->items) {
+        Ptr gone(std::exchange(section, nullptr)); // in order, as they were made
+    }
+}
+
+TSectionVector::Heap& TSectionVector::ToHeap() {
+    if (IsHeap()) {
+        return Many();
+    }
+    auto heap = std::make_unique<Heap>();
+    if (one_) {
+        heap->items.push_back(one_);
+    }
+    one_ = reinterpret_cast<TSectionBase*>(reinterpret_cast<uintptr_t>(heap.release()) | kHeapTag);
+    return Many();
+}
+
+TBandIndex& TSectionVector::MakeBand() {
+    Heap& heap = ToHeap();
+    if (!heap.band) {
+        heap.band = std::make_unique<TBandIndex>();
+    }
+    return *heap.band;
+}
+
 // ---- TCellBasic ----
 
 TCellBasic::TCellBasic(TSectionList* document, std::string_view ownerTag)
@@ -108,14 +161,11 @@ void TCellBasic::AppendSection(std::unique_ptr<TSectionBase> section) {
 
 void TCellBasic::ClearSections() {
     sections_.clear();
-    band_.reset();
     indexedCount_ = -1;
 }
 
 int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                                 IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent) {
-    StartY = y;
-    FirstPos = counter;
     int height = 0;
     maxWidth = 0;
     size_t i = 0;
@@ -152,7 +202,6 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
             }
         }
     }
-    PosCount = counter - FirstPos;
     RebuildBandIndex();
     return height;
 }
@@ -174,13 +223,10 @@ void TCellBasic::RebuildBandIndex() {
     const size_t n = sections_.size();
     indexedCount_ = int(n);
     if (n <= 1) {
-        band_.reset();
+        sections_.DropBand();
         return;
     }
-    if (!band_) {
-        band_ = std::make_unique<BandIndex>();
-    }
-    auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+    auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = sections_.MakeBand();
     bottomPrefixMax.resize(n);
     topSuffixMin.resize(n);
     alwaysPainted.clear();
@@ -214,7 +260,7 @@ void TCellBasic::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
 int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef,
                               int yRef) {
     if (sections_.empty()) {
-        return StartY;
+        return 0;
     }
     const size_t n = sections_.size();
     const int yOffset = Document ? Document->YOffset : 0;
@@ -226,13 +272,13 @@ int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& f
         for (size_t i = 0; i < n; ++i) {
             paint(i);
         }
-    } else if (!band_) {
+    } else if (!sections_.Band()) {
         const TSectionBase& only = *sections_[0];
         if (only.PaintsOutsideExtent() || (only.PaintBottom >= top && only.PaintTop <= bottom)) {
             paint(0);
         }
     } else {
-        const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+        const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *sections_.Band();
         const size_t first = size_t(std::lower_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), top) -
                                     bottomPrefixMax.begin());
         size_t last = first;
@@ -262,7 +308,7 @@ template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         const TSectionBase& s = *sections_[i];
         return s.PaintTop <= y && y < s.PaintBottom && fn(*sections_[i]);
     };
-    if (!Indexed() || !band_) {
+    if (!Indexed() || !sections_.Band()) {
         for (size_t i = 0; i < n; ++i) {
             if (hits(i)) {
                 return true;
@@ -270,7 +316,7 @@ template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         }
         return false;
     }
-    const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *band_;
+    const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *sections_.Band();
     size_t i =
         size_t(std::upper_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), y) - bottomPrefixMax.begin());
     for (; i < n && topSuffixMin[i] <= y; ++i) {
@@ -403,8 +449,11 @@ int TCell::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrol
     OwnFloats.CurrentOwner = this;
     OwnFloats.AddLeft(y, IndentManager::OpenBottom, 0, this);
     OwnFloats.AddRight(y, IndentManager::OpenBottom, width, this);
+    StartY = y;
+    FirstPos = counter;
     const int height = ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, OwnFloats, scrollWidth,
                                        counter, nullptr);
+    PosCount = counter - FirstPos;
     OwnFloats.RemoveOwned(this);
     OwnFloats.CurrentOwner = ownerBefore;
     return std::max(height, OwnFloats.FloatBottom() - y);
@@ -417,7 +466,7 @@ int TCell::Paint(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, 
     PaintedY = y;
     const BandOwner ownerBefore = OwnFloats.CurrentOwner;
     OwnFloats.CurrentOwner = this;
-    const int result = PaintSections(canvas, clip, OwnFloats, x, xRef, yRef);
+    const int result = IsEmpty() ? StartY : PaintSections(canvas, clip, OwnFloats, x, xRef, yRef);
     OwnFloats.CurrentOwner = ownerBefore;
     return result;
 }

@@ -145,14 +145,11 @@ public:
 
     TSectionList* Document;
     TTagName OwnerTag;
-    int StartY = 0; // the y it was arranged at
-    int FirstPos = 0;
-    int PosCount = 0;
 
     int Count() const { return int(sections_.size()); }
     TSectionBase& operator[](int i) const { return *sections_[size_t(i)]; }
     bool IsEmpty() const { return sections_.empty(); }
-    TSectionBase* Last() const { return sections_.empty() ? nullptr : sections_.back().get(); }
+    TSectionBase* Last() const { return sections_.empty() ? nullptr : sections_.back(); }
 
     // Appends a section (text sections are finished first; empty ones are freed instead).
     void AppendSection(std::unique_ptr<TSectionBase> section);
@@ -164,7 +161,8 @@ public:
     TContentExtent ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                                 IndentManager& floats, int& maxWidth, int& counter);
     virtual void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth);
-    // Paints the sections in the band of the clip rectangle with the given floats.
+    // Paints the sections in the band of the clip rectangle with the given floats; returns the y
+    // below the last section (0 when there is none).
     int PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
     virtual bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer);
 
@@ -184,24 +182,18 @@ protected:
     template <typename Fn> bool ForSectionsAtY(int y, Fn fn) const;
     // Index of the first section whose positions reach `position` (FirstPos + PosCount >= it).
     int FirstSectionReaching(int position) const;
-    // Arranges the sections, dropping those that raise EProcessError.
+    // Arranges the sections, dropping those that raise EProcessError; returns the sum of heights.
     int ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                         IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent);
     void RebuildBandIndex();
 
     // Deep copies of the source's sections for this list's document.
     void CloneSectionsFrom(const TCellBasic& source);
-    int indexedCount_ = -1; // the number of sections when the band index was last made
+    // The sections with their band index; a list of one section (every list item's) is tested
+    // directly and keeps none.
     TSectionVector sections_;
-    // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
-    // so the sections that can touch a band are found by binary search. A list of one section
-    // (every list item's) is tested directly and keeps none.
-    struct BandIndex {
-        std::vector<int> bottomPrefixMax;
-        std::vector<int> topSuffixMin;
-        std::vector<int> alwaysPainted; // indexes of sections painted outside their extent
-    };
-    std::unique_ptr<BandIndex> band_;
+    int indexedCount_ = -1; // the number of sections when the band index was last made; last, so
+                            // that a block's fields can fill the padding after it
     bool Indexed() const { return indexedCount_ == int(sections_.size()); }
 };
 
@@ -212,6 +204,9 @@ public:
     TCell(TSectionList* document, const TCell& source);
 
     IndentManager OwnFloats;
+    int StartY = 0; // the y it was arranged at
+    int FirstPos = 0;
+    int PosCount = 0;
     int PaintedY = 0; // the y it was last painted at
 
     int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) override;

@@ -1,93 +1,77 @@
 #pragma once
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <utility>
+#include <vector>
 
 namespace tavlin {
 
 class TSectionBase;
 
-// The owned sections of a content list. Most lists (every list item's) hold a single section, so
-// the first one is kept inline and a heap array is made only for a second.
+// The band index of a content list of several sections: the largest PaintBottom of sections
+// 0..i and the smallest PaintTop of i..end, so the sections that can touch a band are found by
+// binary search.
+struct TBandIndex {
+    std::vector<int> bottomPrefixMax;
+    std::vector<int> topSuffixMin;
+    std::vector<int> alwaysPainted; // indexes of sections painted outside their extent
+};
+
+// The owned sections of a content list, in one word. Most lists (every list item's) hold a single
+// section, kept inline; a list that grows past one moves to a heap record, which also holds the
+// band index that only such a list needs.
 class TSectionVector {
 public:
     using Ptr = std::unique_ptr<TSectionBase>;
 
-    TSectionVector() : one_() {}
-    ~TSectionVector() { Release(); }
+    TSectionVector() = default;
+    ~TSectionVector() { clear(); }
     TSectionVector(const TSectionVector&) = delete;
     TSectionVector& operator=(const TSectionVector&) = delete;
 
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    Ptr* begin() { return data(); }
-    Ptr* end() { return data() + size_; }
-    const Ptr* begin() const { return data(); }
-    const Ptr* end() const { return data() + size_; }
-    Ptr& operator[](size_t i) { return data()[i]; }
-    const Ptr& operator[](size_t i) const { return data()[i]; }
-    const Ptr& back() const { return data()[size_ - 1]; }
+    size_t size() const { return end() - begin(); }
+    bool empty() const { return size() == 0; }
+    TSectionBase* const* begin() const { return IsHeap() ? Many().items.data() : &one_; }
+    TSectionBase* const* end() const {
+        return IsHeap() ? Many().items.data() + Many().items.size() : &one_ + (one_ ? 1 : 0);
+    }
+    TSectionBase* operator[](size_t i) const { return begin()[i]; }
+    TSectionBase* back() const { return end()[-1]; }
 
     void reserve(size_t n) {
-        if (n > capacity_) {
-            Grow(n);
+        if (n > 1) {
+            ToHeap().items.reserve(n);
         }
     }
-    void push_back(Ptr section) {
-        if (size_ == capacity_) {
-            Grow(size_t(capacity_) * 2);
-        }
-        data()[size_++] = std::move(section);
-    }
+    void push_back(Ptr section);
     // Removes the section at index i, keeping the order of the others.
-    void erase(size_t i) {
-        Ptr* d = data();
-        Ptr gone = std::move(d[i]);
-        std::move(d + i + 1, d + size_, d + i);
-        --size_;
-    }
-    void clear() {
-        Release();
-        new (&one_) Ptr();
-        size_ = 0;
-        capacity_ = 1;
+    void erase(size_t i);
+    void clear();
+
+    // The band index; null for a list that never held two sections.
+    TBandIndex* Band() const { return IsHeap() ? Many().band.get() : nullptr; }
+    // Makes the band index (the list holds two sections or more) or drops it.
+    TBandIndex& MakeBand();
+    void DropBand() {
+        if (IsHeap()) {
+            Many().band.reset();
+        }
     }
 
 private:
-    bool Inline() const { return capacity_ == 1; }
-    Ptr* data() { return Inline() ? &one_ : many_; }
-    const Ptr* data() const { return Inline() ? &one_ : many_; }
-
-    void Grow(size_t n) {
-        auto* grown = new Ptr[n];
-        std::move(begin(), end(), grown);
-        const uint32_t size = size_;
-        Release();
-        new (&many_) Ptr*(grown);
-        size_ = size;
-        capacity_ = uint32_t(n);
-    }
-    // Frees the sections in order, then the storage; leaves the union without a live member.
-    void Release() {
-        for (Ptr& p : *this) {
-            p.reset();
-        }
-        if (Inline()) {
-            one_.~Ptr();
-        } else {
-            delete[] many_;
-        }
-    }
-
-    union {
-        Ptr one_;
-        Ptr* many_;
+    struct Heap {
+        std::vector<TSectionBase*> items; // owned
+        std::unique_ptr<TBandIndex> band;
     };
-    uint32_t size_ = 0;
-    uint32_t capacity_ = 1;
+    static constexpr uintptr_t kHeapTag = 1;
+
+    bool IsHeap() const { return reinterpret_cast<uintptr_t>(one_) & kHeapTag; }
+    Heap& Many() const { return *reinterpret_cast<Heap*>(reinterpret_cast<uintptr_t>(one_) & ~kHeapTag); }
+    Heap& ToHeap();
+
+    // The single section, or the heap record's address with the low bit set.
+    TSectionBase* one_ = nullptr;
 };
 
 } // namespace tavlin
