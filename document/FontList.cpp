@@ -82,6 +82,12 @@ void TFontList::AddMapRun(IndexObj run) {
     ++mapCount_;
 }
 
+void TFontList::DropLastMapRun() {
+    // A trimmed block finds its text right after the map, so it becomes a draft before the map shrinks.
+    Grow({runCount_, MapCount(), textSize_});
+    --mapCount_;
+}
+
 void TFontList::Grow(Room need) {
     const Room room = RoomOf();
     if (draft_ && need.runs <= room.runs && need.map <= room.map && need.text <= room.text) {

@@ -54,7 +54,7 @@ public:
     // The source map, by offset.
     std::span<IndexObj> Map() const { return {MapData(), MapCount()}; }
     void AddMapRun(IndexObj run);
-    void DropLastMapRun() { --mapCount_; }
+    void DropLastMapRun();
 
     // Leaves only what the list holds: the room to spare goes back to the next section.
     void Trim();

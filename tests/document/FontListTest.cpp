@@ -59,6 +59,19 @@ TEST(FontListTest, ObjectsStayWithTheSectionAsItsBlockMoves) {
     EXPECT_EQ(copy.Text(), section.Text());
 }
 
+TEST(FontListTest, LineBreakAfterFinishReplacesTheTrailingSpace) {
+    TSectionList doc;
+    TSection section(&doc, Font(16));
+    Append(section, "a b", 0);
+    Append(section, " ", 10);
+    section.Finish();
+    section.AppendChar(ph::LineBreak, 20, false);
+    section.Finish();
+    EXPECT_EQ(section.Text(), "a b\x08");
+    EXPECT_EQ(section.DocToSourcePos(2), 2);
+    EXPECT_EQ(section.DocToSourcePos(3), 20);
+}
+
 TEST(FontListTest, TrimKeepsEverythingAndTextMayFollow) {
     TFontList list;
     list.Add(TFontObj(FontRef(), 0));
