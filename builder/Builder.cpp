@@ -512,7 +512,12 @@ TParseResult ParseHtmlFromFile(TSectionList& document, const std::string& fileNa
     THtmlBuilder builder(document, options);
     builder.SetDocumentDirectory(DirectoryOf(fileName));
     const bool loaded = builder.Reader().LoadFromFile(fileName);
-    return builder.ParseHtml(loaded, "Can't locate file: " + fileName);
+    TParseResult result = builder.ParseHtml(loaded, "Can't locate file: " + fileName);
+    if (builder.Reader().ReadFailed()) {
+        result.ReadFailed = true;
+        result.Error = "Can't read all of file: " + fileName;
+    }
+    return result;
 }
 
 TParseResult ParseHtmlFromBuffer(TSectionList& document, std::string_view bytes,

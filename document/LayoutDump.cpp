@@ -75,10 +75,10 @@ private:
         }
         if (b.Positioning != TBlock::Static) {
             head += std::string(b.Positioning == TBlock::Absolute ? " absolute" : " relative") + "(" +
-                    std::to_string(b.PosLeft) + "," + std::to_string(b.PosTop) + ")";
+                    std::to_string(b.PosLeft()) + "," + std::to_string(b.PosTop()) + ")";
         }
-        if (b.ClearAddon != 0) {
-            head += " clear=" + std::to_string(b.ClearAddon);
+        if (b.ClearAddon() != 0) {
+            head += " clear=" + std::to_string(b.ClearAddon());
         }
         if (b.Layer != 0) {
             head += " layer=" + std::to_string(b.Layer);

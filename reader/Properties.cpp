@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace tavlin {
 
@@ -534,7 +535,12 @@ template <typename T> void CopyInto(std::unique_ptr<T>& to, const std::unique_pt
 } // namespace
 
 void TProperties::CopyComputed(const TProperties& other) {
-    Props = other.Props;
+    // An entry recycled from an unchanged copy of the same values holds them already.
+    const bool holdsThem = Props.CopyOf() != 0 && Props.CopyOf() == other.Props.CopyOf();
+    if (!holdsThem) {
+        Props = other.Props;
+        faceFallback_ = other.faceFallback_;
+    }
     OwnFlags = other.OwnFlags;
     ElemTag = other.ElemTag;
     ElemClass = other.ElemClass;
@@ -549,8 +555,7 @@ void TProperties::CopyComputed(const TProperties& other) {
     CopyInto(LinkFontInfo, other.LinkFontInfo);
     DefFontSize = other.DefFontSize;
     Parent = other.Parent;
-    CopyInto(cachedFont_, other.cachedFont_);
-    faceFallback_ = other.faceFallback_;
+    cachedFont_ = other.cachedFont_;
     ownCharSet_ = other.ownCharSet_;
     combinedWith_ = other.combinedWith_;
 }
@@ -560,15 +565,19 @@ bool TProperties::HandsDownSameAs(const TProperties& other) const {
     if (BackColor != other.BackColor || CharSet != other.CharSet || DefFontSize != other.DefFontSize) {
         return false;
     }
-    for (int i = 0; i < PropCount; ++i) {
-        if (isInheritedProp(i) && Props[size_t(i)] != other.Props[size_t(i)]) {
-            return false;
-        }
-    }
     const bool links = HasLinkFonts && LinkFontInfo;
     if (links != (other.HasLinkFonts && other.LinkFontInfo) ||
         (links && !(*LinkFontInfo == *other.LinkFontInfo))) {
         return false;
+    }
+    // Unchanged copies of the same values hold the same values and the same fallback face.
+    if (Props.CopyOf() != 0 && Props.CopyOf() == other.Props.CopyOf()) {
+        return true;
+    }
+    for (int i = 0; i < PropCount; ++i) {
+        if (isInheritedProp(i) && Props[size_t(i)] != other.Props[size_t(i)]) {
+            return false;
+        }
     }
     ThtFontInfo font;
     for (const TProperties* p : {this, &other}) {
@@ -603,6 +612,7 @@ void TProperties::InheritValues(const TProperties& parent, bool onlyNotOwn) {
     }
     DefFontSize = parent.DefFontSize;
     Parent = &parent;
+    Props.Forget(); // the fallback face below is vouched for by the mark too
     if (!parent.cachedFont_) {
         ThtFontInfo font;
         parent.GetFontInfo(font); // worked out once, then read in place
@@ -874,7 +884,7 @@ void TProperties::SetPropByIndex(int index, std::string_view value) {
 }
 
 void TProperties::TakeBackColor() {
-    if (const int32_t* n = std::get_if<int32_t>(&Props[piBackgroundColor]);
+    if (const int32_t* n = std::get_if<int32_t>(&std::as_const(Props)[piBackgroundColor]);
         n && OwnFlags[piBackgroundColor]) {
         BackColor = Color(*n);
         cachedFont_.reset();
@@ -929,7 +939,7 @@ void TProperties::GetFontInfo(ThtFontInfo& info) const {
     info.CharSet = CharSet;
     const std::string face = FirstInstalledFace(stringOf(Props[piFontFamily]));
     info.Name = face.empty() ? faceFallback_ : face;
-    cachedFont_ = std::make_unique<ThtFontInfo>(info);
+    cachedFont_ = std::make_shared<const ThtFontInfo>(info);
 }
 
 FontChoice TProperties::GetFont() const {
@@ -1139,8 +1149,10 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
         PushRoot();
     }
     TProperties& parent = *items_.back();
-    const bool memo = styles_ && PropertyMemo::Applies(*styles_, tag, cls, pseudo, inlineStyle);
-    if (const TProperties* known = memo ? memo_.Find(*styles_, parent, tag, cls, id, pseudo) : nullptr) {
+    const ElementNames names{tag, cls, id, pseudo};
+    const PropertyMemo::Lookup memo =
+        styles_ ? memo_.Find(*styles_, parent, names, inlineStyle) : PropertyMemo::Lookup();
+    if (const TProperties* known = memo.known) {
         // The copy overwrites every value the entry held before.
         std::unique_ptr<TProperties> props = Fresh();
         props->CopyComputed(*known);
@@ -1156,7 +1168,7 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
     TProperties& top = *items_.back();
     if (styles_) {
         top.Combine(*styles_, tag, cls, id, pseudo, inlineStyle);
-        if (memo) {
+        if (memo.takes) {
             // Copies made from it take its font as worked out once.
             ThtFontInfo font;
             top.GetFontInfo(font);

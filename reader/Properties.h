@@ -186,6 +186,26 @@ TMarginArray GetBoxMetrics(const TVMarginArray& v, int width, int height, int em
 // Colour parsing: names, #rgb/#rrggbb, bare hex (unless strict) and rgb(r,g,b).
 bool ColorFromString(std::string_view text, bool strict, Color& result);
 
+// The 42 values of an entry, and which remembered computation (see PropertyMemo) they are an
+// unchanged copy of. Every write goes through the non-const index, which forgets that: an entry
+// changed in any way is never taken for the copy it started as.
+class TPropValues {
+public:
+    const PropValue& operator[](size_t i) const { return values_[i]; }
+    PropValue& operator[](size_t i) {
+        copyOf_ = 0;
+        return values_[i];
+    }
+    // The serial of the remembered values these are a copy of; 0 for none.
+    uint64_t CopyOf() const { return copyOf_; }
+    void MarkCopyOf(uint64_t serial) { copyOf_ = serial; }
+    void Forget() { copyOf_ = 0; }
+
+private:
+    std::array<PropValue, PropCount> values_;
+    uint64_t copyOf_ = 0;
+};
+
 // The style properties of one element, and of one style-sheet entry.
 class TProperties {
 public:
@@ -238,7 +258,7 @@ public:
     // The font size in points (the default size when not a number).
     double GetFontSize() const;
 
-    std::array<PropValue, PropCount> Props;
+    TPropValues Props;
     std::array<bool, PropCount> OwnFlags{};
     std::string ElemTag;
     std::string ElemClass;
@@ -266,7 +286,8 @@ private:
     void ResolveFontSize(double parentPoints);
     void InheritValues(const TProperties& parent, bool onlyNotOwn);
 
-    mutable std::unique_ptr<ThtFontInfo> cachedFont_;
+    // Worked out once and shared by the copies of an entry: a copy never changes it.
+    mutable std::shared_ptr<const ThtFontInfo> cachedFont_;
     std::string faceFallback_ = "Times New Roman"; // the parent's face, when no listed face is installed
     bool ownCharSet_ = false;                      // CharSet was set on this element
     const TStyleList* combinedWith_ = nullptr;     // the style sheet of the last Combine

@@ -3,6 +3,9 @@
 #include "reader/Properties.h"
 #include "reader/StyleSheet.h"
 
+#include <algorithm>
+#include <atomic>
+
 namespace tavlin {
 
 namespace {
@@ -12,60 +15,87 @@ constexpr size_t kMaxKnown = 2000;
 // Parents seen per combination of names before the oldest is forgotten.
 constexpr size_t kMaxParentsPerKey = 8;
 
+// Serials of remembered values are never reused, so a stale mark can match nothing.
+std::atomic<uint64_t> lastSerial{0};
+
 } // namespace
 
 PropertyMemo::PropertyMemo() = default;
 PropertyMemo::~PropertyMemo() = default;
 
-bool PropertyMemo::Applies(const TStyleList& styles, std::string_view tag, std::string_view cls,
-                           std::string_view pseudo, const TProperties* inlineStyle) {
-    if (inlineStyle || styles.HasContextualRulesFor(tag)) {
+bool PropertyMemo::Applies(const TStyleList& styles, const ElementNames& names,
+                           const TProperties* inlineStyle) {
+    if (inlineStyle || styles.HasContextualRulesFor(names.tag)) {
         return false;
     }
-    if (!cls.empty() && styles.HasContextualRulesFor("." + std::string(cls))) {
+    if (!names.cls.empty() && styles.HasContextualRulesFor("." + std::string(names.cls))) {
         return false;
     }
     // A link's state fonts are matched with :visited and :hover as well.
+    const std::string_view pseudo = names.pseudo;
     return pseudo.empty() || !(styles.HasContextualRulesFor(":" + std::string(pseudo)) ||
                                (pseudo == "link" && (styles.HasContextualRulesFor(":visited") ||
                                                      styles.HasContextualRulesFor(":hover"))));
 }
 
-std::string PropertyMemo::KeyOf(std::string_view tag, std::string_view cls, std::string_view id,
-                                std::string_view pseudo) {
-    std::string key;
-    key.reserve(tag.size() + cls.size() + id.size() + pseudo.size() + 3);
-    key.append(tag).append(1, '\0').append(cls).append(1, '\0').append(id).append(1, '\0').append(pseudo);
-    return key;
+size_t PropertyMemo::NamesHash::operator()(const ElementNames& names) const {
+    // Names are a few letters: a byte-wise hash costs less than hashing each of them apart.
+    uint64_t h = 14695981039346656037ull;
+    for (std::string_view part : {names.tag, names.cls, names.id, names.pseudo}) {
+        for (const char c : part) {
+            h = (h ^ uint8_t(c)) * 1099511628211ull;
+        }
+        h = (h ^ part.size()) * 1099511628211ull; // "ab","" and "a","b" differ
+    }
+    return size_t(h);
 }
 
-const TProperties* PropertyMemo::Find(const TStyleList& styles, const TProperties& parent,
-                                      std::string_view tag, std::string_view cls, std::string_view id,
-                                      std::string_view pseudo) {
+PropertyMemo::Slot& PropertyMemo::SlotOf(const ElementNames& names) {
+    if (const auto it = slots_.find(names); it != slots_.end()) {
+        return it->second;
+    }
+    if (count_ >= kMaxKnown) {
+        Clear();
+    }
+    ++count_;
+    return slots_[NamesKey{std::string(names.tag), std::string(names.cls), std::string(names.id),
+                           std::string(names.pseudo)}];
+}
+
+PropertyMemo::Lookup PropertyMemo::Find(const TStyleList& styles, const TProperties& parent,
+                                        const ElementNames& names, const TProperties* inlineStyle) {
+    if (inlineStyle) {
+        return {};
+    }
     if (&styles != styles_ || styles.Generation() != generation_) {
         Clear();
         styles_ = &styles;
         generation_ = styles.Generation();
     }
-    const auto it = known_.find(KeyOf(tag, cls, id, pseudo));
-    if (it == known_.end()) {
-        return nullptr;
+    const auto it = slots_.find(names);
+    if (it == slots_.end()) {
+        const bool applies = Applies(styles, names, nullptr);
+        SlotOf(names).applies = applies;
+        return {applies, nullptr};
     }
-    for (const Known& k : it->second) {
-        if (k.parent->HandsDownSameAs(parent)) {
-            return k.child.get();
-        }
+    Slot& slot = it->second;
+    std::vector<Known>& known = slot.known;
+    const auto found = std::find_if(known.begin(), known.end(),
+                                    [&](const Known& k) { return k.parent->HandsDownSameAs(parent); });
+    if (found == known.end()) {
+        return {slot.applies, nullptr};
     }
-    return nullptr;
+    // Elements come in runs on like parents: the next one most likely matches the same entry.
+    std::rotate(known.begin(), found, found + 1);
+    return {true, known.front().child.get()};
 }
 
-void PropertyMemo::Remember(const TProperties& parent, const TProperties& child) {
-    if (count_ >= kMaxKnown) {
-        Clear();
-    }
-    std::vector<Known>& list = known_[KeyOf(child.ElemTag, child.ElemClass, child.ElemId, child.ElemPseudo)];
+void PropertyMemo::Remember(const TProperties& parent, TProperties& child) {
+    Slot& slot = SlotOf({child.ElemTag, child.ElemClass, child.ElemId, child.ElemPseudo});
+    slot.applies = true;
+    std::vector<Known>& list = slot.known;
     if (list.size() >= kMaxParentsPerKey) {
-        list.erase(list.begin());
+        list.pop_back();
         --count_;
     }
     Known k{std::make_unique<TProperties>(), std::make_unique<TProperties>()};
@@ -73,12 +103,15 @@ void PropertyMemo::Remember(const TProperties& parent, const TProperties& child)
     k.child->CopyComputed(child);
     // Neither is on the stack: the copies of the child get their own parent.
     k.parent->Parent = k.child->Parent = nullptr;
-    list.push_back(std::move(k));
+    const uint64_t serial = ++lastSerial;
+    k.child->Props.MarkCopyOf(serial);
+    child.Props.MarkCopyOf(serial);
+    list.insert(list.begin(), std::move(k));
     ++count_;
 }
 
 void PropertyMemo::Clear() {
-    known_.clear();
+    slots_.clear();
     count_ = 0;
 }
 

@@ -194,7 +194,7 @@ TEST_F(BuilderDocuments, BookmarkFileAsBrowsersExportIt) {
     const auto& list = At<TBlock>(Body(), 1);
     const auto& toolbar = At<TBlockLI>(list.Content, 1);
     EXPECT_EQ(toolbar.ContentY, list.ContentY + 14);
-    EXPECT_EQ(At<TBlock>(toolbar.Content, 0).MarginTop, 0) << "the heading is the first block of its item";
+    EXPECT_EQ(At<TBlock>(toolbar.Content, 0).MarginTop(), 0) << "the heading is the first block of its item";
     EXPECT_EQ(scrollWidth, kWidth);
 }
 

@@ -341,6 +341,25 @@ TEST(Properties, RepeatedElementsComputeWhatTheirOwnParentHandsDown) {
     EXPECT_EQ(pushOn(kRed, false), larger);
 }
 
+TEST(Properties, AnEntryWrittenAfterItWasPushedIsNotReusedAsACopy) {
+    // Entries are recycled, and one that still holds the values a push would copy is not copied
+    // again: a write of any kind must end that, or the next element would see it.
+    Cascade c;
+    c.push("b").Props[piFontWeight] = std::string("normal");
+    c.stack.Pop();
+    EXPECT_EQ(stringOf(c.push("b").Props[piFontWeight]), "bold");
+    c.top().AssignProp(piColor, int32_t(kRed));
+    c.stack.Pop();
+    TProperties& again = c.push("b");
+    EXPECT_NE(intProp(again, piColor), int32_t(kRed));
+    EXPECT_EQ(again.GetFont().desc.style, fsBold);
+    // A parent changed in place hands down its change, however many copies came before.
+    c.push("i");
+    c.stack.Pop();
+    again.Props[piColor] = int32_t(kRed);
+    EXPECT_EQ(intProp(c.push("i"), piColor), int32_t(kRed));
+}
+
 TEST(Properties, LinkPseudoClassRulesPropagate) {
     {
         Cascade c(":link { color: red }");
