@@ -44,7 +44,7 @@ TFontList::~TFontList() {
 
 TFontList::Room TFontList::RoomOf() const {
     if (!draft_) {
-        return {runCount_, mapCount_, textSize_};
+        return {runCount_, MapCount(), textSize_};
     }
     Room room;
     std::memcpy(&room, reinterpret_cast<const char*>(runs_) - kRoomBytes, sizeof(room));
@@ -52,7 +52,7 @@ TFontList::Room TFontList::RoomOf() const {
 }
 
 void TFontList::Add(TFontObj run) {
-    Grow({runCount_ + 1, mapCount_, textSize_});
+    Grow({runCount_ + 1, MapCount(), textSize_});
     new (runs_ + runCount_) TFontObj(std::move(run));
     ++runCount_;
 }
@@ -68,14 +68,24 @@ void TFontList::AppendText(std::string_view chars) {
     if (chars.empty()) {
         return;
     }
-    Grow({runCount_, mapCount_, Checked(textSize_ + chars.size())});
+    Grow({runCount_, MapCount(), Checked(textSize_ + chars.size())});
     std::memcpy(TextData() + textSize_, chars.data(), chars.size());
     textSize_ += uint32_t(chars.size());
 }
 
 void TFontList::AddMapRun(IndexObj run) {
-    Grow({runCount_, mapCount_ + 1, textSize_});
-    MapData()[mapCount_++] = run;
+    if (mapCount_ == kMaxMapRuns) {
+        throw std::bad_alloc();
+    }
+    Grow({runCount_, MapCount() + 1, textSize_});
+    MapData()[MapCount()] = run;
+    ++mapCount_;
+}
+
+void TFontList::DropLastMapRun() {
+    // A trimmed block finds its text right after the map, so it becomes a draft before the map shrinks.
+    Grow({runCount_, MapCount(), textSize_});
+    --mapCount_;
 }
 
 void TFontList::Grow(Room need) {
@@ -89,37 +99,62 @@ void TFontList::Grow(Room need) {
     };
     MoveTo(
         {larger(need.runs, room.runs, 4), larger(need.map, room.map, 8), larger(need.text, room.text, 128)},
-        true);
+        true, attached_);
 }
 
 void TFontList::Trim() {
     if (draft_) {
-        MoveTo({runCount_, mapCount_, textSize_}, false);
+        MoveTo({runCount_, MapCount(), textSize_}, false, attached_);
     }
 }
 
-void TFontList::MoveTo(Room room, bool draft) {
-    const size_t prefix = draft ? kRoomBytes : 0;
-    const size_t bytes = prefix + room.runs * sizeof(TFontObj) + room.map * sizeof(IndexObj) + room.text;
+void* TFontList::Attachment() const {
+    if (!attached_) {
+        return nullptr;
+    }
+    void* attachment = nullptr;
+    std::memcpy(&attachment, reinterpret_cast<const char*>(runs_) - PrefixBytes(draft_, true),
+                sizeof(attachment));
+    return attachment;
+}
+
+void TFontList::SetAttachment(void* attachment) {
+    if (!attached_) {
+        MoveTo(RoomOf(), draft_, true);
+    }
+    std::memcpy(reinterpret_cast<char*>(runs_) - PrefixBytes(draft_, true), &attachment, sizeof(attachment));
+}
+
+size_t TFontList::BlockBytes(Room room, bool draft, bool attached) {
+    return PrefixBytes(draft, attached) + room.runs * sizeof(TFontObj) + room.map * sizeof(IndexObj) +
+           room.text;
+}
+
+void TFontList::MoveTo(Room room, bool draft, bool attached) {
+    const size_t prefix = PrefixBytes(draft, attached);
+    const size_t bytes = BlockBytes(room, draft, attached);
+    void* const attachment = Attachment();
     void* block = nullptr;
     if (draft && !spareGone && spare.block && spare.bytes >= bytes) {
         // The spare draft's room is whatever it holds; room only sets the least.
         block = std::exchange(spare.block, nullptr);
-        const size_t extra = spare.bytes - bytes;
-        room.text += Checked(extra);
-    } else if (bytes > 0) {
+        room.text += Checked(spare.bytes - bytes);
+    } else {
         block = ::operator new(bytes);
     }
     auto* runs = reinterpret_cast<TFontObj*>(static_cast<char*>(block) + prefix);
     if (draft) {
-        std::memcpy(block, &room, sizeof(room));
+        std::memcpy(reinterpret_cast<char*>(runs) - kRoomBytes, &room, sizeof(room));
+    }
+    if (attached) {
+        std::memcpy(block, &attachment, sizeof(attachment));
     }
     for (uint32_t i = 0; i < runCount_; ++i) {
         new (runs + i) TFontObj(std::move(runs_[i]));
     }
     auto* map = reinterpret_cast<IndexObj*>(runs + room.runs);
-    if (mapCount_ > 0) {
-        std::memcpy(map, MapData(), mapCount_ * sizeof(IndexObj));
+    if (MapCount() > 0) {
+        std::memcpy(map, MapData(), MapCount() * sizeof(IndexObj));
     }
     if (textSize_ > 0) {
         std::memcpy(reinterpret_cast<char*>(map + room.map), TextData(), textSize_);
@@ -127,6 +162,7 @@ void TFontList::MoveTo(Room room, bool draft) {
     FreeBlock();
     runs_ = runs;
     draft_ = draft;
+    attached_ = attached;
 }
 
 void TFontList::FreeBlock() {
@@ -134,11 +170,9 @@ void TFontList::FreeBlock() {
         return;
     }
     std::destroy_n(runs_, runCount_);
-    char* block = reinterpret_cast<char*>(runs_) - (draft_ ? kRoomBytes : 0);
+    char* block = reinterpret_cast<char*>(runs_) - PrefixBytes(draft_, attached_);
     if (draft_ && !spareGone && !spare.block) {
-        const Room room = RoomOf();
-        const size_t bytes =
-            kRoomBytes + room.runs * sizeof(TFontObj) + room.map * sizeof(IndexObj) + room.text;
+        const size_t bytes = BlockBytes(RoomOf(), true, attached_);
         if (bytes <= SpareDraft::kMaxKeptBytes) {
             spare.block = block;
             spare.bytes = bytes;

@@ -20,7 +20,8 @@ struct IndexObj {
 // paragraph, and a block for each part cost more than the parts. While the section grows, the
 // block has room to spare (a draft, handed on from one section to the next); Trim leaves only
 // what it holds. Runs move when the block is remade: whatever must find a run again keeps its
-// section and index (TLinkRun).
+// section and index (TLinkRun). The owner may keep one pointer of its own in the block too
+// (Attachment): few sections need one, and only those pay for it.
 class TFontList {
 public:
     TFontList() = default;
@@ -51,12 +52,16 @@ public:
     void AppendText(std::string_view chars);
 
     // The source map, by offset.
-    std::span<IndexObj> Map() const { return {MapData(), mapCount_}; }
+    std::span<IndexObj> Map() const { return {MapData(), MapCount()}; }
     void AddMapRun(IndexObj run);
-    void DropLastMapRun() { --mapCount_; }
+    void DropLastMapRun();
 
     // Leaves only what the list holds: the room to spare goes back to the next section.
     void Trim();
+
+    // The owner's pointer kept in the block (null until set); the owner frees what it points to.
+    void* Attachment() const;
+    void SetAttachment(void* attachment);
 
 private:
     // How much a block holds of each part; a draft keeps its room before its runs.
@@ -67,20 +72,29 @@ private:
     };
     static constexpr size_t kRoomBytes = 16; // keeps the runs aligned
     static_assert(sizeof(Room) <= kRoomBytes && alignof(TFontObj) <= kRoomBytes);
+    // A block: the attachment (when there is one), the room (in a draft), runs, map and text.
+    static size_t PrefixBytes(bool draft, bool attached) {
+        return (draft ? kRoomBytes : 0) + (attached ? sizeof(void*) : 0);
+    }
+    static size_t BlockBytes(Room room, bool draft, bool attached);
+    static constexpr uint32_t kMaxMapRuns = (1u << 30) - 1;
 
     Room RoomOf() const;
+    uint32_t MapCount() const { return mapCount_; }
     IndexObj* MapData() const { return reinterpret_cast<IndexObj*>(runs_ + RoomOf().runs); }
     // Makes sure the block holds at least this much, moving everything to a larger draft if not.
     void Grow(Room need);
-    // Moves the contents into a block of the given room (a draft or not).
-    void MoveTo(Room room, bool draft);
+    // Moves the contents into a block of the given room (a draft or not, with an attachment or not).
+    void MoveTo(Room room, bool draft, bool attached);
     void FreeBlock();
 
     TFontObj* runs_ = nullptr; // the start of the runs, inside the block
     uint32_t textSize_ = 0;
     uint32_t runCount_ = 0;
-    uint32_t mapCount_ = 0;
-    bool draft_ = false;
+    // Bits, so that the list takes 20 bytes and its owner's next field fills the rest of its word.
+    uint32_t mapCount_ : 30 = 0;
+    uint32_t draft_ : 1 = 0;
+    uint32_t attached_ : 1 = 0;
 };
 
 } // namespace tavlin

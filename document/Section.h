@@ -74,19 +74,20 @@ public:
     TSection(TSectionList* document, const TSection& source); // copy for another document
     ~TSection() override;
 
-    TFontList FontRuns; // with the text and the source map
+    // A long document holds a section per paragraph, so the fields are ordered to leave no gaps:
+    // the bytes fill the end of the base's last word, LineHeight the end of the runs' list.
+    uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
+    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    bool AnchorTarget = false;
+    [[no_unique_address]] TFontList FontRuns; // with the text and the source map
+    int LineHeight = 0;
     InlineVector<LineRec, 1> Lines;
     // Measured with the widths below: the fonts the text was measured in, and how far it reaches
     // laid out in one line, so that a line that takes the whole text needs no measuring of its own.
     size_t CachedReachFonts = 0;
-    int LineHeight = 0;
     int CachedMinWidth = 0;
     int CachedMaxWidth = 0;
     int CachedReach = 0;
-    // Bytes, packed with the flag: a long document holds a section per paragraph.
-    uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
-    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
-    bool AnchorTarget = false;
 
     std::string_view Text() const { return FontRuns.Text(); }
     int Len() const { return int(FontRuns.Text().size()); }
@@ -191,9 +192,12 @@ protected:
     int paintX_ = 0; // the x the section was last painted at
 
 private:
-    const TSectionObjects& ObjectsOrNone() const { return objects_ ? *objects_ : kNoSectionObjects; }
+    // Kept with the runs' block, which only sections that hold objects make room for.
+    const TSectionObjects& ObjectsOrNone() const {
+        const auto* objects = static_cast<const TSectionObjects*>(FontRuns.Attachment());
+        return objects ? *objects : kNoSectionObjects;
+    }
     TSectionObjects& Objects();
-    std::unique_ptr<TSectionObjects> objects_;
 };
 
 // Preformatted text: one source line, never wrapped, clipped when painted.

@@ -11,6 +11,9 @@
 
 namespace tavlin {
 
+// A long listing holds a section per entry: this keeps each in malloc's 176-byte blocks.
+static_assert(sizeof(TSection) <= 168);
+
 namespace {
 
 TMyFont FontOfProps(const TProperties& props) {
@@ -107,17 +110,20 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
 }
 
 TSectionObjects& TSection::Objects() {
-    if (!objects_) {
-        objects_ = std::make_unique<TSectionObjects>();
+    auto* objects = static_cast<TSectionObjects*>(FontRuns.Attachment());
+    if (!objects) {
+        auto made = std::make_unique<TSectionObjects>();
+        FontRuns.SetAttachment(made.get());
+        objects = made.release();
     }
-    return *objects_;
+    return *objects;
 }
 
 TSection::~TSection() {
-    if (!Document) {
-        return;
+    if (Document) {
+        Document->LinkRunsFreed(*this);
     }
-    Document->LinkRunsFreed(*this);
+    delete static_cast<TSectionObjects*>(FontRuns.Attachment());
 }
 
 void TSection::ListLastRun() {

@@ -40,6 +40,38 @@ TEST(FontListTest, InterleavedSectionsKeepTheirOwnTextRunsAndMap) {
     EXPECT_EQ(b.SourceToDocPos(150501, false), int(expectB.find("b150")) + 1);
 }
 
+// The pictures of a section live with its runs' block: they must follow it through every move.
+TEST(FontListTest, ObjectsStayWithTheSectionAsItsBlockMoves) {
+    TSectionList doc;
+    TSection section(&doc, Font(16));
+    section.AddObject(std::make_unique<BoxObj>(20, 20, ABottom), 0, false);
+    Append(section, std::string(5000, 'x'), 1);
+    section.Finish();
+    section.AddObject(std::make_unique<BoxObj>(30, 20, ABottom), 6000, false);
+    Append(section, "tail", 6001);
+    section.Finish();
+    ASSERT_EQ(section.Images().size(), 2u);
+    EXPECT_EQ(section.Images()[1]->Pos, 5001);
+    EXPECT_EQ(section.Images()[1]->FullWidth(), 30);
+    TSectionList other;
+    const TSection copy(&other, section);
+    ASSERT_EQ(copy.Images().size(), 2u);
+    EXPECT_EQ(copy.Text(), section.Text());
+}
+
+TEST(FontListTest, LineBreakAfterFinishReplacesTheTrailingSpace) {
+    TSectionList doc;
+    TSection section(&doc, Font(16));
+    Append(section, "a b", 0);
+    Append(section, " ", 10);
+    section.Finish();
+    section.AppendChar(ph::LineBreak, 20, false);
+    section.Finish();
+    EXPECT_EQ(section.Text(), "a b\x08");
+    EXPECT_EQ(section.DocToSourcePos(2), 2);
+    EXPECT_EQ(section.DocToSourcePos(3), 20);
+}
+
 TEST(FontListTest, TrimKeepsEverythingAndTextMayFollow) {
     TFontList list;
     list.Add(TFontObj(FontRef(), 0));
