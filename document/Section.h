@@ -199,6 +199,10 @@ protected:
     int paintX_ = 0; // the x the section was last painted at
 
 private:
+    // The building calls above with the font already taken from the document's pool.
+    TSection(TSectionList* document, FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates);
+    TFontObj& ChangeFont(FontRef font, int scriptShift);
+    TFontObj& SetLink(FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates);
     const TSectionObjects& ObjectsOrNone() const { return objects_ ? *objects_ : kNoSectionObjects; }
     TSectionObjects& Objects();
     std::unique_ptr<TSectionObjects> objects_;
