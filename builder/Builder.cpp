@@ -59,7 +59,7 @@ void THtmlBuilder::StartParse() {
     rd_.IDNames = doc_.IDs.get();
     rd_.CharSet = TopProps().CharSet;
     rd_.OnInclude = opt_.OnInclude;
-    CurSection = std::make_unique<TSection>(&doc_, CurCell, nullptr, TopProps(), nullptr);
+    CurSection = std::make_unique<TSection>(&doc_, nullptr, TopProps(), nullptr);
 }
 
 void THtmlBuilder::FinishParse() {
@@ -104,13 +104,13 @@ void THtmlBuilder::CloseSection() {
 
 void THtmlBuilder::OpenSection(const TAttributeList* attributes) {
     CloseSection();
-    CurSection = std::make_unique<TSection>(&doc_, CurCell, &CurLink, TopProps(), attributes);
+    CurSection = std::make_unique<TSection>(&doc_, &CurLink, TopProps(), attributes);
     CurSection->FontRuns[0].ScriptShift = ScriptShift;
 }
 
 void THtmlBuilder::OpenPreSection() {
     CloseSection();
-    CurSection = std::make_unique<TPreFormated>(&doc_, CurCell, &CurLink, TopProps(), nullptr);
+    CurSection = std::make_unique<TPreFormated>(&doc_, &CurLink, TopProps(), nullptr);
     CurSection->FontRuns[0].ScriptShift = ScriptShift;
     preLine_.NewLine(rd_.CharSet == DEFAULT_CHARSET); // every preformatted section is one line
 }
@@ -512,7 +512,12 @@ TParseResult ParseHtmlFromFile(TSectionList& document, const std::string& fileNa
     THtmlBuilder builder(document, options);
     builder.SetDocumentDirectory(DirectoryOf(fileName));
     const bool loaded = builder.Reader().LoadFromFile(fileName);
-    return builder.ParseHtml(loaded, "Can't locate file: " + fileName);
+    TParseResult result = builder.ParseHtml(loaded, "Can't locate file: " + fileName);
+    if (builder.Reader().ReadFailed()) {
+        result.ReadFailed = true;
+        result.Error = "Can't read all of file: " + fileName;
+    }
+    return result;
 }
 
 TParseResult ParseHtmlFromBuffer(TSectionList& document, std::string_view bytes,

@@ -41,6 +41,8 @@ struct TParseResult {
     // The message of the error that ended the parse early ("Open Comment at End of HTML File",
     // "Can't locate file: ..."); empty when the source was read to its end.
     std::string Error;
+    // The file could not be read to its end (Error says so): what was read is in the document.
+    bool ReadFailed = false;
 };
 
 // The entry points: each fills the document (cleared and given its defaults by the caller) from

@@ -168,19 +168,19 @@ TBoxStyle::TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBor
     }
 }
 
-std::shared_ptr<const TBoxStyle> TBoxStyle::Shared(TVMarginArray variants, int emSize, int exSize,
-                                                   bool hasBorderStyle, Color textColor) {
-    thread_local std::array<std::weak_ptr<const TBoxStyle>, 4> recent;
+SharedRef<const TBoxStyle> TBoxStyle::Shared(TVMarginArray variants, int emSize, int exSize,
+                                             bool hasBorderStyle, Color textColor) {
+    // The few styles made last stay alive here (a style is small); one thread builds a document.
+    thread_local std::array<SharedRef<const TBoxStyle>, 4> recent;
     thread_local size_t next = 0;
-    for (const auto& slot : recent) {
-        if (auto shared = slot.lock(); shared && shared->Variants == variants && shared->EmSize == emSize &&
-                                       shared->ExSize == exSize && shared->HasBorderStyle == hasBorderStyle &&
-                                       shared->TextColor == textColor) {
+    for (const auto& shared : recent) {
+        if (shared && shared->Variants == variants && shared->EmSize == emSize && shared->ExSize == exSize &&
+            shared->HasBorderStyle == hasBorderStyle && shared->TextColor == textColor) {
             return shared;
         }
     }
     auto made =
-        std::make_shared<const TBoxStyle>(std::move(variants), emSize, exSize, hasBorderStyle, textColor);
+        SharedRef<const TBoxStyle>::Make(std::move(variants), emSize, exSize, hasBorderStyle, textColor);
     recent[next] = made;
     next = (next + 1) % recent.size();
     return made;
@@ -197,10 +197,28 @@ TMarginArray TBoxStyle::Compute(int width, int height) const {
 TBlockBox& TBlockBox::operator=(const TBlockBox& other) {
     if (this != &other) {
         margins_ = other.margins_;
-        own_ = other.own_ ? std::make_unique<TMarginArray>(*other.own_) : nullptr;
-        values_ = own_ ? own_.get() : other.values_;
+        if (const TMarginArray* own = other.Own()) {
+            MakeOwn() = *own;
+        } else {
+            Share(other.Values());
+        }
     }
     return *this;
+}
+
+TMarginArray& TBlockBox::MakeOwn() {
+    if (TMarginArray* own = Own()) {
+        return *own;
+    }
+    const TMarginArray* shared = Values();
+    auto* own = new TMarginArray(shared ? *shared : TMarginArray{});
+    values_ = reinterpret_cast<uintptr_t>(own) | kOwned;
+    return *own;
+}
+
+void TBlockBox::Share(const TMarginArray* box) {
+    delete Own();
+    values_ = reinterpret_cast<uintptr_t>(box);
 }
 
 void TBlockBox::Set(int prop, int32_t value) {
@@ -208,31 +226,17 @@ void TBlockBox::Set(int prop, int32_t value) {
         Margin(prop) = value;
         return;
     }
-    if (!own_) {
-        own_ = std::make_unique<TMarginArray>(values_ ? *values_ : TMarginArray{});
-        values_ = own_.get();
-    }
-    (*own_)[prop] = value;
+    MakeOwn()[prop] = value;
 }
 
 void TBlockBox::Take(const TBoxStyle& style, int width, int height) {
     if (style.Fixed) {
-        own_.reset();
-        values_ = &style.FixedBox;
+        Share(&style.FixedBox);
     } else {
-        if (!own_) {
-            own_ = std::make_unique<TMarginArray>();
-        }
-        *own_ = style.Compute(width, height);
-        values_ = own_.get();
+        MakeOwn() = style.Compute(width, height);
     }
-    TakeMargins(*values_);
-}
-
-void TBlockBox::TakeMargins(const TMarginArray& box) {
-    for (int side = piMarginTop; side <= piMarginLeft; ++side) {
-        Margin(side) = box[side];
-    }
+    Margin(piMarginLeft) = (*Values())[piMarginLeft];
+    Margin(piMarginRight) = (*Values())[piMarginRight];
 }
 
 // ---- creation ----
@@ -275,19 +279,22 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
         extras.BackgroundPosition = props.GetBackgroundPosition();
     }
     bool topIsDefault = false;
-    MarginTop = SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault);
-    MarginBottom = SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, BottomIsDefault);
+    bool bottomIsDefault = false;
+    Box.Margin(piMarginTop) =
+        SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault);
+    Box.Margin(piMarginBottom) =
+        SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, bottomIsDefault);
+    BottomIsDefault = bottomIsDefault;
     if (collapse) {
         CollapseTopMargin(ownerList, topIsDefault);
     }
 }
 
 TBlock::TBlock(TSectionList* document, const TBlock& source)
-    : TSectionBase(document, source), BoxStyle(source.BoxStyle), Box(source.Box),
-      Content(document, source.Content), Floating(source.Floating), ClearSide(source.ClearSide),
+    : TSectionBase(document, source), Floating(source.Floating), ClearSide(source.ClearSide),
       Positioning(source.Positioning), ListIndent(source.ListIndent), Hidden(source.Hidden),
-      BottomIsDefault(source.BottomIsDefault), MarginTop(source.MarginTop),
-      MarginBottom(source.MarginBottom) {
+      BottomIsDefault(source.BottomIsDefault), BoxStyle(source.BoxStyle), Box(source.Box),
+      Content(document, source.Content) {
     // The pictures are the copy's own; the print copy decides at painting whether backgrounds
     // are printed. The painting order is made again by the copy's layout.
     if (source.Extras && document) {
@@ -316,9 +323,10 @@ std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
 }
 
 void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
+    int& marginTop = Box.Margin(piMarginTop);
     if (Positioning == Absolute) {
         if (topIsDefault) {
-            MarginTop = 0;
+            marginTop = 0;
         }
         return;
     }
@@ -337,7 +345,7 @@ void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
         // document or the body keeps it.
         const std::string_view tag = ownerList->OwnerTag;
         if ((topIsDefault && tag == "li") || (tag != "default" && tag != "body")) {
-            MarginTop = 0;
+            marginTop = 0;
         }
         return;
     }
@@ -347,17 +355,17 @@ void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
     }
     if (block->IsTableBlock() && block->Floating != NoFloat) {
         if (topIsDefault) {
-            MarginTop = 0;
+            marginTop = 0;
         }
         return;
     }
-    MarginTop = CollapsedMargin(MarginTop, block->MarginBottom);
-    block->MarginBottom = 0;
+    marginTop = CollapsedMargin(marginTop, block->MarginBottom());
+    block->Box.Margin(piMarginBottom) = 0;
 }
 
 void TBlock::TrimDefaultBottomMargin() {
     if (BottomIsDefault) {
-        MarginBottom = 0;
+        Box.Margin(piMarginBottom) = 0;
     }
 }
 
@@ -365,8 +373,6 @@ void TBlock::TrimDefaultBottomMargin() {
 
 void TBlock::ResolveBox(int width, int availHeight) {
     Box.Take(*BoxStyle, width, availHeight);
-    Box.Margin(piMarginTop) = MarginTop;
-    Box.Margin(piMarginBottom) = MarginBottom;
 }
 
 int TBlock::HorizontalExtras(bool withMargins) const {
@@ -382,7 +388,7 @@ int TBlock::HorizontalExtras(bool withMargins) const {
 int TBlock::WidthFromRest(int width, int extras, int maxContent, int minContent) const {
     int rest = width - extras - Box[piMarginLeft] - Box[piMarginRight];
     if (Positioning == Absolute) {
-        rest = std::min({rest, maxContent, rest - PosLeft});
+        rest = std::min({rest, maxContent, rest - PosLeft()});
     }
     return std::max(rest, minContent);
 }
@@ -465,21 +471,29 @@ int TBlock::ClearDistance(const IndentManager& floats, int y) const {
     return std::max(0, bottom - y);
 }
 
-int TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats,
-                           int& counter) {
+TContentExtent TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats,
+                                      int& counter, int& contentMax) {
     int contentY = ContentY;
     if (Positioning == Relative) {
         // The content is laid out shifted; the box follows it when painted.
-        yRef = Coord(int64_t(ContentY) + PosTop);
+        yRef = Coord(int64_t(ContentY) + PosTop());
         contentY = yRef;
     } else if (Positioning == Absolute) {
-        yRef = Coord(int64_t(PosTop) + yRef + Box[piMarginTop] + Box[piBorderTopWidth]);
-        xRef = Coord(int64_t(PosLeft) + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth]);
+        yRef = Coord(int64_t(PosTop()) + yRef + Box[piMarginTop] + Box[piBorderTopWidth]);
+        xRef = Coord(int64_t(PosLeft()) + xRef + Box[piMarginLeft] + Box[piBorderLeftWidth]);
     }
-    int contentMax = 0;
-    Content.ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats, contentMax,
-                         counter);
-    return contentMax;
+    return Content.ArrangeBlock(canvas, x, contentY, xRef, yRef, ContentWidth, Box[piHeight], floats,
+                                contentMax, counter);
+}
+
+void TBlock::SetPlacement(int clearAddon, int posTop, int posLeft) {
+    if (!Extras && clearAddon == 0 && posTop == 0 && posLeft == 0) {
+        return;
+    }
+    TBlockExtras& extras = MakeExtras();
+    extras.ClearAddon = clearAddon;
+    extras.PosTop = posTop;
+    extras.PosLeft = posLeft;
 }
 
 void TBlock::BuildPaintOrder() {
@@ -508,26 +522,27 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
                     IndentManager& floats, int& maxWidth, int& counter) {
     const int givenY = y;
     ArrangeY = y;
-    ClearAddon = ClearDistance(floats, y);
+    const int clearAddon = ClearDistance(floats, y);
     FirstPos = counter;
     maxWidth = width;
     ResolveBox(width, availHeight);
-    PosTop = 0;
-    PosLeft = 0;
+    int posTop = 0;
+    int posLeft = 0;
     if (Positioning == Relative) {
-        PosTop = Box[piTop] == AutoResult ? 0 : Box[piTop];
-        PosLeft = Box[piLeft] == AutoResult ? 0 : Box[piLeft];
+        posTop = Box[piTop] == AutoResult ? 0 : Box[piTop];
+        posLeft = Box[piLeft] == AutoResult ? 0 : Box[piLeft];
     } else if (Positioning == Absolute) {
         // An auto offset keeps the place the block would have had in the flow.
-        PosTop = Box[piTop] == AutoResult ? Coord(int64_t(y) - yRef) : Box[piTop];
-        PosLeft = Box[piLeft] == AutoResult ? Coord(int64_t(x) - xRef) : Box[piLeft];
-        x = Coord(int64_t(PosLeft) + xRef);
-        y = Coord(int64_t(PosTop) + yRef);
+        posTop = Box[piTop] == AutoResult ? Coord(int64_t(y) - yRef) : Box[piTop];
+        posLeft = Box[piLeft] == AutoResult ? Coord(int64_t(x) - xRef) : Box[piLeft];
+        x = Coord(int64_t(posLeft) + xRef);
+        y = Coord(int64_t(posTop) + yRef);
     }
+    SetPlacement(clearAddon, posTop, posLeft);
     ContentWidth = ResolveWidth(canvas, width, Box.AutoCount(), availHeight);
 
     OwnerScope owner(floats, this);
-    const int top = Coord(int64_t(y) + ClearAddon);
+    const int top = Coord(int64_t(y) + clearAddon);
     const int leftEdges = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
     const int rightEdges = Box[piMarginRight] + Box[piPaddingRight] + Box[piBorderRightWidth];
     PaintTop = Coord(int64_t(top) + std::min(0, Box[piMarginTop]));
@@ -553,19 +568,19 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     floats.AddLeft(ContentY, IndentManager::OpenBottom, x, this);
     floats.AddRight(ContentY, IndentManager::OpenBottom, x + ContentWidth, this);
 
-    const int contentMax = ArrangeContent(canvas, x, y, xRef, yRef, floats, counter);
+    int contentMax = 0;
+    const TContentExtent content = ArrangeContent(canvas, x, y, xRef, yRef, floats, counter, contentMax);
     PosCount = counter - FirstPos;
     int64_t widest = int64_t(contentMax) + HorizontalExtras(true);
     if (Positioning != Static) {
-        widest += int64_t(PosLeft) - Box[piMarginRight];
+        widest += int64_t(posLeft) - Box[piMarginRight];
     }
     maxWidth = Coord(widest);
-    const int64_t contentBottom =
-        Positioning == Relative ? int64_t(Content.ContentBottom) - PosTop : Content.ContentBottom;
+    const int64_t contentBottom = Positioning == Relative ? int64_t(content.Bottom) - posTop : content.Bottom;
     ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
     FlowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
-    PaintBottom = Coord(std::max(ContentBottomY, Content.PaintBottom) + closing);
+    PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
     if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
         Extras->BackgroundImage.reset();
     }
@@ -598,10 +613,10 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
     PaintBoxes b;
     int shift = 0; // how far the painted box lies below where it was arranged
     if (Positioning == Relative) {
-        shift = PosTop;
-        x += PosLeft;
+        shift = PosTop();
+        x += PosLeft();
     } else if (Positioning == Absolute) {
-        x = xRef + PosLeft;
+        x = xRef + PosLeft();
     }
     const int yOffset = Document ? Document->YOffset : 0;
     const int boxTop = ContentY - Box[piPaddingTop] - Box[piBorderTopWidth] + shift - yOffset;
@@ -625,7 +640,7 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
         b.yRef = ContentY + shift;
     } else if (Positioning == Absolute) {
         b.xRef = b.padding.left;
-        b.yRef = ContentY - Box[piPaddingTop] - ClearAddon; // as the content was arranged
+        b.yRef = ContentY - Box[piPaddingTop] - ClearAddon(); // as the content was arranged
     }
     return b;
 }
@@ -758,7 +773,7 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     ++gLayoutPass; // widths measured in an earlier layout may have changed (pictures arrive)
     ArrangeY = y;
     FirstPos = counter;
-    ClearAddon = 0;
+    SetPlacement(0, 0, 0);
     ResolveBox(width, availHeight);
     for (int side : {piMarginLeft, piMarginRight}) {
         Box.Margin(side) = Box[side] == AutoResult ? 0 : Box[side];
@@ -773,14 +788,13 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
     int contentMax = 0;
     const int height = std::max(0, availHeight - Box[piMarginTop] - Box[piMarginBottom]);
-    Content.ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth, height, floats, contentMax, counter);
+    const TContentExtent content = Content.ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth,
+                                                        height, floats, contentMax, counter);
     PosCount = counter - FirstPos;
-    ContentBottomY = Coord(
-        std::max({int64_t(ContentY), int64_t(Content.ContentBottom), int64_t(ContentY) + Box[piHeight]}));
+    ContentBottomY =
+        Coord(std::max({int64_t(ContentY), int64_t(content.Bottom), int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    PaintBottom = Coord(std::max(ContentBottomY, Content.PaintBottom) + closing);
-    Content.PaintTop = 0;
-    Content.ContentBottom = 999000;
+    PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
     FlowBottom = Coord(int64_t(PaintBottom) + Box[piMarginBottom]);
     FlowHeight = FlowBottom - y;
     owner.Close();

@@ -1,6 +1,7 @@
 #pragma once
 #include "document/FontObj.h"
 #include "document/SectionBase.h"
+#include "document/SharedRef.h"
 #include "reader/Properties.h"
 
 #include <array>
@@ -39,11 +40,11 @@ void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& box, c
 // styles share one (a listing holds thousands of identical items). A box with no value that
 // depends on the room the block gets or on the screen (percentages, physical units) is resolved
 // to pixels once, here.
-struct TBoxStyle {
+struct TBoxStyle : RefCounted {
     TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor);
     // One shared object for equal styles made close together.
-    static std::shared_ptr<const TBoxStyle> Shared(TVMarginArray variants, int emSize, int exSize,
-                                                   bool hasBorderStyle, Color textColor);
+    static SharedRef<const TBoxStyle> Shared(TVMarginArray variants, int emSize, int exSize,
+                                             bool hasBorderStyle, Color textColor);
     bool operator==(const TBoxStyle& other) const;
 
     // The box for a containing width and height, lengths kept in a range layout can add safely.
@@ -61,20 +62,22 @@ struct TBoxStyle {
 
 // The box of a block as its last layout resolved it. A fixed box is read from the style; every
 // block keeps its four margins, which layout settles per block, and a box of its own only when it
-// depends on the room or layout changes another value.
+// depends on the room or layout changes another value. The top and bottom margins are settled when
+// the block is made; taking a box from the style changes only the sides.
 class TBlockBox {
 public:
     TBlockBox() = default;
     TBlockBox(const TBlockBox& other) { *this = other; }
     TBlockBox& operator=(const TBlockBox& other);
+    ~TBlockBox() { delete Own(); }
 
     int32_t operator[](int prop) const {
         if (prop >= piMarginTop && prop <= piMarginLeft) {
             return margins_[size_t(prop - piMarginTop)];
         }
-        return values_ ? (*values_)[prop] : 0;
+        return Values() ? (*Values())[prop] : 0;
     }
-    int AutoCount() const { return values_ ? values_->autoCount : 0; }
+    int AutoCount() const { return Values() ? Values()->autoCount : 0; }
     // The margin on one side (piMarginTop .. piMarginLeft), for layout to settle.
     int32_t& Margin(int prop) { return margins_[size_t(prop - piMarginTop)]; }
     // Sets any value; the block takes a box of its own first.
@@ -83,10 +86,16 @@ public:
     void Take(const TBoxStyle& style, int width, int height);
 
 private:
-    void TakeMargins(const TMarginArray& box);
+    // The values in one word: the style's box, or (low bit set) a box the block owns.
+    const TMarginArray* Values() const { return reinterpret_cast<const TMarginArray*>(values_ & ~kOwned); }
+    TMarginArray* Own() const {
+        return values_ & kOwned ? reinterpret_cast<TMarginArray*>(values_ & ~kOwned) : nullptr;
+    }
+    TMarginArray& MakeOwn();
+    void Share(const TMarginArray* box);
 
-    const TMarginArray* values_ = nullptr;
-    std::unique_ptr<TMarginArray> own_;
+    static constexpr uintptr_t kOwned = 1;
+    uintptr_t values_ = 0;
     std::array<int32_t, 4> margins_{};
 };
 
@@ -98,6 +107,10 @@ struct TBlockExtras {
     // The content ordered for painting by layer; empty while every section is in layer 0 (the
     // content's own order is then the painting order).
     std::vector<TSectionBase*> PaintOrder;
+    // Results of the last Arrange that are not 0 only for cleared or positioned blocks.
+    int ClearAddon = 0;
+    int PosTop = 0;
+    int PosLeft = 0;
 };
 
 // A block box: margins, borders, padding, an optional width and height, an optional float or
@@ -117,25 +130,28 @@ public:
     TBlock(TSectionList* document, const TBlock& source); // copy for another document
     ~TBlock() override;
 
-    std::shared_ptr<const TBoxStyle> BoxStyle; // shared between blocks of equal style
+    // Bits, as a listing holds a block per entry.
+    uint8_t Floating : 3 = NoFloat;
+    uint8_t ClearSide : 2 = 0; // 0 none, 1 left, 2 right, 3 both
+    uint8_t Positioning : 2 = Static;
+    bool ListIndent : 1 = false;
+    bool Hidden : 1 = false;
+    bool BottomIsDefault : 1 = false;
+    SharedRef<const TBoxStyle> BoxStyle; // shared between blocks of equal style
     TBlockBox Box;
     TBlockCell Content;
     std::unique_ptr<TBlockExtras> Extras; // made when first needed
-    int Floating = NoFloat;
-    int ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
-    int Positioning = Static;
-    bool ListIndent = false;
-    bool Hidden = false;
-    bool BottomIsDefault = false;
-    int MarginTop = 0; // settled at creation, never resolved again
-    int MarginBottom = 0;
     // Results of the last Arrange.
-    int ClearAddon = 0;
     int ContentWidth = 0;
     int ContentOffset = 0;
-    int PosTop = 0;
-    int PosLeft = 0;
     int ContentBottomY = 0;
+
+    // The vertical margins, settled at creation and never resolved again.
+    int MarginTop() const { return Box[piMarginTop]; }
+    int MarginBottom() const { return Box[piMarginBottom]; }
+    int ClearAddon() const { return Extras ? Extras->ClearAddon : 0; }
+    int PosTop() const { return Extras ? Extras->PosTop : 0; }
+    int PosLeft() const { return Extras ? Extras->PosLeft : 0; }
 
     TBlockExtras& MakeExtras();
     TBlockPicture* BackgroundImage() const { return Extras ? Extras->BackgroundImage.get() : nullptr; }
@@ -185,7 +201,10 @@ protected:
     void ResolveBox(int width, int availHeight);
     // Steps of Arrange.
     int ClearDistance(const IndentManager& floats, int y) const;
-    int ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats, int& counter);
+    // Keeps the clearing distance and the offsets of the last Arrange.
+    void SetPlacement(int clearAddon, int posTop, int posLeft);
+    TContentExtent ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats,
+                                  int& counter, int& contentMax);
     void BuildPaintOrder();
     // The width left for the content when the margins take what they take.
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
@@ -225,10 +244,10 @@ public:
              std::string_view listTag, int itemNumber, int level, bool plain, char typeLetter);
     TBlockLI(TSectionList* document, const TBlockLI& source);
 
-    int ListType = lkNone;
+    uint8_t ListType = lkNone;
+    ListStyleType MarkerStyle = ListStyleType::Blank;
     int ItemNumber = 1;
     int FirstBaseline = 0;
-    ListStyleType MarkerStyle = ListStyleType::Blank;
     FontRef MarkerFont; // shared with the document's runs of the same font
 
     TBlockPicture* MarkerImage() const { return Extras ? Extras->MarkerImage.get() : nullptr; }

@@ -111,8 +111,8 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
 }
 
 TBlockLI::TBlockLI(TSectionList* document, const TBlockLI& source)
-    : TBlock(document, source), ListType(source.ListType), ItemNumber(source.ItemNumber),
-      MarkerStyle(source.MarkerStyle), MarkerFont(source.MarkerFont) {}
+    : TBlock(document, source), ListType(source.ListType), MarkerStyle(source.MarkerStyle),
+      ItemNumber(source.ItemNumber), MarkerFont(source.MarkerFont) {}
 
 std::unique_ptr<TSectionBase> TBlockLI::CloneFor(TSectionList& document) const {
     return std::make_unique<TBlockLI>(&document, *this);

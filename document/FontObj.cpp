@@ -99,15 +99,6 @@ void TFontObj::ApplyLinkState() {
     }
 }
 
-int TFontList::IndexAt(int p) const {
-    // The first run always starts at 0, so the answer is at least 0.
-    auto it = std::upper_bound(items_.begin(), items_.end(), p,
-                               [](int pos, const TFontObj& run) { return pos < run.Pos; });
-    return std::max(int(it - items_.begin()) - 1, 0);
-}
-
-int TFontList::GetFontCountAt(int p, int length) const { return EndOf(IndexAt(p), length) - p; }
-
 TFontObj& TLinkRun::Run() const { return Section->FontRuns[Index]; }
 
 } // namespace tavlin

@@ -120,30 +120,6 @@ private:
     void ApplyLinkState();
 };
 
-// The runs of a section, ordered by Pos; never empty once the section is made. Runs move when
-// the list grows: whatever must find a run again keeps its section and index (TLinkRun).
-class TFontList {
-public:
-    int Count() const { return int(items_.size()); }
-    // The list is const to whoever must not add runs; the runs themselves stay changeable.
-    TFontObj& operator[](int i) const { return items_[size_t(i)]; }
-    TFontObj& Last() const { return items_.back(); }
-    void Add(TFontObj run) { items_.push_back(std::move(run)); }
-    void ShrinkToFit() { items_.shrink_to_fit(); }
-    // Index of the run at offset p: the last run whose Pos <= p.
-    int IndexAt(int p) const;
-    TFontObj& GetFontObjAt(int p) const { return items_[size_t(IndexAt(p))]; }
-    // Characters from p to the next run (or to `length`, the end of the section, after the last).
-    int GetFontCountAt(int p, int length) const;
-    // Where the run at index i ends.
-    int EndOf(int i, int length) const { return i + 1 < Count() ? items_[size_t(i) + 1].Pos : length; }
-    auto begin() const { return items_.cbegin(); }
-    auto end() const { return items_.cend(); }
-
-private:
-    mutable std::vector<TFontObj> items_;
-};
-
 // A run inside a link, as the document's lists find it again: by section and index.
 struct TLinkRun {
     TSection* Section = nullptr;

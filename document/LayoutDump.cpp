@@ -75,10 +75,10 @@ private:
         }
         if (b.Positioning != TBlock::Static) {
             head += std::string(b.Positioning == TBlock::Absolute ? " absolute" : " relative") + "(" +
-                    std::to_string(b.PosLeft) + "," + std::to_string(b.PosTop) + ")";
+                    std::to_string(b.PosLeft()) + "," + std::to_string(b.PosTop()) + ")";
         }
-        if (b.ClearAddon != 0) {
-            head += " clear=" + std::to_string(b.ClearAddon);
+        if (b.ClearAddon() != 0) {
+            head += " clear=" + std::to_string(b.ClearAddon());
         }
         if (b.Layer != 0) {
             head += " layer=" + std::to_string(b.Layer);
@@ -199,7 +199,7 @@ private:
                  (s.Justify >= 1 && s.Justify <= 3 && s.Justify != 1 ? std::string(" ") + kJustify[s.Justify]
                                                                      : std::string()) +
                  (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
-                 (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.SectionText) + "\"");
+                 (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.Text()) + "\"");
         for (const auto& run : s.FontRuns) {
             const TMyFont& f = *run.TheFont;
             std::string line = "run " + std::to_string(run.Pos) + " \"" + f.Desc.name + "\" " +

@@ -1,5 +1,6 @@
 #pragma once
 #include "document/FloatingObj.h"
+#include "document/FontList.h"
 #include "document/FontObj.h"
 #include "document/InlineVector.h"
 #include "document/SectionBase.h"
@@ -50,13 +51,6 @@ struct LineRec {
     int End() const { return Start + CharCount; }
 };
 
-// A run of the source map: from offset Pos on, characters come from consecutive source offsets
-// starting at Index.
-struct IndexObj {
-    int Pos = 0;
-    int Index = 0;
-};
-
 // Pictures, panels and form controls standing in a section's text: few sections hold any, so
 // they live apart, made on first use.
 struct TSectionObjects {
@@ -72,7 +66,7 @@ class TSection : public TSectionBase {
 public:
     // A section the document builder opens: font, link, line height, alignment and clearing from
     // the properties and attributes in force.
-    TSection(TSectionList* document, TCellBasic* owner, const TUrlTarget* link, const TProperties& props,
+    TSection(TSectionList* document, const TUrlTarget* link, const TProperties& props,
              const TAttributeList* attributes);
     // A section with a given first font (and link, with its four link fonts when there is one).
     TSection(TSectionList* document, const TMyFont& font, const TUrlTarget* link = nullptr,
@@ -80,14 +74,11 @@ public:
     TSection(TSectionList* document, const TSection& source); // copy for another document
     ~TSection() override;
 
-    std::string SectionText;
-    InlineVector<IndexObj, 4> PositionRuns; // the source map, by offset
-    TFontList FontRuns;
+    TFontList FontRuns; // with the text and the source map
     InlineVector<LineRec, 1> Lines;
     // Measured with the widths below: the fonts the text was measured in, and how far it reaches
     // laid out in one line, so that a line that takes the whole text needs no measuring of its own.
     size_t CachedReachFonts = 0;
-    TCellBasic* OwnerCell = nullptr;
     int LineHeight = 0;
     int CachedMinWidth = 0;
     int CachedMaxWidth = 0;
@@ -97,7 +88,8 @@ public:
     uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
     bool AnchorTarget = false;
 
-    int Len() const { return int(SectionText.size()); }
+    std::string_view Text() const { return FontRuns.Text(); }
+    int Len() const { return int(FontRuns.Text().size()); }
     const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
     const std::vector<TFloatingObj*>& Controls() const { return ObjectsOrNone().Controls; }
     // A document position as an offset in this section, kept within -1 .. Len() + 1 so that

@@ -12,9 +12,9 @@ namespace tavlin {
 namespace {
 
 // Tag names are a few dozen words shared by every list of every document: each is stored once.
-std::string_view InternedTag(std::string_view tag) {
-    thread_local std::string_view last;
-    if (tag == last) {
+const std::string* InternedTag(std::string_view tag) {
+    thread_local const std::string* last = nullptr;
+    if (last && tag == *last) {
         return last;
     }
     static std::mutex lock;
@@ -24,11 +24,13 @@ std::string_view InternedTag(std::string_view tag) {
     if (it == names.end()) {
         it = names.emplace(tag).first;
     }
-    last = *it;
+    last = &*it;
     return last;
 }
 
 } // namespace
+
+TTagName::TTagName(std::string_view tag) : name_(InternedTag(tag)) {}
 
 // ---- TSectionBase ----
 
@@ -78,7 +80,7 @@ void TSectionBase::EnlistPositions() {
 // ---- TCellBasic ----
 
 TCellBasic::TCellBasic(TSectionList* document, std::string_view ownerTag)
-    : Document(document), OwnerTag(InternedTag(ownerTag)) {}
+    : Document(document), OwnerTag(ownerTag) {}
 
 TCellBasic::TCellBasic(TSectionList* document, const TCellBasic& source)
     : Document(document), OwnerTag(source.OwnerTag) {
@@ -111,16 +113,11 @@ void TCellBasic::ClearSections() {
 }
 
 int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
-                                IndentManager& floats, int& maxWidth, int& counter, bool blockVariant) {
+                                IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent) {
     StartY = y;
     FirstPos = counter;
     int height = 0;
     maxWidth = 0;
-    if (blockVariant) {
-        ContentBottom = 0;
-        PaintTop = 990000;
-        PaintBottom = 0;
-    }
     size_t i = 0;
     while (i < sections_.size()) {
         TSectionBase& section = *sections_[i];
@@ -131,12 +128,12 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
             height += section.Arrange(canvas, x, y + height, xRef, yRef, width, availHeight, floats,
                                       sectionMax, counter);
             maxWidth = std::max(maxWidth, sectionMax);
-            if (blockVariant) {
+            if (extent) {
                 if (!section.IsAbsolute()) {
-                    ContentBottom = std::max(ContentBottom, section.FlowBottom);
+                    extent->Bottom = std::max(extent->Bottom, section.FlowBottom);
                 }
-                PaintTop = std::min(PaintTop, section.PaintTop);
-                PaintBottom = std::max(PaintBottom, section.PaintBottom);
+                extent->PaintTop = std::min(extent->PaintTop, section.PaintTop);
+                extent->PaintBottom = std::max(extent->PaintBottom, section.PaintBottom);
             }
             ++i;
         } catch (const EProcessError& error) {
@@ -162,14 +159,15 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
 
 int TCellBasic::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
     IndentManager scratch;
-    IndentManager& floats = Floats ? *Floats : scratch;
-    return ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, floats, scrollWidth, counter, false);
+    return ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, scratch, scrollWidth, counter,
+                           nullptr);
 }
 
-int TCellBasic::ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
-                             IndentManager& floats, int& maxWidth, int& counter) {
-    Floats = &floats;
-    return ArrangeSections(canvas, x, y, xRef, yRef, width, availHeight, floats, maxWidth, counter, true);
+TContentExtent TCellBasic::ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
+                                        int availHeight, IndentManager& floats, int& maxWidth, int& counter) {
+    TContentExtent extent;
+    ArrangeSections(canvas, x, y, xRef, yRef, width, availHeight, floats, maxWidth, counter, &extent);
+    return extent;
 }
 
 void TCellBasic::RebuildBandIndex() {
@@ -395,23 +393,18 @@ void TCellBasic::TrimLastBottomMargin() {
 
 // ---- TCell ----
 
-TCell::TCell(TSectionList* document, std::string_view ownerTag) : TCellBasic(document, ownerTag) {
-    Floats = &OwnFloats;
-}
+TCell::TCell(TSectionList* document, std::string_view ownerTag) : TCellBasic(document, ownerTag) {}
 
-TCell::TCell(TSectionList* document, const TCell& source) : TCellBasic(document, source) {
-    Floats = &OwnFloats;
-}
+TCell::TCell(TSectionList* document, const TCell& source) : TCellBasic(document, source) {}
 
 int TCell::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
-    Floats = &OwnFloats;
     const BandOwner ownerBefore = OwnFloats.CurrentOwner;
     OwnFloats.Reset(width);
     OwnFloats.CurrentOwner = this;
     OwnFloats.AddLeft(y, IndentManager::OpenBottom, 0, this);
     OwnFloats.AddRight(y, IndentManager::OpenBottom, width, this);
-    const int height =
-        ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, OwnFloats, scrollWidth, counter, false);
+    const int height = ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, OwnFloats, scrollWidth,
+                                       counter, nullptr);
     OwnFloats.RemoveOwned(this);
     OwnFloats.CurrentOwner = ownerBefore;
     return std::max(height, OwnFloats.FloatBottom() - y);

@@ -113,6 +113,26 @@ protected:
     void SetExtent(int y, int height);
 };
 
+// An element's tag name, stored once for the process: one word in every content list.
+class TTagName {
+public:
+    TTagName() = default;
+    explicit TTagName(std::string_view tag);
+    operator std::string_view() const { return name_ ? std::string_view(*name_) : std::string_view(); }
+    friend bool operator==(TTagName a, std::string_view b) { return std::string_view(a) == b; }
+
+private:
+    const std::string* name_ = nullptr;
+};
+
+// Where the sections of a block's content reach after an arrangement: the lowest flow bottom of
+// those in the flow, and the painted extent of all of them.
+struct TContentExtent {
+    int Bottom = 0;
+    int PaintTop = 990000;
+    int PaintBottom = 0;
+};
+
 // A content list: sections laid out one below the other, and the queries over them. Hit tests
 // and painting look only at the sections whose painted extent can touch the band asked for.
 class TCellBasic {
@@ -124,14 +144,10 @@ public:
     TCellBasic& operator=(const TCellBasic&) = delete;
 
     TSectionList* Document;
-    IndentManager* Floats = nullptr;
+    TTagName OwnerTag;
     int StartY = 0; // the y it was arranged at
     int FirstPos = 0;
     int PosCount = 0;
-    int ContentBottom = 0;
-    int PaintTop = 990000;
-    int PaintBottom = 0;
-    std::string_view OwnerTag; // the element's tag name, kept for the process's life
 
     int Count() const { return int(sections_.size()); }
     TSectionBase& operator[](int i) const { return *sections_[size_t(i)]; }
@@ -144,9 +160,9 @@ public:
     void ClearSections();
 
     virtual int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter);
-    // The block variant: keeps ContentBottom, PaintTop and PaintBottom; returns the sum of heights.
-    int ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
-                     IndentManager& floats, int& maxWidth, int& counter);
+    // The block variant: arranges with the floats of the list that holds the block.
+    TContentExtent ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                                IndentManager& floats, int& maxWidth, int& counter);
     virtual void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth);
     // Paints the sections in the band of the clip rectangle with the given floats.
     int PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
@@ -170,11 +186,12 @@ protected:
     int FirstSectionReaching(int position) const;
     // Arranges the sections, dropping those that raise EProcessError.
     int ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
-                        IndentManager& floats, int& maxWidth, int& counter, bool blockVariant);
+                        IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent);
     void RebuildBandIndex();
 
     // Deep copies of the source's sections for this list's document.
     void CloneSectionsFrom(const TCellBasic& source);
+    int indexedCount_ = -1; // the number of sections when the band index was last made
     TSectionVector sections_;
     // Band index: the largest PaintBottom of sections 0..i and the smallest PaintTop of i..end,
     // so the sections that can touch a band are found by binary search. A list of one section
@@ -185,7 +202,6 @@ protected:
         std::vector<int> alwaysPainted; // indexes of sections painted outside their extent
     };
     std::unique_ptr<BandIndex> band_;
-    int indexedCount_ = -1; // the number of sections when the index was last made
     bool Indexed() const { return indexedCount_ == int(sections_.size()); }
 };
 

@@ -74,10 +74,9 @@ TSection::TSection(TSectionList* document, FontRef font, const TUrlTarget* link,
     ListLastRun();
 }
 
-TSection::TSection(TSectionList* document, TCellBasic* owner, const TUrlTarget* link,
-                   const TProperties& props, const TAttributeList* attributes)
+TSection::TSection(TSectionList* document, const TUrlTarget* link, const TProperties& props,
+                   const TAttributeList* attributes)
     : TSection(document, SharedFont(document, props), link, LinkStatesOf(props)) {
-    OwnerCell = owner;
     LineHeight = props.GetLineHeight(FontRuns[0].TheFont->Desc.height);
     const std::string align = toLowerAscii(props.GetTextAlign());
     Justify = align == "right" ? 3 : align == "center" ? 2 : 1;
@@ -88,15 +87,15 @@ TSection::TSection(TSectionList* document, TCellBasic* owner, const TUrlTarget* 
 }
 
 TSection::TSection(TSectionList* document, const TSection& source) : TSectionBase(document, source) {
-    SectionText = source.SectionText;
     Justify = source.Justify;
     ClearSide = source.ClearSide;
     LineHeight = source.LineHeight;
     AnchorTarget = source.AnchorTarget;
-    OwnerCell = nullptr;
     for (const TFontObj& run : source.FontRuns) {
         FontRuns.Add(run.CopyForAnotherSection());
     }
+    FontRuns.AppendText(source.Text());
+    FontRuns.Trim();
     for (const auto& image : source.Images()) {
         if (auto copy = image->CloneFor(*document)) {
             Objects().Images.push_back(std::move(copy));
@@ -184,7 +183,8 @@ void TSection::SetLink(bool start, const TProperties& props, const TUrlTarget* l
 }
 
 bool TSection::IsNoBreakSpaceAt(int i) const {
-    if (i < 0 || i >= Len() || static_cast<unsigned char>(SectionText[size_t(i)]) != ph::NoBreakSpace) {
+    const std::string_view text = Text();
+    if (i < 0 || i >= Len() || static_cast<unsigned char>(text[size_t(i)]) != ph::NoBreakSpace) {
         return false;
     }
     if (FontRuns.GetFontObjAt(i).TheFont->Desc.charSet != DEFAULT_CHARSET) {
@@ -192,7 +192,7 @@ bool TSection::IsNoBreakSpaceAt(int i) const {
     }
     // In UTF-8 text the byte may continue a character that started up to three bytes before.
     for (int back = 1; back <= 3 && back <= i; ++back) {
-        if (utf8SequenceLength(SectionText, size_t(i - back)) > size_t(back)) {
+        if (utf8SequenceLength(text, size_t(i - back)) > size_t(back)) {
             return false;
         }
     }
@@ -204,20 +204,22 @@ int TSection::CharLengthAt(int i) const {
         return 1;
     }
     const uint8_t charSet = FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
-    return int(std::max<size_t>(1, characterLength(SectionText, size_t(i), charSet)));
+    return int(std::max<size_t>(1, characterLength(Text(), size_t(i), charSet)));
 }
 
 void TSection::MapSourcePos(int offset, int32_t sourcePos) {
     // A character continues the last run when its source offset follows the run's last one.
-    if (PositionRuns.empty() || PositionRuns.back().Index + (offset - PositionRuns.back().Pos) != sourcePos) {
-        PositionRuns.push_back({offset, sourcePos});
+    const std::span<IndexObj> map = FontRuns.Map();
+    if (map.empty() || map.back().Index + (offset - map.back().Pos) != sourcePos) {
+        FontRuns.AddMapRun({offset, sourcePos});
     }
 }
 
 void TSection::RemapLastChar(int32_t sourcePos) {
     const int offset = Len() - 1;
-    if (!PositionRuns.empty() && PositionRuns.back().Pos == offset) {
-        PositionRuns.pop_back();
+    const std::span<IndexObj> map = FontRuns.Map();
+    if (!map.empty() && map.back().Pos == offset) {
+        FontRuns.DropLastMapRun();
     }
     MapSourcePos(offset, sourcePos);
 }
@@ -227,9 +229,12 @@ void TSection::AppendRaw(std::string_view chars, const int32_t* positions) {
         return;
     }
     const int first = Len();
-    SectionText.append(chars);
+    FontRuns.AppendText(chars);
+    // Characters from consecutive source offsets continue whatever run the first one joins.
     for (size_t i = 0; i < chars.size(); ++i) {
-        MapSourcePos(first + int(i), positions[i]);
+        if (i == 0 || positions[i] != positions[i - 1] + 1) {
+            MapSourcePos(first + int(i), positions[i]);
+        }
     }
     CachedMinWidth = 0;
     CachedMaxWidth = 0;
@@ -275,17 +280,17 @@ bool IsSpaceLike(char c) {
 
 void TSection::AppendFlowing(std::string_view chars, const int32_t* positions, bool noBreak) {
     // Spaces right after floating objects at the very start are dropped too.
-    if (!chars.empty() && !SectionText.empty() && int(Images().size()) == Len() &&
+    if (!chars.empty() && Len() > 0 && int(Images().size()) == Len() &&
         std::all_of(Images().begin(), Images().end(), [](const auto& obj) { return obj->Floats(); }) &&
         IsSpaceLike(chars[0])) {
         chars.remove_prefix(1);
         ++positions;
     }
-    const size_t from = SectionText.size();
+    const int from = Len();
     AppendRaw(chars, positions);
     if (!noBreak) {
         // Outside NOBR a collapsible space is an ordinary one.
-        std::replace(SectionText.begin() + std::ptrdiff_t(from), SectionText.end(), ph::NoBrSpace, ' ');
+        std::replace(FontRuns.TextData() + from, FontRuns.TextData() + Len(), ph::NoBrSpace, ' ');
     }
 }
 
@@ -299,11 +304,11 @@ void TSection::AppendChars(std::string_view text, const int32_t* sourcePositions
         }
         return;
     }
-    const char lastChar = SectionText.empty() ? 0 : SectionText.back();
+    const char lastChar = Len() == 0 ? 0 : Text().back();
     const bool endsWithSpace = lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
     // A line break after a trailing space replaces the space.
     if (text[0] == ph::LineBreak && endsWithSpace) {
-        SectionText.back() = ph::LineBreak;
+        FontRuns.TextData()[Len() - 1] = ph::LineBreak;
         RemapLastChar(sourcePositions[0]);
         CachedMinWidth = 0;
         return;
@@ -311,15 +316,15 @@ void TSection::AppendChars(std::string_view text, const int32_t* sourcePositions
     if (!noBreak) {
         // Taken straight from the token: only a collapsible space at the start may go.
         const bool dropFirst = (text[0] == ' ' || IsCollapsible(text[0])) &&
-                               (SectionText.empty() || lastChar == ph::LineBreak || lastChar == ' ');
+                               (Len() == 0 || lastChar == ph::LineBreak || lastChar == ' ');
         const size_t skip = dropFirst ? 1 : 0;
         AppendFlowing(text.substr(skip), sourcePositions + skip, false);
         return;
     }
     std::string chars(text);
     std::vector<int32_t> positions(sourcePositions, sourcePositions + text.size());
-    const bool afterBreakable = SectionText.empty() || lastChar == ph::NoBrSpace ||
-                                lastChar == ph::LineBreak || lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
+    const bool afterBreakable = Len() == 0 || lastChar == ph::NoBrSpace || lastChar == ph::LineBreak ||
+                                lastChar == ' ' || IsNoBreakSpaceAt(Len() - 1);
     if (afterBreakable && chars[0] == ph::NoBrSpace) {
         chars.erase(chars.begin());
         positions.erase(positions.begin());
@@ -354,9 +359,7 @@ void TSection::AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak
 
 void TSection::Finish() {
     // Text, source map and runs grew by appends; a finished section keeps only what it holds.
-    SectionText.shrink_to_fit();
-    PositionRuns.shrink_to_fit();
-    FontRuns.ShrinkToFit();
+    FontRuns.Trim();
 }
 
 bool TSection::FinishAndKeep() {

@@ -89,7 +89,8 @@ int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing
     start = std::max(start, 0);
     int end = std::min(Len(), start + std::max(count, 0));
     if (stripTrailing) {
-        while (end > start + 1 && (SectionText[size_t(end - 1)] == ' ' || SectionText[size_t(end - 1)] == ph::LineBreak)) {
+        const std::string_view text = Text();
+        while (end > start + 1 && (text[size_t(end - 1)] == ' ' || text[size_t(end - 1)] == ph::LineBreak)) {
             --end;
         }
     }
@@ -101,7 +102,7 @@ int TSection::TextWidth(Canvas& canvas, int start, int count, bool stripTrailing
             TFontObj& run = FontRuns[piece.run];
             const int overhang = run.Metrics(canvas).Overhang;
             run.Select(canvas);
-            const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
+            const std::string_view text(Text().data() + piece.start, size_t(piece.Count()));
             width += MeasureText(canvas, text, CharSetOf(run)) - overhang;
         } else if (piece.kind == PieceWalker::Control || !piece.object->Floats()) {
             width += piece.object->FullWidth();
@@ -117,7 +118,7 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
     if (maxCount <= 0) {
         return 0;
     }
-    const char* text = SectionText.data();
+    const char* text = Text().data();
     const bool hasBreak = nextBreak < start + maxCount;
     if (hasBreak) {
         if (nextBreak == start) {
@@ -193,8 +194,8 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
 }
 
 int TSection::NextLineBreak(int start) const {
-    const void* found = std::memchr(SectionText.data() + start, ph::LineBreak, size_t(Len() - start));
-    return found ? int(static_cast<const char*>(found) - SectionText.data()) : Len();
+    const void* found = std::memchr(Text().data() + start, ph::LineBreak, size_t(Len() - start));
+    return found ? int(static_cast<const char*>(found) - Text().data()) : Len();
 }
 
 int TSection::ClearDistance(const IndentManager& floats, int y) const {
@@ -228,7 +229,7 @@ int TSection::LineCount(Canvas& canvas, IndentManager& floats, int start, std::v
     if (n >= rest) {
         return rest;
     }
-    const char* text = SectionText.data();
+    const char* text = Text().data();
     const int last = start + n - 1;
     const char c = text[last];
     if (c == ph::LineBreak || c == ' ') {
@@ -278,7 +279,7 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
     line.CharCount = count;
     line.LineY = y;
     const int end = start + count;
-    const char* text = SectionText.data();
+    const char* text = Text().data();
     const bool loneBreak = count == 1 && text[start] == ph::LineBreak;
     const bool objectsOnly = !loneBreak && std::all_of(text + start, text + end, IsObjectOrBreak);
     const auto takeRunMetrics = [&](int from, int to) {
@@ -469,7 +470,7 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
         TFontObj& run = FontRuns[piece.run];
         const int overhang = run.Metrics(canvas).Overhang;
         run.Select(canvas);
-        const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
+        const std::string_view text(Text().data() + piece.start, size_t(piece.Count()));
         const auto take = [&](char c, int64_t advance) {
             if (c == ph::LineBreak) {
                 endWord();

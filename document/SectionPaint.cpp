@@ -85,7 +85,7 @@ void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, in
     int px = x + line.IndentX;
     line.PaintX = px;
 
-    const char* text = SectionText.data();
+    const char* text = Text().data();
     int drawEnd = line.End();
     while (drawEnd > line.Start && (text[drawEnd - 1] == ' ' || text[drawEnd - 1] == ph::LineBreak)) {
         --drawEnd;
@@ -181,7 +181,7 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
     const int shift = run.ScriptShift == 2 ? -(m.FontHeight / 3) : run.ScriptShift == 1 ? m.Descent / 2 + 1 : 0;
     const int baseline = g.baseline + shift;
     const uint8_t charSet = run.TheFont->Desc.charSet;
-    std::string_view bytes(SectionText.data() + a, size_t(b - a));
+    std::string_view bytes(Text().data() + a, size_t(b - a));
 
     // Long text is cut to what can show between the clip's left and right edges.
     int skipped = 0;

@@ -48,7 +48,7 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
         TFontObj& run = FontRuns[piece.run];
         const int overhang = run.Metrics(canvas).Overhang;
         run.Select(canvas);
-        const std::string_view text(SectionText.data() + piece.start, size_t(piece.Count()));
+        const std::string_view text(Text().data() + piece.start, size_t(piece.Count()));
         int64_t previousEnd = 0;
         int found = -1;
         ForEachCharEnd(canvas, text, run.TheFont->Desc.charSet, [&](size_t i, int64_t end) {
@@ -111,7 +111,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     if (offset >= line.End()) {
         return false;
     }
-    const char c = SectionText[size_t(offset)];
+    const char c = Text()[size_t(offset)];
     const int index = FontRuns.IndexAt(offset);
     const TFontObj& run = FontRuns[index];
     if (c == ph::Image || c == ph::NoBrImage || !run.HasLink()) {
@@ -150,7 +150,7 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
     hit.LineHeight = line.TextHeight;
     hit.LineTop = line.LineY + line.SpaceBefore;
     int lineEnd = line.End();
-    if (lineEnd > line.Start && SectionText[size_t(lineEnd - 1)] == ph::LineBreak) {
+    if (lineEnd > line.Start && Text()[size_t(lineEnd - 1)] == ph::LineBreak) {
         --lineEnd; // the caret stays before a line break
     }
     int offset = line.Start;
@@ -194,7 +194,7 @@ bool TSection::CharAt(int position, char& ch, TSectionBase*& section) {
     if (offset < 0 || offset >= Len()) {
         return false;
     }
-    ch = SectionText[size_t(offset)];
+    ch = Text()[size_t(offset)];
     section = this;
     return true;
 }
@@ -204,24 +204,26 @@ int TSection::DocToSourcePos(int position) const {
     if (offset < 0 || offset >= Len()) {
         return -1;
     }
-    if (PositionRuns.empty()) {
+    const std::span<const IndexObj> map = FontRuns.Map();
+    if (map.empty()) {
         return -1; // a copy for another document keeps no source map
     }
-    const auto it = std::upper_bound(PositionRuns.begin(), PositionRuns.end(), offset,
+    const auto it = std::upper_bound(map.begin(), map.end(), offset,
                                      [](int value, const IndexObj& run) { return value < run.Pos; });
     const IndexObj& run = *(it - 1);
     return run.Index + offset - run.Pos;
 }
 
 int TSection::SourceToDocPos(int sourcePos, bool backwards) const {
-    const size_t n = PositionRuns.size();
-    const auto runEnd = [&](size_t i) { return i + 1 < n ? PositionRuns[i + 1].Pos : Len(); };
+    const std::span<const IndexObj> map = FontRuns.Map();
+    const size_t n = map.size();
+    const auto runEnd = [&](size_t i) { return i + 1 < n ? map[i + 1].Pos : Len(); };
     if (n == 0 || Len() == 0) {
         return -1;
     }
     if (!backwards) {
         for (size_t i = 0; i < n; ++i) {
-            const IndexObj& run = PositionRuns[i];
+            const IndexObj& run = map[i];
             const int count = runEnd(i) - run.Pos;
             if (sourcePos < run.Index) {
                 return FirstPos + run.Pos; // in a gap: the first character after it
@@ -233,7 +235,7 @@ int TSection::SourceToDocPos(int sourcePos, bool backwards) const {
         return -1;
     }
     for (size_t i = n; i-- > 0;) {
-        const IndexObj& run = PositionRuns[i];
+        const IndexObj& run = map[i];
         const int count = runEnd(i) - run.Pos;
         if (sourcePos >= run.Index + count) {
             return FirstPos + run.Pos + count - 1; // in a gap or beyond: the character before it
@@ -280,7 +282,7 @@ int TSection::SearchText(int from, std::string_view text, bool matchCase) {
     if (text.empty() || start > Len()) {
         return -1;
     }
-    const std::string_view body(SectionText);
+    const std::string_view body = Text();
     const size_t last = body.size() >= text.size() ? body.size() - text.size() : std::string_view::npos;
     if (last == std::string_view::npos) {
         return -1;
@@ -316,7 +318,7 @@ void TSection::CopySelection() {
         if (from == line.Start && line.IndentX >= 35) {
             sink.AddText(std::string(size_t(3 * (line.IndentX / 35)), ' '));
         }
-        const std::string_view piece(SectionText.data() + from, size_t(to - from));
+        const std::string_view piece(Text().data() + from, size_t(to - from));
         if (to == line.End()) {
             sink.AddTextCR(piece);
         } else {

@@ -91,6 +91,7 @@ void THtmlReader::Reset() {
 
 void THtmlReader::UseSource(std::string_view bytes) {
     file_.reset(); // a file being read is read no further
+    readFailed_ = false;
     data_ = bytes.data();
     size_ = bytes.size();
     Reset();
@@ -125,7 +126,11 @@ void THtmlReader::LoadFromStrings(const std::vector<std::string>& lines) {
 }
 
 bool THtmlReader::LoadFromFile(const std::string& path) {
-    file_.reset(std::fopen(path.c_str(), "rb"));
+    return LoadFromStream(std::fopen(path.c_str(), "rb"));
+}
+
+bool THtmlReader::LoadFromStream(std::FILE* stream) {
+    file_.reset(stream);
     owned_.resize(file_ ? kFilePiece : 0);
     const size_t got = file_ ? std::fread(owned_.data(), 1, owned_.size(), file_.get()) : 0;
     const bool read = file_ && !std::ferror(file_.get());
@@ -148,7 +153,10 @@ bool THtmlReader::ReadMore() {
     const size_t got = std::fread(owned_.data() + 1, 1, kFilePiece, file_.get());
     owned_.resize(1 + got);
     if (got < kFilePiece) {
-        file_.reset(); // the end of the file, or a failure to read on: the source ends here
+        // The end of the file, or a failure to read on: the source ends here either way, but a
+        // failure must not pass for the end of the document.
+        readFailed_ = std::ferror(file_.get()) != 0;
+        file_.reset();
     }
     data_ = owned_.data();
     size_ = owned_.size();

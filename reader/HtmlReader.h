@@ -46,6 +46,10 @@ public:
     // held whole beside the document made from it; false when it cannot be read (the source is
     // then empty).
     bool LoadFromFile(const std::string& path);
+    // The same from a stream opened for reading; the reader closes it.
+    bool LoadFromStream(std::FILE* stream);
+    // True when the file could not be read to its end: the source then ends where reading failed.
+    bool ReadFailed() const { return readFailed_; }
     static constexpr size_t kFilePiece = size_t(1) << 18;
     // Reads from bytes the caller keeps alive for the whole parse (no copy).
     void UseSource(std::string_view bytes);
@@ -138,6 +142,7 @@ private:
 
     std::string owned_;                           // the source, or the piece of the file, held
     std::unique_ptr<std::FILE, FileCloser> file_; // the file still being read
+    bool readFailed_ = false;
     const char* data_ = nullptr;                  // the main source
     size_t size_ = 0;
     size_t pos_ = 0;

@@ -14,16 +14,16 @@ void TIDNameList::Add(std::string_view name, TIDObject* object, std::unique_ptr<
     if (it == entries_.end()) {
         it = entries_.emplace(std::string(name), Entry{}).first;
     } else {
-        Unlink(it->second.object, it->first);
+        Unlink(it->second.object, it);
     }
     it->second = Entry{std::string(name), object, std::move(owned)};
-    namesOf_.emplace(object, it->first);
+    namesOf_.emplace(object, it);
 }
 
-void TIDNameList::Unlink(const TIDObject* object, std::string_view name) {
+void TIDNameList::Unlink(const TIDObject* object, EntryMap::iterator entry) {
     auto [first, last] = namesOf_.equal_range(object);
     for (auto it = first; it != last; ++it) {
-        if (it->second == name) {
+        if (it->second == entry) {
             namesOf_.erase(it);
             return;
         }

@@ -75,13 +75,15 @@ private:
         bool operator()(std::string_view a, std::string_view b) const { return compareNoCase(a, b) < 0; }
     };
     void Add(std::string_view name, TIDObject* object, std::unique_ptr<TChPosObj> owned);
-    void Unlink(const TIDObject* object, std::string_view name);
+    using EntryMap = std::map<std::string, Entry, NoCaseLess>;
+    void Unlink(const TIDObject* object, EntryMap::iterator entry);
 
     const TSourcePositionLocator* owner_;
     // A tree, not a sorted vector: a page of many names arrives in no useful order.
-    std::map<std::string, Entry, NoCaseLess> entries_;
-    // The names bound to each object, so that freeing an object does not search every name.
-    std::unordered_multimap<const TIDObject*, std::string> namesOf_;
+    EntryMap entries_;
+    // The entries bound to each object, so that freeing an object does not search every name.
+    // Map iterators stay valid until their own entry is erased.
+    std::unordered_multimap<const TIDObject*, EntryMap::iterator> namesOf_;
 };
 
 } // namespace tavlin

@@ -22,7 +22,8 @@ TParseOptions parseOptions(const TLoadHooks& hooks) {
 }
 
 TLoadResult loadResult(const TParseResult& parsed) {
-    return {parsed.DocTitle, parsed.BaseUrl, parsed.BaseTarget};
+    return {parsed.DocTitle, parsed.BaseUrl, parsed.BaseTarget,
+            parsed.ReadFailed ? parsed.Error : std::string()};
 }
 
 } // namespace

@@ -32,6 +32,9 @@ struct TLoadResult {
     std::string Title;
     std::string Base;
     std::string BaseTarget;
+    // Set when the file could not be read to its end: the message the user is shown after the
+    // part that was read.
+    std::string ReadError;
 };
 
 // The reader's entry points as the viewer uses them: each fills an initialised document and

@@ -51,6 +51,9 @@ void THeadlessView::Load(const std::string& name, bool image) {
     loaded_ = image ? ReadHtmlString(*document_, "<img src=\"" + fileName_ + "\">", hooks)
                     : ReadHtmlFile(*document_, fileName_, hooks);
     docHeight_ = docWidth_ = 0;
+    if (!loaded_.ReadError.empty()) {
+        throw EInOutError(loaded_.ReadError);
+    }
 }
 
 void THeadlessView::LoadLines(const std::vector<std::string>& lines) {

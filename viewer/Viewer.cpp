@@ -186,6 +186,7 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
     }
     const OldDocument old{currentFileName_, documentTitle_, Position(), fileKind_};
     bool positioned = false;
+    std::string readError;
     {
         WaitCursor wait;
         const size_t hash = name.find('#');
@@ -208,6 +209,7 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
         const TLoadResult result =
             kind == ImgType ? ReadHtmlString(*document_, "<img src=\"" + currentFileName_ + "\">", hooks)
                             : ReadHtmlFile(*document_, currentFileName_, hooks);
+        readError = result.ReadError;
         FinishLoad(result);
         MarkLinksVisited(visited_);
         positioned = !anchor.empty() && PositionTo(anchor);
@@ -221,6 +223,10 @@ void TViewer::LoadDocument(const std::string& name, int kind) {
     }
     if ((currentFileName_ != old.Name || fileKind_ != old.Kind) && !walkingHistory_) {
         AddToHistory(old);
+    }
+    // The part that was read stays on screen; the user is told the rest is missing.
+    if (!readError.empty()) {
+        throw EInOutError(readError);
     }
 }
 

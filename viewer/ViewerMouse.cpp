@@ -56,8 +56,7 @@ int middleScrollStep(int d) {
 bool isWordCharAt(const TSection& section, int i) {
     const uint8_t charSet = section.FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
     thread_local std::vector<DecodedChar> decoded;
-    decodeText(std::string_view(section.SectionText).substr(size_t(i), size_t(section.CharLengthAt(i))),
-               charSet, decoded);
+    decodeText(section.Text().substr(size_t(i), size_t(section.CharLengthAt(i))), charSet, decoded);
     if (decoded.empty()) {
         return false;
     }
@@ -324,7 +323,7 @@ std::string TViewer::WordAt(const QPoint& panelPoint, int& start, int& end) {
         if (to > from) {
             start = section.FirstPos + from;
             end = section.FirstPos + to;
-            return section.SectionText.substr(size_t(from), size_t(to - from));
+            return std::string(section.Text().substr(size_t(from), size_t(to - from)));
         }
     }
     return {};

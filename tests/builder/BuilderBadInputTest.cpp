@@ -38,7 +38,7 @@ void CollectText(const TCellBasic& cell, std::string& out) {
         if (const auto* block = dynamic_cast<const TBlock*>(&cell[i])) {
             CollectText(block->Content, out);
         } else if (const auto* text = dynamic_cast<const TSection*>(&cell[i])) {
-            out += text->SectionText;
+            out += text->Text();
         }
     }
 }
@@ -213,7 +213,7 @@ TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
     const TSection& many = OnlyParagraph(b);
     const TSection& inDiv = At<TSection>(At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
     EXPECT_EQ(many.FontRuns.Count(), 200000);
-    EXPECT_EQ(inDiv.SectionText, "y");
+    EXPECT_EQ(inDiv.Text(), "y");
     EXPECT_EQ(inDiv.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
     EXPECT_NE(many.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
 }

@@ -54,7 +54,7 @@ protected:
     // The text section whose text starts with `prefix`.
     TSection& TextStarting(std::string_view prefix) {
         for (TSection* s : All<TSection>()) {
-            if (std::string_view(s->SectionText).substr(0, prefix.size()) == prefix) {
+            if (std::string_view(s->Text()).substr(0, prefix.size()) == prefix) {
                 return *s;
             }
         }
@@ -68,8 +68,8 @@ protected:
             const TFontObj& run = s.FontRuns[i];
             const int end = s.FontRuns.EndOf(i, s.Len());
             if (run.HasLink() && end > run.Pos) {
-                links.push_back(s.SectionText.substr(size_t(run.Pos), size_t(end - run.Pos)) + " -> " +
-                                std::string(run.Link->Url()));
+                links.push_back(std::string(s.Text().substr(size_t(run.Pos), size_t(end - run.Pos))) +
+                                " -> " + std::string(run.Link->Url()));
             }
         }
         return links;
@@ -194,7 +194,7 @@ TEST_F(BuilderDocuments, BookmarkFileAsBrowsersExportIt) {
     const auto& list = At<TBlock>(Body(), 1);
     const auto& toolbar = At<TBlockLI>(list.Content, 1);
     EXPECT_EQ(toolbar.ContentY, list.ContentY + 14);
-    EXPECT_EQ(At<TBlock>(toolbar.Content, 0).MarginTop, 0) << "the heading is the first block of its item";
+    EXPECT_EQ(At<TBlock>(toolbar.Content, 0).MarginTop(), 0) << "the heading is the first block of its item";
     EXPECT_EQ(scrollWidth, kWidth);
 }
 

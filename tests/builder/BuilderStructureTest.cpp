@@ -42,7 +42,7 @@ TEST(BuilderStructure, ParagraphAlignmentTakesOnlyKnownValues) {
 TEST(BuilderStructure, MisnestedEndTagReinheritsTheInnerElement) {
     Built b("<B>a<I>b</B>c</I>d");
     TSection& s = Text(b.Cell(), 0);
-    ASSERT_EQ(s.SectionText, "abcd");
+    ASSERT_EQ(s.Text(), "abcd");
     auto style = [&s](int pos) { return s.FontRuns.GetFontObjAt(pos).TheFont->Desc.style; };
     EXPECT_EQ(style(0), fsBold);
     EXPECT_EQ(style(1), fsBold | fsItalic);
@@ -158,7 +158,7 @@ TEST(BuilderStructure, FontInsidePreUsesThePreTableAndItsOwnEntriesOnly) {
     Built b("<FONT SIZE=4><PRE>a<FONT SIZE=3>b</FONT></FONT>c</PRE>d");
     const TBlock& pre = BlockAt(b.Cell(), 0);
     const TSection& line = Text(pre.Content, 0);
-    ASSERT_EQ(line.SectionText, "abc");
+    ASSERT_EQ(line.Text(), "abc");
     EXPECT_EQ(line.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(10))
         << "PRE size 3 is 10 pt";
     EXPECT_EQ(line.FontRuns.GetFontObjAt(2).TheFont->Desc.height, pointsToPixels(10))
@@ -201,7 +201,7 @@ TEST(BuilderStructure, NamesFromAnchorsAndIds) {
 TEST(BuilderStructure, LinksGiveRunsTheirTargetsAndEndAtTheEndTag) {
     Built b("a<A HREF=\"x.htm\" TARGET=_top>b<A HREF=y.htm>c</A>d");
     const TSection& s = Text(b.Cell(), 0);
-    ASSERT_EQ(s.SectionText, "abcd");
+    ASSERT_EQ(s.Text(), "abcd");
     EXPECT_FALSE(s.FontRuns.GetFontObjAt(0).HasLink());
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Url(), "x.htm");
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Target(), "_top");
@@ -226,8 +226,8 @@ TEST(BuilderStructure, SubscriptSuperscriptAndNoBreak) {
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).ScriptShift, 1);
     EXPECT_EQ(s.FontRuns.GetFontObjAt(2).ScriptShift, 2);
     EXPECT_EQ(s.FontRuns.GetFontObjAt(3).ScriptShift, 0);
-    EXPECT_EQ(s.SectionText, "a12b c\xA0"
-                             "d e")
+    EXPECT_EQ(s.Text(), "a12b c\xA0"
+                        "d e")
         << "NOBR spaces are no-break; WBR a break opportunity";
 }
 

@@ -82,12 +82,12 @@ TEST(BuilderTables, VerticalAlignmentFromCellThenRow) {
 TEST(BuilderTables, NoWrapCellsReadTheirTextUnbrokenAndStateIsRestored) {
     Built b("<NOBR>a b<TABLE><TR><TD NOWRAP>c d<TD NOWRAP WIDTH=50>e f<TD>g h</TABLE>i j</NOBR>");
     const ThtmlTable& t = FirstTable(b.Cell());
-    const auto text = [&](int c) { return At<TSection>(*t.RowList[0]->At(c)->Cell, 0).SectionText; };
+    const auto text = [&](int c) { return At<TSection>(*t.RowList[0]->At(c)->Cell, 0).Text(); };
     EXPECT_EQ(text(0), "c\xA0"
                        "d");
     EXPECT_EQ(text(1), "e f");
     EXPECT_EQ(text(2), "g h");
-    EXPECT_EQ(At<TSection>(b.Cell(), 2).SectionText, "i\xA0j"); // NOBR is in force again after the table
+    EXPECT_EQ(At<TSection>(b.Cell(), 2).Text(), "i\xA0j"); // NOBR is in force again after the table
 }
 
 TEST(BuilderTables, ElevenNestedTablesGiveTenAndTheNextTableIsNormal) {

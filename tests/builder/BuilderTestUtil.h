@@ -100,7 +100,7 @@ inline std::string Shape(const TCellBasic& cell) {
         const TSectionBase& s = cell[i];
         if (const auto* text = dynamic_cast<const TSection*>(&s)) {
             out += text->IsPreformatted() ? "pre'" : "'";
-            for (const char c : text->SectionText) {
+            for (const char c : text->Text()) {
                 if (static_cast<unsigned char>(c) < 32) {
                     out += "\\" + std::to_string(int(c));
                 } else {

@@ -16,7 +16,7 @@ TEST_F(AppendTextTest, SpacesCollapseAtStartBetweenTokensAndAfterLineBreaks) {
     Append(section, " two", 5);
     section.AppendChar(ph::LineBreak, 9, false);
     Append(section, " three", 10);
-    EXPECT_EQ(section.SectionText, "one two\x08three");
+    EXPECT_EQ(section.Text(), "one two\x08three");
     // The source offsets follow the characters that stayed.
     section.Finish();
     EXPECT_EQ(section.DocToSourcePos(0), 1);
@@ -27,7 +27,7 @@ TEST_F(AppendTextTest, SpacesCollapseAtStartBetweenTokensAndAfterLineBreaks) {
 TEST_F(AppendTextTest, LineBreakReplacesTrailingSpace) {
     Append(section, "word ", 0);
     section.AppendChar(ph::LineBreak, 7, false);
-    EXPECT_EQ(section.SectionText, "word\x08");
+    EXPECT_EQ(section.Text(), "word\x08");
     section.Finish();
     EXPECT_EQ(section.DocToSourcePos(4), 7);
 }
@@ -35,27 +35,27 @@ TEST_F(AppendTextTest, LineBreakReplacesTrailingSpace) {
 TEST_F(AppendTextTest, NoBreakSpacesBecomeHardSpacesAndCollapse) {
     // What the reader gives inside NOBR: code 5 for collapsed white space.
     Append(section, "\x05" "a\x05" "b\x05\x05" "c \x05" "d", 0, true);
-    EXPECT_EQ(section.SectionText, "a\xA0" "b\xA0" "c d");
+    EXPECT_EQ(section.Text(), "a\xA0" "b\xA0" "c d");
     EXPECT_TRUE(section.IsNoBreakSpaceAt(1));
     // A token starting with code 5 after a hard space loses it.
     Append(section, "\x05" "e", 20, true);
-    EXPECT_EQ(section.SectionText, "a\xA0" "b\xA0" "c d" "\xA0" "e");
+    EXPECT_EQ(section.Text(), "a\xA0" "b\xA0" "c d" "\xA0" "e");
 }
 
 TEST_F(AppendTextTest, SpacesAfterFloatingImagesAtStartAreDropped) {
     section.AddObject(std::make_unique<BoxObj>(20, 20, ALeft), 0, false);
     Append(section, " text", 1);
-    EXPECT_EQ(section.SectionText, "\x04text");
+    EXPECT_EQ(section.Text(), "\x04text");
     TSection inline_(&doc, Font(16));
     inline_.AddObject(std::make_unique<BoxObj>(20, 20, ABottom), 0, true);
     Append(inline_, " text", 1);
-    EXPECT_EQ(inline_.SectionText, "\x07 text");
+    EXPECT_EQ(inline_.Text(), "\x07 text");
 }
 
 TEST_F(AppendTextTest, PreformattedKeepsEverythingUpToItsLimit) {
     TPreFormated pre(&doc, Font(16));
     Append(pre, "  two  spaces ", 0);
-    EXPECT_EQ(pre.SectionText, "  two  spaces ");
+    EXPECT_EQ(pre.Text(), "  two  spaces ");
     const std::string chunk(15000, 'x');
     Append(pre, chunk, 100);
     Append(pre, chunk, 20000); // crosses the limit: still taken whole

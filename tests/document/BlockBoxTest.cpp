@@ -14,7 +14,7 @@ TVMarginArray Variants(int prop, PropValue value) {
     return v;
 }
 
-std::shared_ptr<const TBoxStyle> StyleWith(int prop, PropValue value) {
+SharedRef<const TBoxStyle> StyleWith(int prop, PropValue value) {
     return TBoxStyle::Shared(Variants(prop, std::move(value)), 16, 8, false, 0);
 }
 

@@ -85,7 +85,7 @@ TEST_F(LineLayoutTest, FormControlsAlignOnBaselineOrLineBottom) {
     BoxObj baseline(20, 30, ABaseline);
     BoxObj bottom(20, 30, ABottom);
     s.AddControl(&baseline, 2, false);
-    EXPECT_EQ(s.SectionText.back(), ph::FormControl);
+    EXPECT_EQ(s.Text().back(), ph::FormControl);
     f.Layout(400);
     EXPECT_EQ(s.Lines[0].SpaceBefore, 30 - 16 + 4);
     FixedDoc g;

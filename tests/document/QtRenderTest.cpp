@@ -131,7 +131,7 @@ TEST_F(QtRenderTest, HitTestsAgreeWithWhatWasDrawn) {
     LayoutAndPaint({0, 0, kWidth, kHeight});
     std::vector<int> ends;
     surface.canvas().setFont(s.FontRuns[0].TheFont->Desc);
-    surface.canvas().characterEnds(s.SectionText, ends);
+    surface.canvas().characterEnds(s.Text(), ends);
     TPositionHit hit;
     const int y = s.Lines[0].LineY + 5;
     for (int i = 0; i + 1 < s.Len(); ++i) {

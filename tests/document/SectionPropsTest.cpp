@@ -25,7 +25,7 @@ TEST_F(SectionPropsTest, AlignmentClearingLineHeightAndIdComeFromTheElement) {
     TAttributeList attributes;
     attributes.Add({attrID, "Intro", 0});
     attributes.Add({attrCLEAR, "RIGHT", 0});
-    TSection section(&doc, &doc, nullptr, p, &attributes);
+    TSection section(&doc, nullptr, p, &attributes);
     EXPECT_EQ(section.Justify, 2);
     EXPECT_EQ(section.ClearSide, 1); // the style's clear wins over the attribute
     const int height = section.FontRuns[0].TheFont->Desc.height;
@@ -35,7 +35,7 @@ TEST_F(SectionPropsTest, AlignmentClearingLineHeightAndIdComeFromTheElement) {
     q.SetPropByName("text-align", "right");
     TAttributeList clearAll;
     clearAll.Add({attrCLEAR, "all", 0});
-    TSection other(&doc, &doc, nullptr, q, &clearAll);
+    TSection other(&doc, nullptr, q, &clearAll);
     EXPECT_EQ(other.Justify, 3);
     EXPECT_EQ(other.ClearSide, 3);
     EXPECT_EQ(other.LineHeight, section.LineHeight); // line-height is inherited
@@ -46,7 +46,7 @@ TEST_F(SectionPropsTest, FreedSectionLeavesTheIdList) {
     TAttributeList attributes;
     attributes.Add({attrID, "gone", 0});
     {
-        TSection section(&doc, &doc, nullptr, p, &attributes);
+        TSection section(&doc, nullptr, p, &attributes);
         EXPECT_NE(doc.IDs->Find("gone"), nullptr);
     }
     EXPECT_EQ(doc.IDs->Find("gone"), nullptr);
@@ -65,7 +65,7 @@ TEST_F(SectionPropsTest, LinkRunsTakeTheLinkFontsOfTheElement) {
     a.LinkFontInfo->Ar[1].Color = rgb(128, 0, 128); // visited
     TUrlTarget link;
     link.Assign("page.htm", "");
-    TSection section(&doc, &doc, &link, a, nullptr);
+    TSection section(&doc, &link, a, nullptr);
     TFontObj& run = section.FontRuns[0];
     EXPECT_EQ(run.TheFont->FontColor, rgb(0, 0, 255));
     EXPECT_EQ(run.TheFont->Desc.style, fsUnderline);

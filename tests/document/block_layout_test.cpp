@@ -29,16 +29,16 @@ TEST(BlockLayout, DefaultParagraphMarginsCollapse) {
     Page page("<P>a<P>b");
     EXPECT_EQ(page.BlockAt(0).ContentY, 14) << "the first paragraph of the body keeps its top margin";
     EXPECT_EQ(page.BlockAt(1).ContentY, 14 + 16 + 14) << "14 pixels apart, not 28";
-    EXPECT_EQ(page.BlockAt(0).MarginBottom, 0);
+    EXPECT_EQ(page.BlockAt(0).MarginBottom(), 0);
     EXPECT_EQ(page.height, 14 + 16 + 14 + 16 + 14);
 }
 
 TEST(BlockLayout, PositiveAndNegativeMarginsCollapse) {
     Page mixed("<P STYLE=\"margin-bottom:10px\">a</P><P STYLE=\"margin-top:-4px\">b");
-    EXPECT_EQ(mixed.BlockAt(1).MarginTop, 6);
+    EXPECT_EQ(mixed.BlockAt(1).MarginTop(), 6);
     EXPECT_EQ(mixed.BlockAt(1).ContentY, 14 + 16 + 6);
     Page negative("<P STYLE=\"margin-bottom:-10px\">a</P><P STYLE=\"margin-top:-4px\">b");
-    EXPECT_EQ(negative.BlockAt(1).MarginTop, -10);
+    EXPECT_EQ(negative.BlockAt(1).MarginTop(), -10);
     EXPECT_EQ(negative.BlockAt(1).ContentY, 14 + 16 - 10);
     EXPECT_EQ(negative.BlockAt(1).PaintTop, 14 + 16 - 10)
         << "painted from where the negative margin moved it";
@@ -49,8 +49,8 @@ TEST(BlockLayout, FirstBlockOfAnItemOrDivisionHasNoTopSpaceAndTheLastNoBottom) {
     const TBlock& list = item.BlockAt(0);
     const auto& li = At<TBlockLI>(list.Content, 0);
     const TBlock& p = At<TBlock>(li.Content, 0);
-    EXPECT_EQ(p.MarginTop, 0);
-    EXPECT_EQ(p.MarginBottom, 0) << "trimmed when the item closed";
+    EXPECT_EQ(p.MarginTop(), 0);
+    EXPECT_EQ(p.MarginBottom(), 0) << "trimmed when the item closed";
     EXPECT_EQ(p.ContentY, li.ContentY);
     EXPECT_EQ(li.FlowHeight, 16);
 

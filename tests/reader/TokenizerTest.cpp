@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -464,4 +467,42 @@ TEST(Tokenizer, AFileReadInPiecesGivesTheTokensOfTheWholeSource) {
         EXPECT_EQ(fileTokens, dump(html)) << "a piece ends inside " << EscapeForDump(inside);
     }
     std::filesystem::remove(path);
+}
+
+namespace {
+
+// A stream that gives `size` bytes of text and then, when `fails`, a read error.
+struct FailingSource {
+    size_t size;
+    bool fails;
+    size_t given = 0;
+};
+
+ssize_t readFailingSource(void* cookie, char* buffer, size_t count) {
+    auto& source = *static_cast<FailingSource*>(cookie);
+    if (source.given == source.size) {
+        errno = EIO;
+        return source.fails ? -1 : 0;
+    }
+    const size_t n = std::min(count, source.size - source.given);
+    std::fill_n(buffer, n, 'w');
+    source.given += n;
+    return ssize_t(n);
+}
+
+} // namespace
+
+// A read that fails after the first piece ends the source there, and says so; the end of a file
+// is no failure.
+TEST(Tokenizer, AFileThatFailsPartWayIsReportedNotTakenForItsEnd) {
+    for (const bool fails : {true, false}) {
+        FailingSource source{THtmlReader::kFilePiece + 1000, fails};
+        THtmlReader r;
+        ASSERT_TRUE(
+            r.LoadFromStream(fopencookie(&source, "rb", {readFailingSource, nullptr, nullptr, nullptr})));
+        std::string tokens;
+        DumpTokens(r, tokens);
+        EXPECT_EQ(tokens, dump(std::string(source.size, 'w'))) << fails;
+        EXPECT_EQ(r.ReadFailed(), fails);
+    }
 }

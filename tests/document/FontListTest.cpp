@@ -1,0 +1,66 @@
+#include "tests/document/DocTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tavlin::test {
+namespace {
+
+// Sections built side by side, each outgrowing its room several times while the other is
+// trimmed and reopened: each keeps its own text, runs and source map throughout.
+TEST(FontListTest, InterleavedSectionsKeepTheirOwnTextRunsAndMap) {
+    TSectionList doc;
+    TSection a(&doc, Font(16));
+    TSection b(&doc, Font(16));
+    std::string expectA;
+    std::string expectB;
+    for (int i = 0; i < 300; ++i) {
+        const std::string wordA = "a" + std::to_string(i) + " ";
+        const std::string wordB = "b" + std::to_string(i) + " ";
+        Append(a, wordA, 1000 * i);
+        Append(b, wordB, 1000 * i + 500);
+        expectA += wordA;
+        expectB += wordB;
+        if (i % 50 == 0) {
+            b.ChangeFont(Font(10 + i / 50));
+            a.Finish(); // appended to again afterwards
+        }
+    }
+    b.Finish();
+    EXPECT_EQ(a.Text(), expectA);
+    EXPECT_EQ(b.Text(), expectB);
+    EXPECT_EQ(a.FontRuns.Count(), 1);
+    ASSERT_EQ(b.FontRuns.Count(), 7);
+    EXPECT_EQ(b.FontRuns[6].TheFont->Desc.height, 15);
+    EXPECT_EQ(b.FontRuns[6].Pos, int(expectB.find("b251 ")));
+    // Every word starts a run of the source map: the last one still maps to its source.
+    EXPECT_EQ(a.DocToSourcePos(int(expectA.rfind("a299"))), 299000);
+    EXPECT_EQ(b.DocToSourcePos(int(expectB.rfind("b299")) + 2), 299502);
+    EXPECT_EQ(b.SourceToDocPos(150501, false), int(expectB.find("b150")) + 1);
+}
+
+TEST(FontListTest, TrimKeepsEverythingAndTextMayFollow) {
+    TFontList list;
+    list.Add(TFontObj(FontRef(), 0));
+    list.AppendText("abc");
+    list.AddMapRun({0, 10});
+    list.Trim();
+    list.Trim();
+    EXPECT_EQ(list.Text(), "abc");
+    list.TextData()[1] = 'B';
+    list.Add(TFontObj(FontRef(), 3));
+    list.AppendText(std::string(100000, 'x'));
+    list.AddMapRun({3, 50});
+    list.Trim();
+    ASSERT_EQ(list.Text().size(), 100003u);
+    EXPECT_EQ(list.Text().substr(0, 4), "aBcx");
+    ASSERT_EQ(list.Map().size(), 2u);
+    EXPECT_EQ(list.Map()[1].Index, 50);
+    EXPECT_EQ(list.IndexAt(2), 0);
+    EXPECT_EQ(list.IndexAt(3), 1);
+    EXPECT_EQ(list.EndOf(0, 100003), 3);
+}
+
+} // namespace
+} // namespace tavlin::test
