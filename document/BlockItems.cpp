@@ -103,8 +103,7 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
     if (styled != ListStyleType::Blank) {
         MarkerStyle = styled;
     }
-    MarkerFont =
-        SharedFont(document, TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize()))));
+    MarkerFont = SharedFont(document, props);
     std::string picture;
     if (props.GetListStyleImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
         MakeExtras().MarkerImage = BlockPictureMaker()(*document, picture);

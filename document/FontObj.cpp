@@ -3,6 +3,8 @@
 #include "document/Section.h"
 
 #include <algorithm>
+#include <functional>
+#include <string>
 
 namespace tavlin {
 
@@ -25,6 +27,11 @@ TMyFont TMyFont::Clamped() const {
     TMyFont font = *this;
     font.Desc.height = std::clamp(font.Desc.height, kMinHeight, kMaxHeight);
     return font;
+}
+
+size_t TRunFont::HashOf(const FontDesc& desc) {
+    return std::hash<std::string>()(desc.name) + size_t(desc.height) * 131 + size_t(desc.style) * 7 +
+           desc.charSet;
 }
 
 TRunMetrics TRunFont::Metrics(Canvas& canvas) const {

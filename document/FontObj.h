@@ -43,10 +43,13 @@ struct TRunMetrics {
 // asked last: the print copy and other canvases that share the font measure it anew.
 class TRunFont : public TMyFont, public RefCounted {
 public:
-    explicit TRunFont(const TMyFont& font) : TMyFont(font) {}
+    explicit TRunFont(const TMyFont& font) : TMyFont(font), DescHash(HashOf(font.Desc)) {}
     TRunMetrics Metrics(Canvas& canvas) const;
+    // What a run's measured widths depend on, hashed once: layout compares it on every fit.
+    const size_t DescHash;
 
 private:
+    static size_t HashOf(const FontDesc& desc);
     mutable TRunMetrics metrics_;
     mutable uint64_t measuredOn_ = 0; // the canvas's serial; 0 before the first measuring
 };

@@ -2,8 +2,10 @@
 
 #include "document/Section.h"
 #include "document/SectionList.h"
+#include "reader/Properties.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace tavlin {
@@ -37,6 +39,20 @@ FontRef TFontPool::Font(const TMyFont& font) {
     }
     std::rotate(recentFonts_.begin(), recent, recent + 1);
     return recentFonts_.front();
+}
+
+FontRef TFontPool::Font(const TProperties& props) {
+    const std::shared_ptr<const ThtFontInfo>& info = props.SharedFontInfo();
+    const int pointSize = int(std::lround(props.GetFontSize()));
+    auto recent = std::find_if(recentPropsFonts_.begin(), recentPropsFonts_.end(), [&](const PropsFont& f) {
+        return f.info == info && f.pointSize == pointSize;
+    });
+    if (recent == recentPropsFonts_.end()) {
+        recent = recentPropsFonts_.end() - 1;
+        *recent = {info, pointSize, Font(TMyFont::FromChoice(fontChoiceOf(*info), pointSize))};
+    }
+    std::rotate(recentPropsFonts_.begin(), recent, recent + 1);
+    return recentPropsFonts_.front().font;
 }
 
 SharedRef<const TLinkFonts> TFontPool::LinkStates(const TFontInfoArray& states) {
@@ -87,6 +103,7 @@ SharedRef<const TRunLink> TFontPool::Link(const TUrlTarget& link) {
 void TFontPool::Clear() {
     fonts_.clear();
     recentFonts_ = {};
+    recentPropsFonts_ = {};
     recentLinkStates_.clear();
     lastLink_.reset();
 }
@@ -96,6 +113,14 @@ FontRef SharedFont(TSectionList* document, const TMyFont& font) {
 }
 
 FontRef SharedFont(const TSection* section, const TMyFont& font) { return SharedFont(DocumentOf(section), font); }
+
+FontRef SharedFont(TSectionList* document, const TProperties& props) {
+    return FromPool(document, [&](TFontPool& pool) { return pool.Font(props); });
+}
+
+FontRef SharedFont(const TSection* section, const TProperties& props) {
+    return SharedFont(DocumentOf(section), props);
+}
 
 SharedRef<const TLinkFonts> SharedLinkStates(const TSection* section, const TFontInfoArray& states) {
     return FromPool(DocumentOf(section), [&](TFontPool& pool) { return pool.LinkStates(states); });

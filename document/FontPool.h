@@ -3,12 +3,14 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 namespace tavlin {
 
 class TSectionList;
+class TProperties;
 
 // The fonts, link fonts and links that the runs of one document share. A long listing uses a
 // handful of distinct fonts over hundreds of thousands of runs, and a copy per run was much of
@@ -17,6 +19,9 @@ class TFontPool {
 public:
     // The font with its height kept within what the toolkit can draw.
     FontRef Font(const TMyFont& font);
+    // The font of an element's properties. Copies of one computed element share their font
+    // information, so the fonts of the last few are known by it without building one to compare.
+    FontRef Font(const TProperties& props);
     SharedRef<const TLinkFonts> LinkStates(const TFontInfoArray& states);
     // The one shared copy of a link for all its runs (null for an empty address). The runs of a
     // link are made one after another, so the link made last is the one asked for again.
@@ -41,6 +46,12 @@ private:
 
     std::unordered_map<TMyFont, FontRef, Hash, Equal> fonts_;
     std::array<FontRef, kRecentFonts> recentFonts_; // most recent first
+    struct PropsFont {
+        std::shared_ptr<const ThtFontInfo> info; // held, so that its address is not reused
+        int pointSize = 0;
+        FontRef font;
+    };
+    std::array<PropsFont, kRecentFonts> recentPropsFonts_;      // most recent first
     std::vector<SharedRef<const TLinkFonts>> recentLinkStates_; // most recent last
     SharedRef<const TRunLink> lastLink_;
 };
@@ -49,6 +60,8 @@ private:
 // copies of its own.
 FontRef SharedFont(TSectionList* document, const TMyFont& font);
 FontRef SharedFont(const TSection* section, const TMyFont& font);
+FontRef SharedFont(TSectionList* document, const TProperties& props);
+FontRef SharedFont(const TSection* section, const TProperties& props);
 SharedRef<const TLinkFonts> SharedLinkStates(const TSection* section, const TFontInfoArray& states);
 SharedRef<const TRunLink> SharedLink(const TSection* section, const TUrlTarget& link);
 

@@ -192,6 +192,10 @@ protected:
     int paintX_ = 0; // the x the section was last painted at
 
 private:
+    // The building calls above with the font already taken from the document's pool.
+    TSection(TSectionList* document, FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates);
+    TFontObj& ChangeFont(FontRef font, int scriptShift);
+    TFontObj& SetLink(FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates);
     // Kept with the runs' block, which only sections that hold objects make room for.
     const TSectionObjects& ObjectsOrNone() const {
         const auto* objects = static_cast<const TSectionObjects*>(FontRuns.Attachment());

@@ -16,10 +16,6 @@ static_assert(sizeof(TSection) <= 168);
 
 namespace {
 
-TMyFont FontOfProps(const TProperties& props) {
-    return TMyFont::FromChoice(props.GetFont(), int(std::lround(props.GetFontSize())));
-}
-
 // The link fonts of a run inside a link, with the run switched to entry 0.
 void GiveLinkStates(const TSection* section, TFontObj& run, const TFontInfoArray* linkStates) {
     if (!linkStates) {
@@ -67,8 +63,12 @@ int ClearFromProps(const TProperties& props, int current) {
 
 TSection::TSection(TSectionList* document, const TMyFont& font, const TUrlTarget* link,
                    const TFontInfoArray* linkStates)
+    : TSection(document, SharedFont(document, font), link, linkStates) {}
+
+TSection::TSection(TSectionList* document, FontRef font, const TUrlTarget* link,
+                   const TFontInfoArray* linkStates)
     : TSectionBase(document) {
-    TFontObj run(SharedFont(this, font), 0);
+    TFontObj run(std::move(font), 0);
     if (link && !link->Url.empty()) {
         run.Link = SharedLink(this, *link);
         GiveLinkStates(this, run, linkStates);
@@ -79,7 +79,7 @@ TSection::TSection(TSectionList* document, const TMyFont& font, const TUrlTarget
 
 TSection::TSection(TSectionList* document, const TUrlTarget* link, const TProperties& props,
                    const TAttributeList* attributes)
-    : TSection(document, FontOfProps(props), link, LinkStatesOf(props)) {
+    : TSection(document, SharedFont(document, props), link, LinkStatesOf(props)) {
     LineHeight = props.GetLineHeight(FontRuns[0].TheFont->Desc.height);
     const std::string align = toLowerAscii(props.GetTextAlign());
     Justify = align == "right" ? 3 : align == "center" ? 2 : 1;
@@ -137,13 +137,17 @@ std::unique_ptr<TSectionBase> TSection::CloneFor(TSectionList& document) const {
 }
 
 TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
+    return ChangeFont(SharedFont(this, font), scriptShift);
+}
+
+TFontObj& TSection::ChangeFont(FontRef font, int scriptShift) {
     TFontObj& last = FontRuns.Last();
     if (last.Pos == Len()) {
-        last.TheFont = SharedFont(this, font);
+        last.TheFont = std::move(font);
         last.ScriptShift = uint8_t(scriptShift);
         return last;
     }
-    TFontObj run(SharedFont(this, font), Len());
+    TFontObj run(std::move(font), Len());
     run.ScriptShift = uint8_t(scriptShift);
     run.Link = last.Link; // `last` goes stale once the list grows
     FontRuns.Add(std::move(run));
@@ -152,15 +156,19 @@ TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
 }
 
 void TSection::ChangeFont(const TProperties& props, int scriptShift) {
-    TFontObj& run = ChangeFont(FontOfProps(props), scriptShift);
+    TFontObj& run = ChangeFont(SharedFont(this, props), scriptShift);
     if (run.HasLink()) {
         GiveLinkStates(this, run, LinkStatesOf(props));
     }
 }
 
 TFontObj& TSection::SetLink(const TMyFont& font, const TUrlTarget* link, const TFontInfoArray* linkStates) {
+    return SetLink(SharedFont(this, font), link, linkStates);
+}
+
+TFontObj& TSection::SetLink(FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates) {
     const int shift = FontRuns.Last().ScriptShift;
-    TFontObj& run = ChangeFont(font, shift);
+    TFontObj& run = ChangeFont(std::move(font), shift);
     const bool starts = link && !link->Url.empty();
     if (starts) {
         run.Link = SharedLink(this, *link);
@@ -177,7 +185,7 @@ TFontObj& TSection::SetLink(const TMyFont& font, const TUrlTarget* link, const T
 }
 
 void TSection::SetLink(bool start, const TProperties& props, const TUrlTarget* link) {
-    SetLink(FontOfProps(props), start ? link : nullptr, LinkStatesOf(props));
+    SetLink(SharedFont(this, props), start ? link : nullptr, LinkStatesOf(props));
 }
 
 bool TSection::IsNoBreakSpaceAt(int i) const {

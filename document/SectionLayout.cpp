@@ -35,9 +35,7 @@ uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
 size_t FontsFingerprint(const TFontList& runs) {
     size_t h = size_t(runs.Count());
     for (const auto& run : runs) {
-        const FontDesc& d = run.TheFont->Desc;
-        h = h * 1000003 ^
-            (std::hash<std::string>()(d.name) + size_t(d.height) * 131 + size_t(d.style) * 7 + d.charSet);
+        h = h * 1000003 ^ run.TheFont->DescHash;
     }
     return h;
 }

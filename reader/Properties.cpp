@@ -579,13 +579,9 @@ bool TProperties::HandsDownSameAs(const TProperties& other) const {
             return false;
         }
     }
-    ThtFontInfo font;
-    for (const TProperties* p : {this, &other}) {
-        if (!p->cachedFont_) {
-            p->GetFontInfo(font); // worked out once, then read in place
-        }
-    }
-    return cachedFont_->Size == other.cachedFont_->Size && cachedFont_->Name == other.cachedFont_->Name;
+    const ThtFontInfo& font = *SharedFontInfo();
+    const ThtFontInfo& otherFont = *other.SharedFontInfo();
+    return font.Size == otherFont.Size && font.Name == otherFont.Name;
 }
 
 void TProperties::CopyRoot(const TProperties& defaults) {
@@ -613,11 +609,7 @@ void TProperties::InheritValues(const TProperties& parent, bool onlyNotOwn) {
     DefFontSize = parent.DefFontSize;
     Parent = &parent;
     Props.Forget(); // the fallback face below is vouched for by the mark too
-    if (!parent.cachedFont_) {
-        ThtFontInfo font;
-        parent.GetFontInfo(font); // worked out once, then read in place
-    }
-    const ThtFontInfo& parentFont = *parent.cachedFont_;
+    const ThtFontInfo& parentFont = *parent.SharedFontInfo();
     faceFallback_ = parentFont.Name;
     EmSize = std::max(1, pointsToPixels(parentFont.Size));
     ExSize = EmSize / 2;
@@ -925,27 +917,30 @@ double TProperties::GetFontSize() const {
 }
 
 void TProperties::GetFontInfo(ThtFontInfo& info) const {
+    info = *SharedFontInfo();
+}
+
+const std::shared_ptr<const ThtFontInfo>& TProperties::SharedFontInfo() const {
     if (cachedFont_) {
-        info = *cachedFont_;
-        return;
+        return cachedFont_;
     }
-    info.BgColor = BackColor;
+    auto info = std::make_shared<ThtFontInfo>();
+    info->BgColor = BackColor;
     if (const int32_t* n = std::get_if<int32_t>(&Props[piColor])) {
-        info.Color = Color(*n);
+        info->Color = Color(*n);
     }
-    info.Style = styleBitsFor(stringOf(Props[piFontWeight]), stringOf(Props[piFontStyle]),
-                              stringOf(Props[piTextDecoration]));
-    info.Size = clampToInt(clampPoints(GetFontSize()));
-    info.CharSet = CharSet;
-    const std::string face = FirstInstalledFace(stringOf(Props[piFontFamily]));
-    info.Name = face.empty() ? faceFallback_ : face;
-    cachedFont_ = std::make_shared<const ThtFontInfo>(info);
+    info->Style = styleBitsFor(stringOf(Props[piFontWeight]), stringOf(Props[piFontStyle]),
+                               stringOf(Props[piTextDecoration]));
+    info->Size = clampToInt(clampPoints(GetFontSize()));
+    info->CharSet = CharSet;
+    std::string face = FirstInstalledFace(stringOf(Props[piFontFamily]));
+    info->Name = face.empty() ? faceFallback_ : std::move(face);
+    cachedFont_ = std::move(info);
+    return cachedFont_;
 }
 
 FontChoice TProperties::GetFont() const {
-    ThtFontInfo info;
-    GetFontInfo(info);
-    return fontChoiceOf(info);
+    return fontChoiceOf(*SharedFontInfo());
 }
 
 Color TProperties::GetBackgroundColor() const {
@@ -1170,8 +1165,7 @@ TProperties& TPropStack::PushElement(std::string_view tag, std::string_view cls,
         top.Combine(*styles_, tag, cls, id, pseudo, inlineStyle);
         if (memo.takes) {
             // Copies made from it take its font as worked out once.
-            ThtFontInfo font;
-            top.GetFontInfo(font);
+            top.SharedFontInfo();
             memo_.Remember(parent, top);
         }
     } else {

@@ -236,6 +236,9 @@ public:
     // Queries.
     FontChoice GetFont() const;
     void GetFontInfo(ThtFontInfo& info) const;
+    // The same, worked out once and shared by the copies of this entry: never changed in place,
+    // so the same object stands for the same font.
+    const std::shared_ptr<const ThtFontInfo>& SharedFontInfo() const;
     Color GetBackgroundColor() const;
     Color GetFontColor() const;
     bool GetBackgroundImage(std::string& name) const;

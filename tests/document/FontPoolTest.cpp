@@ -1,7 +1,10 @@
 // Runs of one document share their fonts and link fonts; sharing must never let one run's
 // change reach another.
 #include "document/SectionList.h"
+#include "reader/StyleSheet.h"
 #include "tests/document/DocTestUtil.h"
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +47,30 @@ TEST(FontPoolTest, EqualFontsAreSharedAndAChangeStaysWithItsRun) {
     first.FontRuns[0].SetVisited(true);
     EXPECT_EQ(first.FontRuns[0].TheFont->FontColor, rgb(128, 0, 128));
     EXPECT_EQ(second.FontRuns[0].TheFont->FontColor, rgb(0, 0, 255));
+}
+
+TEST(FontPoolTest, TheFontOfPropertiesFollowsEveryChangeOfThem) {
+    // Fonts of properties are known by their shared font information: more elements than the
+    // pool keeps in mind, asked in turn, and an entry changed in place must each get their own.
+    TSectionList doc;
+    TStyleList styles;
+    styles.LoadDefaults(TStyleDefaults{});
+    TPropStack stack;
+    stack.SetStyleList(&styles);
+    stack.PushRoot();
+    const auto built = [&doc](const TProperties& p) {
+        return doc.FontPool.Font(TMyFont::FromChoice(p.GetFont(), int(std::lround(p.GetFontSize()))));
+    };
+    for (const char* tag : {"b", "i", "big", "u", "small", "tt", "b"}) {
+        stack.PushElement(tag, {}, {}, nullptr, {});
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (int i = stack.Count() - 1; i >= 0; --i) {
+            EXPECT_EQ(SharedFont(&doc, stack[i]), built(stack[i])) << "entry " << i;
+        }
+    }
+    stack.TopProps().AssignProp(piColor, int32_t(rgb(255, 0, 0)));
+    EXPECT_EQ(SharedFont(&doc, stack.TopProps())->FontColor, rgb(255, 0, 0));
 }
 
 // Another device's metrics: a line gap under every font.
