@@ -42,15 +42,6 @@ TFontList::~TFontList() {
     FreeBlock();
 }
 
-TFontList::Room TFontList::RoomOf() const {
-    if (!draft_) {
-        return {runCount_, MapCount(), textSize_};
-    }
-    Room room;
-    std::memcpy(&room, reinterpret_cast<const char*>(runs_) - kRoomBytes, sizeof(room));
-    return room;
-}
-
 void TFontList::Add(TFontObj run) {
     Grow({runCount_ + 1, MapCount(), textSize_});
     new (runs_ + runCount_) TFontObj(std::move(run));

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -79,7 +80,15 @@ private:
     static size_t BlockBytes(Room room, bool draft, bool attached);
     static constexpr uint32_t kMaxMapRuns = (1u << 30) - 1;
 
-    Room RoomOf() const;
+    // Inline: every read of the text or the map asks it, down to the character in measuring loops.
+    Room RoomOf() const {
+        if (!draft_) {
+            return {runCount_, MapCount(), textSize_};
+        }
+        Room room;
+        std::memcpy(&room, reinterpret_cast<const char*>(runs_) - kRoomBytes, sizeof(room));
+        return room;
+    }
     uint32_t MapCount() const { return mapCount_; }
     IndexObj* MapData() const { return reinterpret_cast<IndexObj*>(runs_ + RoomOf().runs); }
     // Makes sure the block holds at least this much, moving everything to a larger draft if not.
