@@ -9,7 +9,7 @@
 namespace tavlin {
 
 // A long listing holds hundreds of thousands of runs.
-static_assert(sizeof(TFontObj) <= 32);
+static_assert(sizeof(TFontObj) <= 16);
 
 TMyFont TMyFont::FromChoice(const FontChoice& choice, int pointSize) {
     TMyFont font;
@@ -47,58 +47,50 @@ TRunMetrics TRunFont::Metrics(Canvas& canvas) const {
     return metrics_;
 }
 
-TRunLink::TRunLink(const TUrlTarget& link)
-    : LinkId(link.LinkId), urlSize_(link.Url.size()), targetSize_(link.Target.size()) {
-    char* chars = reinterpret_cast<char*>(this + 1);
-    std::copy_n(link.Url.str().data(), urlSize_, chars);
-    std::copy_n(link.Target.str().data(), targetSize_, chars + urlSize_);
-}
-
-SharedRef<const TRunLink> TRunLink::Make(const TUrlTarget& link) {
-    return SharedRef<const TRunLink>(new (Chars_{link.Url.size() + link.Target.size()}) TRunLink(link));
-}
-
-bool TRunLink::Is(const TUrlTarget& link) const {
-    return LinkId == link.LinkId && Url() == link.Url.str() && Target() == link.Target.str();
-}
-
-TUrlTarget TRunLink::AsUrlTarget() const {
-    TUrlTarget link;
-    link.Url = Url();
-    link.Target = Target();
-    link.LinkId = LinkId;
-    return link;
-}
-
 TFontObj TFontObj::CopyForAnotherSection() const {
     TFontObj copy = *this;
     copy.Visited = false;
     copy.Hover = false;
     copy.Listed = false;
-    copy.ApplyLinkState();
+    copy.link_ = TLinkTable::kNoLink;
     return copy;
 }
 
-void TFontObj::SetVisited(bool visited) {
-    if (visited != Visited) {
-        Visited = visited;
-        ApplyLinkState();
+void TFontObj::SetLinkStates(const SharedRef<const TLinkFonts>& states) {
+    Replace(states ? Share(states.get()) : Share(&Font()));
+    Visited = false;
+    Hover = false;
+}
+
+// The run owns one count of what it points to, taken and given back through a SharedRef.
+uintptr_t TFontObj::Share(const TRunFont* font) {
+    SharedRef<const TRunFont> owner(font);
+    return reinterpret_cast<uintptr_t>(owner.release());
+}
+
+uintptr_t TFontObj::Share(const TLinkFonts* states) {
+    SharedRef<const TLinkFonts> owner(states);
+    return reinterpret_cast<uintptr_t>(owner.release()) | kLinkFontsBit;
+}
+
+void TFontObj::Retain() const {
+    if (IsLinkFonts()) {
+        Share(LinkStates());
+    } else if (style_) {
+        Share(PlainFont());
     }
 }
 
-void TFontObj::SetHover(bool hover) {
-    if (hover != Hover) {
-        Hover = hover;
-        ApplyLinkState();
-    }
-}
-
-void TFontObj::ApplyLinkState() {
-    if (LinkStates) {
-        TheFont = LinkStates->Fonts[size_t(int(Visited) + 2 * int(Hover))];
+void TFontObj::Release() const {
+    if (IsLinkFonts()) {
+        SharedRef<const TLinkFonts>::Adopt(LinkStates());
+    } else if (style_) {
+        SharedRef<const TRunFont>::Adopt(PlainFont());
     }
 }
 
 TFontObj& TLinkRun::Run() const { return Section->FontRuns[Index]; }
+
+TRunLink TLinkRun::Link() const { return Section->LinkOf(Run()); }
 
 } // namespace tavlin

@@ -90,22 +90,11 @@ TSectionList* DocumentOf(const TSection* section) { return section ? section->Do
 
 } // namespace
 
-SharedRef<const TRunLink> TFontPool::Link(const TUrlTarget& link) {
-    if (link.Url.empty()) {
-        return {};
-    }
-    if (!lastLink_ || !lastLink_->Is(link)) {
-        lastLink_ = TRunLink::Make(link);
-    }
-    return lastLink_;
-}
-
 void TFontPool::Clear() {
     fonts_.clear();
     recentFonts_ = {};
     recentPropsFonts_ = {};
     recentLinkStates_.clear();
-    lastLink_.reset();
 }
 
 FontRef SharedFont(TSectionList* document, const TMyFont& font) {
@@ -126,8 +115,9 @@ SharedRef<const TLinkFonts> SharedLinkStates(const TSection* section, const TFon
     return FromPool(DocumentOf(section), [&](TFontPool& pool) { return pool.LinkStates(states); });
 }
 
-SharedRef<const TRunLink> SharedLink(const TSection* section, const TUrlTarget& link) {
-    return FromPool(DocumentOf(section), [&](TFontPool& pool) { return pool.Link(link); });
+uint32_t SharedLink(const TSection* section, const TUrlTarget& link) {
+    TSectionList* document = DocumentOf(section);
+    return document ? document->Links.Add(link) : TLinkTable::kNoLink;
 }
 
 } // namespace tavlin

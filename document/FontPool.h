@@ -12,7 +12,7 @@ namespace tavlin {
 class TSectionList;
 class TProperties;
 
-// The fonts, link fonts and links that the runs of one document share. A long listing uses a
+// The fonts and link fonts that the runs of one document share. A long listing uses a
 // handful of distinct fonts over hundreds of thousands of runs, and a copy per run was much of
 // its memory. All are immutable once shared; a run that changes font takes another one.
 class TFontPool {
@@ -23,9 +23,6 @@ public:
     // information, so the fonts of the last few are known by it without building one to compare.
     FontRef Font(const TProperties& props);
     SharedRef<const TLinkFonts> LinkStates(const TFontInfoArray& states);
-    // The one shared copy of a link for all its runs (null for an empty address). The runs of a
-    // link are made one after another, so the link made last is the one asked for again.
-    SharedRef<const TRunLink> Link(const TUrlTarget& link);
     // Forgets the fonts; runs that still hold one keep it.
     void Clear();
     size_t FontCount() const { return fonts_.size(); }
@@ -53,7 +50,6 @@ private:
     };
     std::array<PropsFont, kRecentFonts> recentPropsFonts_;      // most recent first
     std::vector<SharedRef<const TLinkFonts>> recentLinkStates_; // most recent last
-    SharedRef<const TRunLink> lastLink_;
 };
 
 // What a section's runs share, from its document's pool; a section without a document gets
@@ -63,6 +59,8 @@ FontRef SharedFont(const TSection* section, const TMyFont& font);
 FontRef SharedFont(TSectionList* document, const TProperties& props);
 FontRef SharedFont(const TSection* section, const TProperties& props);
 SharedRef<const TLinkFonts> SharedLinkStates(const TSection* section, const TFontInfoArray& states);
-SharedRef<const TRunLink> SharedLink(const TSection* section, const TUrlTarget& link);
+// The number of a link in the section's document's link table; a section without a document
+// keeps no links.
+uint32_t SharedLink(const TSection* section, const TUrlTarget& link);
 
 } // namespace tavlin

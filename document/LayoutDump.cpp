@@ -204,7 +204,7 @@ private:
                  (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +
                  (s.AnchorTarget ? " anchor" : "") + " \"" + Escaped(s.Text()) + "\"");
         for (const auto& run : s.FontRuns) {
-            const TMyFont& f = *run.TheFont;
+            const TMyFont& f = run.Font();
             std::string line = "run " + std::to_string(run.Pos) + " \"" + f.Desc.name + "\" " +
                                std::to_string(f.Desc.height) + "px";
             if (f.Desc.style) {
@@ -222,7 +222,7 @@ private:
                 line += run.ScriptShift == 1 ? " sub" : " sup";
             }
             if (run.HasLink()) {
-                line += " link=\"" + Escaped(std::string(run.Link->Url())) + "\"";
+                line += " link=\"" + Escaped(std::string(s.LinkOf(run).Url)) + "\"";
             }
             Line(depth + 1, line);
         }

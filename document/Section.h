@@ -155,6 +155,9 @@ public:
     bool CharAt(int position, char& ch, TSectionBase*& section) override;
     void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) override;
 
+    // The link of one of the section's runs (empty when it has none).
+    TRunLink LinkOf(const TFontObj& run) const;
+
     // True when the byte at i stands for a no-break space (not part of a UTF-8 character).
     bool IsNoBreakSpaceAt(int i) const;
     // The length in bytes of the character starting at i under its run's character set.
@@ -166,6 +169,8 @@ public:
 
 protected:
     virtual bool TakesMoreText() const { return true; }
+    // The number in this section's document of the link of a run of a section copied from.
+    uint32_t LinkNumberFrom(const TSection& source, const TFontObj& run) const;
     // Enters the last run in the document's list of link runs when it is inside a link.
     void ListLastRun();
     void AppendChars(std::string_view chars, const int32_t* positions, bool noBreak);

@@ -22,10 +22,7 @@ void GiveLinkStates(const TSection* section, TFontObj& run, const TFontInfoArray
         return;
     }
     // Runs of links of one style share one set of link fonts.
-    run.LinkStates = SharedLinkStates(section, *linkStates);
-    run.Visited = false;
-    run.Hover = false;
-    run.TheFont = run.LinkStates->Fonts[0];
+    run.SetLinkStates(SharedLinkStates(section, *linkStates));
 }
 
 const TFontInfoArray* LinkStatesOf(const TProperties& props) {
@@ -70,7 +67,7 @@ TSection::TSection(TSectionList* document, FontRef font, const TUrlTarget* link,
     : TSectionBase(document) {
     TFontObj run(std::move(font), 0);
     if (link && !link->Url.empty()) {
-        run.Link = SharedLink(this, *link);
+        run.SetLinkNumber(SharedLink(this, *link));
         GiveLinkStates(this, run, linkStates);
     }
     FontRuns.Add(std::move(run));
@@ -80,7 +77,7 @@ TSection::TSection(TSectionList* document, FontRef font, const TUrlTarget* link,
 TSection::TSection(TSectionList* document, const TUrlTarget* link, const TProperties& props,
                    const TAttributeList* attributes)
     : TSection(document, SharedFont(document, props), link, LinkStatesOf(props)) {
-    LineHeight = props.GetLineHeight(FontRuns[0].TheFont->Desc.height);
+    LineHeight = props.GetLineHeight(FontRuns[0].Font().Desc.height);
     const std::string align = toLowerAscii(props.GetTextAlign());
     Justify = align == "right" ? 3 : align == "center" ? 2 : 1;
     ClearSide = ClearFromProps(props, ClearFromAttribute(attributes, 0));
@@ -95,7 +92,9 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
     LineHeight = source.LineHeight;
     AnchorTarget = source.AnchorTarget;
     for (const TFontObj& run : source.FontRuns) {
-        FontRuns.Add(run.CopyForAnotherSection());
+        TFontObj copy = run.CopyForAnotherSection();
+        copy.SetLinkNumber(LinkNumberFrom(source, run));
+        FontRuns.Add(std::move(copy));
     }
     FontRuns.AppendText(source.Text());
     FontRuns.Trim();
@@ -132,6 +131,15 @@ void TSection::ListLastRun() {
     }
 }
 
+TRunLink TSection::LinkOf(const TFontObj& run) const { return Document ? Document->LinkOf(run) : TRunLink{}; }
+
+uint32_t TSection::LinkNumberFrom(const TSection& source, const TFontObj& run) const {
+    if (!run.HasLink() || Document == source.Document) {
+        return run.LinkNumber();
+    }
+    return Document ? Document->Links.Add(source.LinkOf(run)) : TLinkTable::kNoLink;
+}
+
 std::unique_ptr<TSectionBase> TSection::CloneFor(TSectionList& document) const {
     return std::make_unique<TSection>(&document, *this);
 }
@@ -143,13 +151,13 @@ TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {
 TFontObj& TSection::ChangeFont(FontRef font, int scriptShift) {
     TFontObj& last = FontRuns.Last();
     if (last.Pos == Len()) {
-        last.TheFont = std::move(font);
+        last.SetFont(std::move(font));
         last.ScriptShift = uint8_t(scriptShift);
         return last;
     }
     TFontObj run(std::move(font), Len());
     run.ScriptShift = uint8_t(scriptShift);
-    run.Link = last.Link; // `last` goes stale once the list grows
+    run.SetLinkNumber(last.LinkNumber()); // `last` goes stale once the list grows
     FontRuns.Add(std::move(run));
     ListLastRun();
     return FontRuns.Last();
@@ -171,12 +179,11 @@ TFontObj& TSection::SetLink(FontRef font, const TUrlTarget* link, const TFontInf
     TFontObj& run = ChangeFont(std::move(font), shift);
     const bool starts = link && !link->Url.empty();
     if (starts) {
-        run.Link = SharedLink(this, *link);
+        run.SetLinkNumber(SharedLink(this, *link));
         GiveLinkStates(this, run, linkStates);
         ListLastRun();
     } else {
-        run.Link.reset();
-        run.LinkStates.reset();
+        run.SetLinkNumber(TLinkTable::kNoLink);
         if (run.Listed && Document) {
             Document->UnlistLinkFont({this, FontRuns.Count() - 1});
         }
@@ -193,7 +200,7 @@ bool TSection::IsNoBreakSpaceAt(int i) const {
     if (i < 0 || i >= Len() || static_cast<unsigned char>(text[size_t(i)]) != ph::NoBreakSpace) {
         return false;
     }
-    if (FontRuns.GetFontObjAt(i).TheFont->Desc.charSet != DEFAULT_CHARSET) {
+    if (FontRuns.GetFontObjAt(i).Font().Desc.charSet != DEFAULT_CHARSET) {
         return true;
     }
     // In UTF-8 text the byte may continue a character that started up to three bytes before.
@@ -209,7 +216,7 @@ int TSection::CharLengthAt(int i) const {
     if (i < 0 || i >= Len()) {
         return 1;
     }
-    const uint8_t charSet = FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
+    const uint8_t charSet = FontRuns.GetFontObjAt(i).Font().Desc.charSet;
     return int(std::max<size_t>(1, characterLength(Text(), size_t(i), charSet)));
 }
 

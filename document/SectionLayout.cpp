@@ -29,13 +29,13 @@ bool IsObjectOrBreak(char c) {
 // Space, image or form control: where a line may end.
 bool IsBreakOpportunity(char c) { return c == ' ' || c == ph::Image || c == ph::FormControl; }
 
-uint8_t CharSetOf(const TFontObj& run) { return run.TheFont->Desc.charSet; }
+uint8_t CharSetOf(const TFontObj& run) { return run.Font().Desc.charSet; }
 
 // The fonts of a section's runs as one value: measurements taken in them hold while it holds.
 size_t FontsFingerprint(const TFontList& runs) {
     size_t h = size_t(runs.Count());
     for (const auto& run : runs) {
-        h = h * 1000003 ^ run.TheFont->DescHash;
+        h = h * 1000003 ^ run.Font().DescHash;
     }
     return h;
 }
@@ -371,7 +371,7 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
     FlowHeight = 0;
     Lines.clear();
     if (Len() == 0) {
-        FlowHeight = IsPreformatted() ? std::max(FontRuns[0].TheFont->PointSize, 0) : ClearDistance(floats, y);
+        FlowHeight = IsPreformatted() ? std::max(FontRuns[0].Font().PointSize, 0) : ClearDistance(floats, y);
         SetExtent(y, FlowHeight);
         maxWidth = 0;
         return FlowHeight;

@@ -72,6 +72,7 @@ void TSectionList::Clear() {
     DrawList.clear();
     ClearSections();
     FontPool.Clear();
+    Links.Clear();
     freedSections_.clear();
     collecting_ = false;
     clearing_ = false;
@@ -272,8 +273,8 @@ void TSectionList::SetLinkHover(TLinkRun link, bool hover) {
     if (it == fonts.end()) {
         return;
     }
-    const int32_t id = link.Run().Link->LinkId;
-    const auto sameLink = [id](const TLinkRun& other) { return other.Run().Link->LinkId == id; };
+    const int32_t id = link.Link().LinkId;
+    const auto sameLink = [id](const TLinkRun& other) { return other.Link().LinkId == id; };
     for (auto after = it + 1; after != fonts.end() && sameLink(*after); ++after) {
         after->Run().SetHover(hover);
     }
@@ -289,7 +290,7 @@ bool TSectionList::LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer
     HoverImage = nullptr;
     const bool found = TCellBasic::LinkAt(canvas, x, y, answer);
     bool repaint = false;
-    const bool sameLink = oldLink && HoverLink && oldLink.Run().Link->LinkId == HoverLink.Run().Link->LinkId;
+    const bool sameLink = oldLink && HoverLink && oldLink.Link().LinkId == HoverLink.Link().LinkId;
     if (HoverEnabled && HoverLink != oldLink && !sameLink) {
         SetLinkHover(oldLink, false);
         SetLinkHover(HoverLink, true);

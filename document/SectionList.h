@@ -87,6 +87,7 @@ public:
     TDocumentImages Pictures;
     std::unique_ptr<std::vector<TLinkRun>> LinkFonts; // absent in the print copy
     TFontPool FontPool;
+    TLinkTable Links; // the links of the runs, by number
     TLinkRun HoverLink;
     TFloatingObj* HoverImage = nullptr;
     bool HoverEnabled = false;
@@ -141,6 +142,9 @@ public:
 
     // Where a source position ended up (for names bound to source positions).
     int SourcePosToY(int32_t sourcePos) const override;
+
+    // The link of a run of one of the document's sections.
+    TRunLink LinkOf(const TFontObj& run) const { return Links[run.LinkNumber()]; }
 
     // Bookkeeping of the lists that point into the sections.
     void AddIDObject(const std::string& name, TSectionBase* section);

@@ -162,7 +162,7 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
     const TSectionList& doc = *Document;
     const TRunMetrics m = run.Metrics(canvas);
     run.Select(canvas);
-    Color color = run.TheFont->FontColor;
+    Color color = run.Font().FontColor;
     if (doc.Printing) {
         color = PrintColor(color, canvas, doc.PrintBackgrounds);
     }
@@ -170,17 +170,17 @@ int TSection::DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selecte
         canvas.setBkMode(BkMode::Opaque);
         canvas.setBkColor(color);
         canvas.setTextColor((color ^ 0xFFFFFF) & 0xFFFFFF);
-    } else if (run.TheFont->BgColor == clNone) {
+    } else if (run.Font().BgColor == clNone) {
         canvas.setBkMode(BkMode::Transparent);
         canvas.setTextColor(color);
     } else {
         canvas.setBkMode(BkMode::Opaque);
-        canvas.setBkColor(run.TheFont->BgColor);
+        canvas.setBkColor(run.Font().BgColor);
         canvas.setTextColor(color);
     }
     const int shift = run.ScriptShift == 2 ? -(m.FontHeight / 3) : run.ScriptShift == 1 ? m.Descent / 2 + 1 : 0;
     const int baseline = g.baseline + shift;
-    const uint8_t charSet = run.TheFont->Desc.charSet;
+    const uint8_t charSet = run.Font().Desc.charSet;
     std::string_view bytes(Text().data() + a, size_t(b - a));
 
     // Long text is cut to what can show between the clip's left and right edges.

@@ -51,7 +51,7 @@ int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastM
         const std::string_view text(Text().data() + piece.start, size_t(piece.Count()));
         int64_t previousEnd = 0;
         int found = -1;
-        ForEachCharEnd(canvas, text, run.TheFont->Desc.charSet, [&](size_t i, int64_t end) {
+        ForEachCharEnd(canvas, text, run.Font().Desc.charSet, [&](size_t i, int64_t end) {
             if (x + end - overhang > dx) {
                 // The first byte past dx starts its character (continuations repeat the end).
                 found = int(i);
@@ -88,7 +88,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         if (!run.HasLink()) {
             return false;
         }
-        answer.Target = run.Link->AsUrlTarget();
+        answer.Target = LinkOf(run).AsUrlTarget();
         answer.HasTarget = true;
         if (image->IsMap()) {
             answer.Target.Url += "?" + std::to_string(imageX) + "," + std::to_string(imageY);
@@ -117,7 +117,7 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
     if (c == ph::Image || c == ph::NoBrImage || !run.HasLink()) {
         return false;
     }
-    answer.Target = run.Link->AsUrlTarget();
+    answer.Target = LinkOf(run).AsUrlTarget();
     answer.HasTarget = true;
     Document->HoverLink = {this, index};
     return true;

@@ -38,6 +38,15 @@ public:
         return SharedRef(new T(std::forward<Args>(args)...));
     }
 
+    // Takes over an owner's count that release() handed out.
+    static SharedRef Adopt(T* object) {
+        SharedRef adopted;
+        adopted.object_ = object;
+        return adopted;
+    }
+    // Hands this owner's count to the caller, who gives it back through Adopt.
+    T* release() { return std::exchange(object_, nullptr); }
+
     T* get() const { return object_; }
     T& operator*() const { return *object_; }
     T* operator->() const { return object_; }

@@ -111,9 +111,10 @@ void TViewer::MarkLinksVisited(const std::vector<std::string>& addresses) {
     bool changed = false;
     for (const TLinkRun& link : *document_->LinkFonts) {
         TFontObj* run = &link.Run();
-        auto [it, isNew] = matched.try_emplace(run->Link->LinkId, false);
+        const TRunLink target = link.Link();
+        auto [it, isNew] = matched.try_emplace(target.LinkId, false);
         if (isNew) {
-            it->second = wanted.count(toLowerAscii(LinkAddress(std::string(run->Link->Url())))) > 0;
+            it->second = wanted.count(toLowerAscii(LinkAddress(std::string(target.Url)))) > 0;
         }
         if (it->second && !run->Visited) {
             run->SetVisited(true);

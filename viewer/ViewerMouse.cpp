@@ -54,7 +54,7 @@ int middleScrollStep(int d) {
 // Whether the character starting at offset i of a section is part of a word: a letter, digit or
 // combining mark of any script, decoded by the character set of its font run.
 bool isWordCharAt(const TSection& section, int i) {
-    const uint8_t charSet = section.FontRuns.GetFontObjAt(i).TheFont->Desc.charSet;
+    const uint8_t charSet = section.FontRuns.GetFontObjAt(i).Font().Desc.charSet;
     thread_local std::vector<DecodedChar> decoded;
     decodeText(section.Text().substr(size_t(i), size_t(section.CharLengthAt(i))), charSet, decoded);
     if (decoded.empty()) {

@@ -80,7 +80,7 @@ TEST(BuilderBadInput, DeeplyNestedFontsAndUnclosedTagsKeepTheStackSmall) {
     Built bold(Repeat("<B>", 1000000) + "bold" + Repeat("</I>", 1000000) + "<P>after");
     LayOutAndPaint(bold);
     EXPECT_EQ(Shape(bold.Cell()), "'bold' p('after')");
-    EXPECT_TRUE(At<TSection>(bold.Cell(), 0).FontRuns[0].TheFont->Desc.bold());
+    EXPECT_TRUE(At<TSection>(bold.Cell(), 0).FontRuns[0].Font().Desc.bold());
 }
 
 TEST(BuilderBadInput, HugePreformattedText) {
@@ -186,10 +186,11 @@ TEST(BuilderBadInput, LongLinkAddressSpanningManyRunsAndSections) {
     b.Layout(800);
     const TSection& first = At<TSection>(b.Cell(), 0);
     ASSERT_EQ(first.FontRuns.Count(), 40000);
-    EXPECT_EQ(first.FontRuns[39999].Link->Url().size(), address.size());
-    EXPECT_EQ(first.FontRuns[0].Link, first.FontRuns[39999].Link) << "one shared link for all its runs";
+    EXPECT_EQ(first.LinkOf(first.FontRuns[39999]).Url.size(), address.size());
+    EXPECT_EQ(first.FontRuns[0].LinkNumber(), first.FontRuns[39999].LinkNumber())
+        << "one shared link for all its runs";
     EXPECT_EQ(b.Cell().Count(), 5001);
-    EXPECT_EQ(At<TSection>(b.Cell(), 5000).FontRuns[0].Link, first.FontRuns[0].Link);
+    EXPECT_EQ(At<TSection>(b.Cell(), 5000).FontRuns[0].LinkNumber(), first.FontRuns[0].LinkNumber());
 }
 
 TEST(BuilderBadInput, ManyFontChangesInOneParagraph) {
@@ -198,7 +199,7 @@ TEST(BuilderBadInput, ManyFontChangesInOneParagraph) {
     const TSection& s = OnlyParagraph(b);
     EXPECT_EQ(s.Len(), 90000);
     EXPECT_EQ(s.FontRuns.Count(), 90000);
-    EXPECT_TRUE(s.FontRuns[89997].TheFont->Desc.bold());
+    EXPECT_TRUE(s.FontRuns[89997].Font().Desc.bold());
 }
 
 TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
@@ -214,8 +215,8 @@ TEST(BuilderBadInput, ManyRulesNamingAncestorsOverManyElements) {
     const TSection& inDiv = At<TSection>(At<TBlock>(b.Cell(), b.Cell().Count() - 1).Content, 0);
     EXPECT_EQ(many.FontRuns.Count(), 200000);
     EXPECT_EQ(inDiv.Text(), "y");
-    EXPECT_EQ(inDiv.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
-    EXPECT_NE(many.FontRuns[0].TheFont->FontColor, rgb(255, 0, 0));
+    EXPECT_EQ(inDiv.FontRuns[0].Font().FontColor, rgb(255, 0, 0));
+    EXPECT_NE(many.FontRuns[0].Font().FontColor, rgb(255, 0, 0));
 }
 
 TEST(BuilderBadInput, ManyFloatsSideBySide) {

@@ -69,7 +69,7 @@ protected:
             const int end = s.FontRuns.EndOf(i, s.Len());
             if (run.HasLink() && end > run.Pos) {
                 links.push_back(std::string(s.Text().substr(size_t(run.Pos), size_t(end - run.Pos))) +
-                                " -> " + std::string(run.Link->Url()));
+                                " -> " + std::string(s.LinkOf(run).Url));
             }
         }
         return links;
@@ -95,9 +95,9 @@ TEST_F(BuilderDocuments, ConverterListing) {
     const TSection& entry = TextStarting("Example Domain");
     EXPECT_EQ(Links(entry), (std::vector<std::string>{" https://example.org/ -> https://example.org/"}));
     const TFontObj& address = entry.FontRuns.GetFontObjAt(16);
-    EXPECT_TRUE(address.TheFont->Desc.bold());
-    EXPECT_TRUE(address.TheFont->Desc.underline());
-    EXPECT_EQ(address.TheFont->FontColor & 0xFFFFFF, rgb(0, 0, 255));
+    EXPECT_TRUE(address.Font().Desc.bold());
+    EXPECT_TRUE(address.Font().Desc.underline());
+    EXPECT_EQ(address.Font().FontColor & 0xFFFFFF, rgb(0, 0, 255));
     EXPECT_FALSE(entry.FontRuns.GetFontObjAt(0).HasLink());
     EXPECT_EQ(
         Links(TextStarting("Tomato")).back(),
@@ -105,8 +105,8 @@ TEST_F(BuilderDocuments, ConverterListing) {
     // Folder names one size up, bold.
     const TSection& folder = TextStarting("\x08"
                                           "Bookmarks bar");
-    EXPECT_EQ(folder.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(14));
-    EXPECT_TRUE(folder.FontRuns.GetFontObjAt(1).TheFont->Desc.bold());
+    EXPECT_EQ(folder.FontRuns.GetFontObjAt(1).Font().Desc.height, pointsToPixels(14));
+    EXPECT_TRUE(folder.FontRuns.GetFontObjAt(1).Font().Desc.bold());
 
     // At 600 pixels: the title centred, every entry on one line, nothing wider than the view.
     const TSection& title = TextStarting("My Links");
@@ -126,13 +126,13 @@ TEST_F(BuilderDocuments, HelpPage) {
     LayOut();
     EXPECT_EQ(doc.Background & 0xFFFFFF, 0xFFFFFFu) << "BODY BGCOLOR";
     const TSection& heading = TextStarting("Tavlin - Find out");
-    EXPECT_EQ(heading.FontRuns[0].TheFont->Desc.height, pointsToPixels(18)) << "FONT SIZE=+2";
-    EXPECT_TRUE(heading.FontRuns[0].TheFont->Desc.bold());
+    EXPECT_EQ(heading.FontRuns[0].Font().Desc.height, pointsToPixels(18)) << "FONT SIZE=+2";
+    EXPECT_TRUE(heading.FontRuns[0].Font().Desc.bold());
     // Each browser's paragraph starts with its name, blue, bold and underlined.
     for (const char* browser : {"Netscape Users", "Firefox and Chrome Users", "MS Internet Explorer Users"}) {
         const TFontObj& name = TextStarting(browser).FontRuns[0];
-        EXPECT_EQ(name.TheFont->FontColor & 0xFFFFFF, rgb(0, 0, 255)) << browser;
-        EXPECT_EQ(name.TheFont->Desc.style & (fsBold | fsUnderline), fsBold | fsUnderline) << browser;
+        EXPECT_EQ(name.Font().FontColor & 0xFFFFFF, rgb(0, 0, 255)) << browser;
+        EXPECT_EQ(name.Font().Desc.style & (fsBold | fsUnderline), fsBold | fsUnderline) << browser;
     }
     // Three numbered lists, each counting from 1, their items 35 pixels in with a marker each.
     std::vector<std::vector<std::string>> labels;
@@ -185,7 +185,7 @@ TEST_F(BuilderDocuments, BookmarkFileAsBrowsersExportIt) {
               (std::vector<std::string>{"Tomato & basil -> https://cooking.example.com/soup?id=42&lang=en"}));
     EXPECT_TRUE(Links(TextStarting("Blank address")).empty()) << "an empty HREF links nowhere";
     const TSection& h1 = TextStarting("Bookmarks");
-    EXPECT_EQ(h1.FontRuns[0].TheFont->Desc.height, pointsToPixels(24));
+    EXPECT_EQ(h1.FontRuns[0].Font().Desc.height, pointsToPixels(24));
     // Nested lists are not indented (a DL keeps no left margin); the empty paragraph after <DL>
     // gives the space before the first entry.
     for (TBlockLI* item : All<TBlockLI>()) {

@@ -43,7 +43,7 @@ TEST(BuilderStructure, MisnestedEndTagReinheritsTheInnerElement) {
     Built b("<B>a<I>b</B>c</I>d");
     TSection& s = Text(b.Cell(), 0);
     ASSERT_EQ(s.Text(), "abcd");
-    auto style = [&s](int pos) { return s.FontRuns.GetFontObjAt(pos).TheFont->Desc.style; };
+    auto style = [&s](int pos) { return s.FontRuns.GetFontObjAt(pos).Font().Desc.style; };
     EXPECT_EQ(style(0), fsBold);
     EXPECT_EQ(style(1), fsBold | fsItalic);
     EXPECT_EQ(style(2), fsItalic) << "c is italic and not bold";
@@ -121,8 +121,8 @@ TEST(BuilderStructure, BodyLateOrInsideAnElementIsIgnored) {
 TEST(BuilderStructure, BodyAttributesColourTheTextAndTheLinks) {
     Built b("<BODY TEXT=#00FF00 LINK=#FF0000 MARGINHEIGHT=300>x<A HREF=a.htm>link</A>");
     TSection& s = Text(b.Cell(), 0);
-    EXPECT_EQ(s.FontRuns[0].TheFont->FontColor & 0xFFFFFF, rgb(0, 255, 0));
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).TheFont->FontColor & 0xFFFFFF, rgb(255, 0, 0));
+    EXPECT_EQ(s.FontRuns[0].Font().FontColor & 0xFFFFFF, rgb(0, 255, 0));
+    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Font().FontColor & 0xFFFFFF, rgb(255, 0, 0));
     EXPECT_EQ(std::get<int32_t>(b.Body().BoxStyle->Variants[piMarginTop - kFirstBoxProp]), 200)
         << "clamped to 200";
 }
@@ -133,7 +133,7 @@ TEST(BuilderStructure, HeadingsAlignAndCentre) {
         const TBlock& heading = BlockAt(b.Cell(), 0);
         EXPECT_EQ(heading.Content.OwnerTag, "h2") << html;
         EXPECT_EQ(Text(heading.Content, 0).Justify, 2) << html;
-        EXPECT_TRUE(Text(heading.Content, 0).FontRuns[0].TheFont->Desc.bold()) << html;
+        EXPECT_TRUE(Text(heading.Content, 0).FontRuns[0].Font().Desc.bold()) << html;
     }
     EXPECT_EQ(Shape(Built("<H7>x</H7>").Cell()), "'x'");
     // The text after a centred block is no longer centred.
@@ -146,7 +146,7 @@ TEST(BuilderStructure, FontSizesWithAndWithoutBaseFont) {
     auto height = [](const char* html) {
         Built b(html);
         const TSection& s = Text(b.Cell(), 0);
-        return s.FontRuns.Last().TheFont->Desc.height;
+        return s.FontRuns.Last().Font().Desc.height;
     };
     EXPECT_EQ(height("<FONT SIZE=+2>x"), pointsToPixels(18));
     EXPECT_EQ(height("<BASEFONT SIZE=5><FONT SIZE=-1>x"), pointsToPixels(14));
@@ -159,12 +159,10 @@ TEST(BuilderStructure, FontInsidePreUsesThePreTableAndItsOwnEntriesOnly) {
     const TBlock& pre = BlockAt(b.Cell(), 0);
     const TSection& line = Text(pre.Content, 0);
     ASSERT_EQ(line.Text(), "abc");
-    EXPECT_EQ(line.FontRuns.GetFontObjAt(1).TheFont->Desc.height, pointsToPixels(10))
-        << "PRE size 3 is 10 pt";
-    EXPECT_EQ(line.FontRuns.GetFontObjAt(2).TheFont->Desc.height, pointsToPixels(10))
-        << "back to the PRE size";
+    EXPECT_EQ(line.FontRuns.GetFontObjAt(1).Font().Desc.height, pointsToPixels(10)) << "PRE size 3 is 10 pt";
+    EXPECT_EQ(line.FontRuns.GetFontObjAt(2).Font().Desc.height, pointsToPixels(10)) << "back to the PRE size";
     // The second </FONT> does not pop the FONT opened before the PRE: d is still size 4.
-    EXPECT_EQ(Text(b.Cell(), 1).FontRuns.Last().TheFont->Desc.height, pointsToPixels(14));
+    EXPECT_EQ(Text(b.Cell(), 1).FontRuns.Last().Font().Desc.height, pointsToPixels(14));
 }
 
 TEST(BuilderStructure, PreLinesAreSectionsAndStyleTagsDoNotBreakThem) {
@@ -172,10 +170,10 @@ TEST(BuilderStructure, PreLinesAreSectionsAndStyleTagsDoNotBreakThem) {
     EXPECT_EQ(Shape(b.Cell()), "pre(pre'' pre'one  two' pre'threeboldfour' pre'') 'after'");
     const TBlock& pre = BlockAt(b.Cell(), 0);
     const TSection& third = Text(pre.Content, 2);
-    EXPECT_FALSE(third.FontRuns.GetFontObjAt(0).TheFont->Desc.bold());
-    EXPECT_TRUE(third.FontRuns.GetFontObjAt(5).TheFont->Desc.bold());
-    EXPECT_FALSE(third.FontRuns.GetFontObjAt(9).TheFont->Desc.bold());
-    EXPECT_EQ(third.FontRuns[0].TheFont->Desc.name, "Courier New");
+    EXPECT_FALSE(third.FontRuns.GetFontObjAt(0).Font().Desc.bold());
+    EXPECT_TRUE(third.FontRuns.GetFontObjAt(5).Font().Desc.bold());
+    EXPECT_FALSE(third.FontRuns.GetFontObjAt(9).Font().Desc.bold());
+    EXPECT_EQ(third.FontRuns[0].Font().Desc.name, "Courier New");
 }
 
 TEST(BuilderStructure, PreKeepsEntitiesTagsAsTextAndBreaksAtBr) {
@@ -203,12 +201,13 @@ TEST(BuilderStructure, LinksGiveRunsTheirTargetsAndEndAtTheEndTag) {
     const TSection& s = Text(b.Cell(), 0);
     ASSERT_EQ(s.Text(), "abcd");
     EXPECT_FALSE(s.FontRuns.GetFontObjAt(0).HasLink());
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Url(), "x.htm");
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Link->Target(), "_top");
-    EXPECT_EQ(s.FontRuns.GetFontObjAt(2).Link->Url(), "y.htm") << "a new link ends the open one";
-    EXPECT_NE(s.FontRuns.GetFontObjAt(1).Link->LinkId, s.FontRuns.GetFontObjAt(2).Link->LinkId);
+    const auto link = [&s](int pos) { return s.LinkOf(s.FontRuns.GetFontObjAt(pos)); };
+    EXPECT_EQ(link(1).Url, "x.htm");
+    EXPECT_EQ(link(1).Target, "_top");
+    EXPECT_EQ(link(2).Url, "y.htm") << "a new link ends the open one";
+    EXPECT_NE(link(1).LinkId, link(2).LinkId);
     EXPECT_FALSE(s.FontRuns.GetFontObjAt(3).HasLink());
-    EXPECT_TRUE(s.FontRuns.GetFontObjAt(1).TheFont->Desc.underline());
+    EXPECT_TRUE(s.FontRuns.GetFontObjAt(1).Font().Desc.underline());
 }
 
 TEST(BuilderStructure, LineBreaks) {
@@ -279,13 +278,13 @@ TEST(BuilderStructure, HeadElementsReachTheHost) {
     EXPECT_EQ(sounds, (std::vector<std::string>{"a.wav|3|play", "b.wav|1|play"}));
     EXPECT_EQ(scripts, (std::vector<std::string>{"s|js|if (a < b)\r\nx();"}));
     EXPECT_EQ(Shape(b.Cell()), "'text'");
-    EXPECT_EQ(Text(b.Cell(), 0).FontRuns[0].TheFont->Desc.charSet, 204) << "Cyrillic from the content type";
+    EXPECT_EQ(Text(b.Cell(), 0).FontRuns[0].Font().Desc.charSet, 204) << "Cyrillic from the content type";
 }
 
 TEST(BuilderStructure, ScriptWithoutHandlerAndStyleElementsAreReadPast) {
     Built b("<STYLE><!-- p { color: red } --></STYLE><SCRIPT>document.write('<p>no')</SCRIPT><P>yes");
     EXPECT_EQ(Shape(b.Cell()), "p('yes')");
-    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].Font().FontColor & 0xFFFFFF, 0x0000FFu);
 }
 
 TEST(BuilderStructure, LinkedStyleSheetIsReadFromTheDocumentsDirectory) {
@@ -301,7 +300,7 @@ TEST(BuilderStructure, LinkedStyleSheetIsReadFromTheDocumentsDirectory) {
     const TParseResult result = ParseHtmlFromFile(doc, dir + "/builder_test.htm");
     EXPECT_TRUE(result.Error.empty());
     const auto& body = dynamic_cast<const TBlock&>(doc[0]);
-    EXPECT_EQ(Text(BlockAt(body.Content, 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF,
+    EXPECT_EQ(Text(BlockAt(body.Content, 0).Content, 0).FontRuns[0].Font().FontColor & 0xFFFFFF,
               rgb(0, 255, 0));
     std::remove((dir + "/builder_test.css").c_str());
     std::remove((dir + "/builder_test.htm").c_str());
@@ -321,7 +320,7 @@ TEST(BuilderStructure, LinkedStyleSheetFromAHostStreamResolvesAgainstItsAddress)
     const TProperties* rule = b.doc.Styles->Find("p");
     ASSERT_NE(rule, nullptr);
     EXPECT_EQ(stringOf(rule->Props[piBackgroundImage]), "url(http://host/img/bg.gif)");
-    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].TheFont->FontColor & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(Text(BlockAt(b.Cell(), 0).Content, 0).FontRuns[0].Font().FontColor & 0xFFFFFF, 0xFF0000u);
     // A LINK after content has begun is not read.
     asked.clear();
     Built late("<P>x<LINK REL=stylesheet HREF=site.css>", options);
@@ -355,7 +354,7 @@ TEST(BuilderStructure, PlainTextIsOneSectionPerLineWithTagsLiteral) {
     const auto& body = dynamic_cast<const TBlock&>(doc[0]);
     // A tab advances to the next multiple of eight columns, as in PRE.
     EXPECT_EQ(Shape(body.Content), "pre'<B>not bold</B> &amp;' pre'' pre'        last' pre''");
-    EXPECT_EQ(Text(body.Content, 0).FontRuns[0].TheFont->Desc.name, "Courier New");
+    EXPECT_EQ(Text(body.Content, 0).FontRuns[0].Font().Desc.name, "Courier New");
     EXPECT_EQ(Text(body.Content, 2).DocToSourcePos(0), 25) << "positions are byte offsets";
 
     TSectionList lf;

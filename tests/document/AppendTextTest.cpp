@@ -99,10 +99,10 @@ TEST_F(AppendTextTest, FontAndLinkRunsStartAtTheEnd) {
     Append(section, " after", 17);
     ASSERT_EQ(section.FontRuns.Count(), 4);
     EXPECT_EQ(section.FontRuns[1].Pos, 6);
-    EXPECT_EQ(section.FontRuns[2].Link->Url(), "x.htm");
-    EXPECT_EQ(section.FontRuns[2].Link->LinkId, section.FontRuns[1].Link->LinkId);
+    EXPECT_EQ(section.LinkOf(section.FontRuns[2]).Url, "x.htm");
+    EXPECT_EQ(section.FontRuns[2].LinkNumber(), section.FontRuns[1].LinkNumber());
     EXPECT_FALSE(section.FontRuns[3].HasLink());
-    EXPECT_EQ(section.FontRuns[3].TheFont->Desc.height, 12);
+    EXPECT_EQ(section.FontRuns[3].Font().Desc.height, 12);
     EXPECT_EQ(section.FontRuns.GetFontCountAt(8, section.Len()), 4);
     EXPECT_EQ(doc.LinkFonts->size(), 2u);
 }

@@ -32,7 +32,7 @@ TEST(FontListTest, InterleavedSectionsKeepTheirOwnTextRunsAndMap) {
     EXPECT_EQ(b.Text(), expectB);
     EXPECT_EQ(a.FontRuns.Count(), 1);
     ASSERT_EQ(b.FontRuns.Count(), 7);
-    EXPECT_EQ(b.FontRuns[6].TheFont->Desc.height, 15);
+    EXPECT_EQ(b.FontRuns[6].Font().Desc.height, 15);
     EXPECT_EQ(b.FontRuns[6].Pos, int(expectB.find("b251 ")));
     // Every word starts a run of the source map: the last one still maps to its source.
     EXPECT_EQ(a.DocToSourcePos(int(expectA.rfind("a299"))), 299000);

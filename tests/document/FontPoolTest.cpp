@@ -32,10 +32,10 @@ TEST(FontPoolTest, EqualFontsAreSharedAndAChangeStaysWithItsRun) {
     TSectionList doc;
     TSection a(&doc, Plain(16));
     TSection b(&doc, Plain(16));
-    EXPECT_EQ(a.FontRuns[0].TheFont, b.FontRuns[0].TheFont);
+    EXPECT_EQ(&a.FontRuns[0].Font(), &b.FontRuns[0].Font());
     b.ChangeFont(Plain(99999)); // clamped before it is shared
-    EXPECT_EQ(b.FontRuns[0].TheFont->Desc.height, TMyFont::kMaxHeight);
-    EXPECT_EQ(a.FontRuns[0].TheFont->Desc.height, 16);
+    EXPECT_EQ(b.FontRuns[0].Font().Desc.height, TMyFont::kMaxHeight);
+    EXPECT_EQ(a.FontRuns[0].Font().Desc.height, 16);
     EXPECT_EQ(doc.FontPool.FontCount(), 2u);
 
     TUrlTarget link;
@@ -43,10 +43,10 @@ TEST(FontPoolTest, EqualFontsAreSharedAndAChangeStaysWithItsRun) {
     const TFontInfoArray states = LinkFonts();
     TSection first(&doc, Plain(16), &link, &states);
     TSection second(&doc, Plain(16), &link, &states);
-    EXPECT_EQ(first.FontRuns[0].LinkStates, second.FontRuns[0].LinkStates);
+    EXPECT_EQ(first.FontRuns[0].LinkStates(), second.FontRuns[0].LinkStates());
     first.FontRuns[0].SetVisited(true);
-    EXPECT_EQ(first.FontRuns[0].TheFont->FontColor, rgb(128, 0, 128));
-    EXPECT_EQ(second.FontRuns[0].TheFont->FontColor, rgb(0, 0, 255));
+    EXPECT_EQ(first.FontRuns[0].Font().FontColor, rgb(128, 0, 128));
+    EXPECT_EQ(second.FontRuns[0].Font().FontColor, rgb(0, 0, 255));
 }
 
 TEST(FontPoolTest, TheFontOfPropertiesFollowsEveryChangeOfThem) {
@@ -99,11 +99,11 @@ TEST(FontPoolTest, RunsKeepTheirFontsWhenThePoolForgetsThem) {
     TSectionList doc;
     auto section = std::make_unique<TSection>(&doc, Plain(20, rgb(1, 2, 3)));
     doc.FontPool.Clear();
-    EXPECT_EQ(section->FontRuns[0].TheFont->FontColor, rgb(1, 2, 3));
+    EXPECT_EQ(section->FontRuns[0].Font().FontColor, rgb(1, 2, 3));
     TSectionList other;
     const TSection copy(&other, *section);
     section.reset();
-    EXPECT_EQ(copy.FontRuns[0].TheFont->Desc.height, 20);
+    EXPECT_EQ(copy.FontRuns[0].Font().Desc.height, 20);
 }
 
 } // namespace

@@ -244,8 +244,8 @@ TEST_F(LineLayoutTest, DegenerateWidthsAndFontsStillLayOut) {
         }
         EXPECT_EQ(covered, s.Len());
     }
-    EXPECT_LE(s.FontRuns[2].TheFont->Desc.height, TMyFont::kMaxHeight);
-    EXPECT_EQ(s.FontRuns[1].TheFont->Desc.height, 1);
+    EXPECT_LE(s.FontRuns[2].Font().Desc.height, TMyFont::kMaxHeight);
+    EXPECT_EQ(s.FontRuns[1].Font().Desc.height, 1);
 }
 
 } // namespace

@@ -95,7 +95,7 @@ TEST_F(QtRenderTest, SelectionIsInvertedExactlyOverTheSelectedCharacters) {
     ASSERT_TRUE(doc.PositionToXY(&surface.canvas(), 7, x0, y));
     ASSERT_TRUE(doc.PositionToXY(&surface.canvas(), 12, x1, y));
     const QImage& image = surface.image();
-    surface.canvas().setFont(s.FontRuns[0].TheFont->Desc);
+    surface.canvas().setFont(s.FontRuns[0].Font().Desc);
     const FontMetrics m = surface.canvas().fontMetrics();
     const LineRec& line = s.Lines[0];
     const int baseline = line.LineY + line.SpaceBefore + line.TextHeight - line.Descent;
@@ -130,7 +130,7 @@ TEST_F(QtRenderTest, HitTestsAgreeWithWhatWasDrawn) {
     TSection& s = Add("Mixed widths: iiii WWWW 1234");
     LayoutAndPaint({0, 0, kWidth, kHeight});
     std::vector<int> ends;
-    surface.canvas().setFont(s.FontRuns[0].TheFont->Desc);
+    surface.canvas().setFont(s.FontRuns[0].Font().Desc);
     surface.canvas().characterEnds(s.Text(), ends);
     TPositionHit hit;
     const int y = s.Lines[0].LineY + 5;

@@ -198,11 +198,11 @@ TEST_F(SectionListTest, HoverChangesEveryRunOfTheLinkAcrossSections) {
     ASSERT_TRUE(f.doc.LinkAtPoint(f.canvas, 20, 5, answer));
     EXPECT_TRUE(first.FontRuns[1].Hover);
     EXPECT_TRUE(s2.FontRuns[0].Hover);
-    EXPECT_EQ(s2.FontRuns[0].TheFont->Desc.style, fsBold);
+    EXPECT_EQ(s2.FontRuns[0].Font().Desc.style, fsBold);
     EXPECT_EQ(repaints, 1);
     f.doc.ClearHover();
     EXPECT_FALSE(s2.FontRuns[0].Hover);
-    EXPECT_EQ(s2.FontRuns[0].TheFont->Desc.style, 0);
+    EXPECT_EQ(s2.FontRuns[0].Font().Desc.style, 0);
     EXPECT_EQ(repaints, 2);
 }
 
@@ -230,10 +230,10 @@ TEST_F(SectionListTest, LinkRunsListedWhileTheirSectionGrewStillHoverAndVisit) {
     EXPECT_EQ(answer.Target.Url, "page0.htm");
     EXPECT_EQ(&f.doc.HoverLink.Run(), &s.FontRuns[0]);
     EXPECT_TRUE(s.FontRuns[0].Hover && s.FontRuns[1].Hover);
-    EXPECT_EQ(s.FontRuns[0].TheFont->Desc.style, fsBold);
+    EXPECT_EQ(s.FontRuns[0].Font().Desc.style, fsBold);
     EXPECT_FALSE(s.FontRuns[3].Hover);
     for (const TLinkRun& link : *f.doc.LinkFonts) {
-        if (link.Run().Link->Url() == "page7.htm") {
+        if (link.Link().Url == "page7.htm") {
             link.Run().SetVisited(true);
         }
     }
@@ -277,7 +277,7 @@ TEST_F(SectionListTest, PrintCopyHasItsOwnSectionsAndNoViewerLists) {
     int counter = 0;
     EXPECT_EQ(copy->Layout(canvas, 0, 400, 1000, width, counter), 32);
     const auto& text = static_cast<TSection&>((*copy)[0]);
-    EXPECT_EQ(text.FontRuns[0].Link->Url(), "a.htm");
+    EXPECT_EQ(text.LinkOf(text.FontRuns[0]).Url, "a.htm");
     EXPECT_NE(&text, &f.doc[0]);
     copy->PaintDocument(canvas, {0, 0, 400, 100}, 6000, 0, 0, 0, 0);
     EXPECT_EQ(canvas.texts.size(), 2u); // no selection is shown on paper
@@ -341,9 +341,9 @@ TEST_F(SectionListTest, PrintedTextIsReadableOnPaper) {
     Append(s, " pale", 5);
     s.ChangeFont(Font(16, 0, rgb(200, 0, 0), rgb(255, 255, 0)));
     Append(s, " red on yellow", 10);
-    TMyFont white = *s.FontRuns[0].TheFont;
+    TMyFont white = s.FontRuns[0].Font();
     white.FontColor = rgb(255, 255, 255);
-    s.FontRuns[0].TheFont = SharedFont(&s, white);
+    s.FontRuns[0].SetFont(SharedFont(&s, white));
     f.Layout(1000);
     f.doc.Printing = true;
     f.Paint({0, 0, 1000, 100});

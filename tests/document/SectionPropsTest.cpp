@@ -28,7 +28,7 @@ TEST_F(SectionPropsTest, AlignmentClearingLineHeightAndIdComeFromTheElement) {
     TSection section(&doc, nullptr, p, &attributes);
     EXPECT_EQ(section.Justify, 2);
     EXPECT_EQ(section.ClearSide, 1); // the style's clear wins over the attribute
-    const int height = section.FontRuns[0].TheFont->Desc.height;
+    const int height = section.FontRuns[0].Font().Desc.height;
     EXPECT_EQ(section.LineHeight, int(height * 1.5 + 0.5));
     EXPECT_EQ(doc.IDs->Find("intro"), &section);
     TProperties& q = Push("span");
@@ -67,17 +67,17 @@ TEST_F(SectionPropsTest, LinkRunsTakeTheLinkFontsOfTheElement) {
     link.Assign("page.htm", "");
     TSection section(&doc, &link, a, nullptr);
     TFontObj& run = section.FontRuns[0];
-    EXPECT_EQ(run.TheFont->FontColor, rgb(0, 0, 255));
-    EXPECT_EQ(run.TheFont->Desc.style, fsUnderline);
-    EXPECT_EQ(run.TheFont->Desc.height, pointsToPixels(12));
+    EXPECT_EQ(run.Font().FontColor, rgb(0, 0, 255));
+    EXPECT_EQ(run.Font().Desc.style, fsUnderline);
+    EXPECT_EQ(run.Font().Desc.height, pointsToPixels(12));
     run.SetVisited(true);
-    EXPECT_EQ(run.TheFont->FontColor, rgb(128, 0, 128));
+    EXPECT_EQ(run.Font().FontColor, rgb(128, 0, 128));
     Append(section, "text", 0);
     TProperties& b = Push("b");
     b.SetPropByName("font-weight", "bold");
     section.ChangeFont(b, 0);
     ASSERT_EQ(section.FontRuns.Count(), 2);
-    EXPECT_EQ(section.FontRuns[1].Link->Url(), "page.htm");
+    EXPECT_EQ(section.LinkOf(section.FontRuns[1]).Url, "page.htm");
     EXPECT_EQ(doc.LinkFonts->size(), 2u);
     section.SetLink(false, b, nullptr);
     EXPECT_FALSE(section.FontRuns[1].HasLink()); // the run at the end leaves the link
