@@ -104,6 +104,7 @@ struct TBlockExtras {
     std::unique_ptr<TBlockPicture> BackgroundImage;
     TBackgroundPosition BackgroundPosition;
     std::unique_ptr<TBlockPicture> MarkerImage;
+    int Layer = 0; // the painting order; set for floated and positioned blocks only
     // The content ordered for painting by layer; empty while every section is in layer 0 (the
     // content's own order is then the painting order).
     std::vector<TSectionBase*> PaintOrder;
@@ -111,7 +112,6 @@ struct TBlockExtras {
     int ClearAddon = 0;
     int PosTop = 0;
     int PosLeft = 0;
-    int Layer = 0; // set for floated and positioned blocks only
 };
 
 // A block box: margins, borders, padding, an optional width and height, an optional float or
@@ -138,7 +138,7 @@ public:
     bool ListIndent : 1 = false;
     bool Hidden : 1 = false;
     bool BottomIsDefault : 1 = false;
-    int ContentY = 0; // of the last Arrange, filling the end of the base
+    int ContentY = 0;                    // of the last Arrange, filling the end of the base
     SharedRef<const TBoxStyle> BoxStyle; // shared between blocks of equal style
     TBlockBox Box;
     [[no_unique_address]] TBlockCell Content; // the width below fills the padding at its end

@@ -31,7 +31,9 @@ inline constexpr unsigned char NoBreakSpace = 160;
 } // namespace ph
 
 // One laid-out line of a section. A line with CharCount 0 is an empty band that skips past floats
-// or clears them. LineY and BoxBottomMax are kept so lines can be found by binary search.
+// or clears them. Lines follow each other without gaps: a line's LineY + FullHeight() is the next
+// one's LineY, so lines are found by binary search. Where a line is painted follows from the
+// section's x (PaintXOf).
 struct LineRec {
     int Start = 0;
     int SpaceBefore = 0;
@@ -41,24 +43,24 @@ struct LineRec {
     int CharCount = 0;
     int Descent = 0;
     int IndentX = 0;
-    int PaintX = 0;
     int AvailWidth = 0;
-    int LineY = 0;        // document y of the line's top
-    int BoxBottomMax = 0; // the lowest LineY + BoxHeight of this line and those above it
+    int LineY = 0; // document y of the line's top
 
     int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
     int PaintY() const { return LineY + SpaceBefore; } // document y of the top of the line's text
     int End() const { return Start + CharCount; }
 };
 
-// Pictures, panels and form controls standing in a section's text: few sections hold any, so
-// they live apart, made on first use.
-struct TSectionObjects {
+// What few sections need, apart, made on first use: the pictures, panels and form controls
+// standing in the text, and how far they make the lines' boxes reach.
+struct TSectionExtras {
     std::vector<std::unique_ptr<TFloatingObj>> Images; // images and panels, by offset
     std::vector<TFloatingObj*> Controls;               // form controls, by offset (not owned)
+    // How far below its own height a line's box reaches, at most: the floats beside and below it.
+    int BoxOverhang = 0;
 };
 // What a section without any answers; built at compile time, so it is there before any section.
-inline constinit const TSectionObjects kNoSectionObjects;
+inline constinit const TSectionExtras kNoSectionExtras;
 
 // One paragraph of inline content: text with objects standing in it as placeholder characters,
 // font runs, and the lines it was last laid out in.
@@ -75,22 +77,22 @@ public:
     ~TSection() override;
 
     // A long document holds a section per paragraph, so the fields are ordered to leave no gaps:
-    // the bytes and paintX_ fill the end of the base's last word, LineHeight the end of the runs'
-    // list.
+    // the bytes and originX_ fill the end of the base, LineHeight the end of the runs' list.
     uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
     uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
     bool AnchorTarget = false;
 
 protected:
-    int paintX_ = 0; // the x the section was last painted at
+    int originX_ = 0; // the x the lines start from: where laid out, then where last painted
 
 public:
     [[no_unique_address]] TFontList FontRuns; // with the text and the source map
     int LineHeight = 0;
     InlineVector<LineRec, 1> Lines;
-    // Measured with the widths below: the fonts the text was measured in, and how far it reaches
-    // laid out in one line, so that a line that takes the whole text needs no measuring of its own.
-    size_t CachedReachFonts = 0;
+    // Measured with the widths below: the fonts the text was measured in (as one value), and how
+    // far it reaches laid out in one line, so that a line that takes the whole text needs no
+    // measuring of its own. Every block measures its content, so every section holds these.
+    uint32_t CachedReachFonts = 0;
     int CachedMinWidth = 0;
     int CachedMaxWidth = 0;
     int CachedReach = 0;
@@ -98,8 +100,10 @@ public:
     std::string_view Text() const { return FontRuns.Text(); }
     int Len() const { return int(FontRuns.Text().size()); }
     int PaintHeight() const { return PaintBottom - ArrangeY; }
-    const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
-    const std::vector<TFloatingObj*>& Controls() const { return ObjectsOrNone().Controls; }
+    const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ExtrasOrNone().Images; }
+    const std::vector<TFloatingObj*>& Controls() const { return ExtrasOrNone().Controls; }
+    // The x where a line was painted last (or laid out, before any painting).
+    int PaintXOf(const LineRec& line) const { return originX_ + line.IndentX; }
     // A document position as an offset in this section, kept within -1 .. Len() + 1 so that
     // positions from anywhere compare safely.
     int OffsetOf(int position) const {
@@ -195,7 +199,7 @@ protected:
     // Draws bytes a..b of one run at px; returns the x after them (beyond clip.right when cut).
     int DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selected, bool caretHere, int px,
                  const LineGeometry& g, IndentManager& floats, const Rect& clip);
-    // Hit tests: the offset of the character under dx pixels from the line's PaintX (within
+    // Hit tests: the offset of the character under dx pixels from where the line is painted (within
     // the line, or its end), and whether dx lies past that character's middle.
     int OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const;
     int LineAtY(int y) const;
@@ -206,12 +210,12 @@ private:
     TSection(TSectionList* document, FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates);
     TFontObj& ChangeFont(FontRef font, int scriptShift);
     TFontObj& SetLink(FontRef font, const TUrlTarget* link, const TFontInfoArray* linkStates);
-    // Kept with the runs' block, which only sections that hold objects make room for.
-    const TSectionObjects& ObjectsOrNone() const {
-        const auto* objects = static_cast<const TSectionObjects*>(FontRuns.Attachment());
-        return objects ? *objects : kNoSectionObjects;
+    // Kept with the runs' block, which only sections that have extras make room for.
+    const TSectionExtras& ExtrasOrNone() const {
+        const auto* extras = static_cast<const TSectionExtras*>(FontRuns.Attachment());
+        return extras ? *extras : kNoSectionExtras;
     }
-    TSectionObjects& Objects();
+    TSectionExtras& Extras();
 };
 
 // Preformatted text: one source line, never wrapped, clipped when painted.

@@ -11,8 +11,8 @@
 
 namespace tavlin {
 
-// A long listing holds a section per entry: this keeps each in malloc's 160-byte blocks.
-static_assert(sizeof(TSection) <= 152);
+// A long listing holds a section per entry: this keeps each in malloc's 144-byte blocks.
+static_assert(sizeof(TSection) <= 136);
 
 namespace {
 
@@ -100,29 +100,29 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
     FontRuns.Trim();
     for (const auto& image : source.Images()) {
         if (auto copy = image->CloneFor(*document)) {
-            Objects().Images.push_back(std::move(copy));
+            Extras().Images.push_back(std::move(copy));
         }
     }
     if (!source.Controls().empty()) {
-        Objects().Controls = source.Controls();
+        Extras().Controls = source.Controls();
     }
 }
 
-TSectionObjects& TSection::Objects() {
-    auto* objects = static_cast<TSectionObjects*>(FontRuns.Attachment());
-    if (!objects) {
-        auto made = std::make_unique<TSectionObjects>();
+TSectionExtras& TSection::Extras() {
+    auto* extras = static_cast<TSectionExtras*>(FontRuns.Attachment());
+    if (!extras) {
+        auto made = std::make_unique<TSectionExtras>();
         FontRuns.SetAttachment(made.get());
-        objects = made.release();
+        extras = made.release();
     }
-    return *objects;
+    return *extras;
 }
 
 TSection::~TSection() {
     if (Document) {
         Document->LinkRunsFreed(*this);
     }
-    delete static_cast<TSectionObjects*>(FontRuns.Attachment());
+    delete static_cast<TSectionExtras*>(FontRuns.Attachment());
 }
 
 void TSection::ListLastRun() {
@@ -357,7 +357,7 @@ void TSection::AppendChar(char code, int32_t sourcePos, bool noBreak) {
 TFloatingObj& TSection::AddObject(std::unique_ptr<TFloatingObj> object, int32_t sourcePos, bool noBreak) {
     object->Pos = Len();
     const char code = noBreak && !object->Floats() ? ph::NoBrImage : ph::Image;
-    auto& images = Objects().Images;
+    auto& images = Extras().Images;
     images.push_back(std::move(object));
     AppendRaw(std::string_view(&code, 1), &sourcePos);
     return *images.back();
@@ -365,7 +365,7 @@ TFloatingObj& TSection::AddObject(std::unique_ptr<TFloatingObj> object, int32_t 
 
 void TSection::AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak) {
     control->Pos = Len();
-    Objects().Controls.push_back(control);
+    Extras().Controls.push_back(control);
     const char code = noBreak ? ph::NoBrControl : ph::FormControl;
     AppendRaw(std::string_view(&code, 1), &sourcePos);
 }

@@ -32,12 +32,13 @@ bool IsBreakOpportunity(char c) { return c == ' ' || c == ph::Image || c == ph::
 uint8_t CharSetOf(const TFontObj& run) { return run.Font().Desc.charSet; }
 
 // The fonts of a section's runs as one value: measurements taken in them hold while it holds.
-size_t FontsFingerprint(const TFontList& runs) {
-    size_t h = size_t(runs.Count());
+// Folded to 32 bits, as every section keeps one.
+uint32_t FontsFingerprint(const TFontList& runs) {
+    uint64_t h = uint64_t(runs.Count());
     for (const auto& run : runs) {
         h = h * 1000003 ^ run.Font().DescHash;
     }
-    return h;
+    return uint32_t(h ^ (h >> 32));
 }
 
 // Width of text measured in windows, so a huge run never needs one huge measurement.
@@ -339,7 +340,6 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
     const int textWidth = Justify == 1 ? 0 : TextWidth(canvas, start, count, true);
     line.IndentX = Justify == 2 ? (left + right - textWidth) / 2 - x : Justify == 3 ? right - x - textWidth : left - x;
     line.AvailWidth = right - left;
-    line.PaintX = x + line.IndentX;
     const int full = line.FullHeight();
     FlowHeight += full;
     y += full;
@@ -355,10 +355,13 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
 }
 
 void TSection::IndexLines() {
-    int bottom = ArrangeY;
-    for (LineRec& line : Lines) {
-        bottom = std::max(bottom, line.LineY + line.BoxHeight);
-        line.BoxBottomMax = bottom;
+    int overhang = 0;
+    for (const LineRec& line : Lines) {
+        overhang = std::max(overhang, line.BoxHeight - line.FullHeight());
+    }
+    // Only floats make a box taller than its line, and only sections with pictures hold floats.
+    if (overhang > 0 || FontRuns.Attachment()) {
+        Extras().BoxOverhang = overhang;
     }
 }
 
@@ -366,6 +369,7 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
                       int& maxWidth, int& counter) {
     const int startY = y;
     ArrangeY = y;
+    originX_ = x;
     FirstPos = counter;
     PosCount = Len();
     FlowHeight = 0;

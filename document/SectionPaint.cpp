@@ -43,7 +43,7 @@ Color PrintColor(Color color, const Canvas& canvas, bool printBackgrounds) {
 
 int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int, int) {
     const int result = ArrangeY + FlowHeight;
-    paintX_ = x;
+    originX_ = x;
     if (Len() == 0 || !Document || Lines.empty()) {
         return result;
     }
@@ -53,8 +53,10 @@ int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int
         return result;
     }
     const bool printing = Document->Printing;
-    auto it = std::upper_bound(Lines.begin(), Lines.end(), top,
-                               [](int y, const LineRec& line) { return y < line.BoxBottomMax; });
+    // The first line whose box can reach below top: boxes reach at most BoxOverhang below their lines.
+    const int reach = top - ExtrasOrNone().BoxOverhang;
+    auto it = std::upper_bound(Lines.begin(), Lines.end(), reach,
+                               [](int y, const LineRec& line) { return y < line.LineY + line.FullHeight(); });
     for (; it != Lines.end(); ++it) {
         LineRec& line = *it;
         if (line.LineY >= bottom) {
@@ -83,7 +85,6 @@ void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, in
     g.textHeight = line.TextHeight;
     g.baseline = g.textTop + line.TextHeight - line.Descent;
     int px = x + line.IndentX;
-    line.PaintX = px;
 
     const char* text = Text().data();
     int drawEnd = line.End();

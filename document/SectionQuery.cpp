@@ -103,11 +103,11 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         return false;
     }
     const LineRec& line = *(it - 1);
-    if (line.CharCount == 0 || y >= line.PaintY() + line.FullHeight() || x < line.PaintX) {
+    if (line.CharCount == 0 || y >= line.PaintY() + line.FullHeight() || x < PaintXOf(line)) {
         return false;
     }
     bool pastMiddle = false;
-    const int offset = OffsetAtX(canvas, line, x - line.PaintX, pastMiddle);
+    const int offset = OffsetAtX(canvas, line, x - PaintXOf(line), pastMiddle);
     if (offset >= line.End()) {
         return false;
     }
@@ -136,7 +136,7 @@ bool TSection::ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& obj
 }
 
 int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
-    if (Len() == 0 || x < paintX_) {
+    if (Len() == 0 || x < originX_) {
         return -1;
     }
     const int index = LineAtY(y);
@@ -144,7 +144,7 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
         return -1;
     }
     const LineRec& line = Lines[size_t(index)];
-    if (x > line.PaintX + line.AvailWidth) {
+    if (x > PaintXOf(line) + line.AvailWidth) {
         return -1;
     }
     hit.LineHeight = line.TextHeight;
@@ -155,9 +155,9 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
     }
     int offset = line.Start;
     hit.InText = false;
-    if (x >= line.PaintX && line.CharCount > 0) {
+    if (x >= PaintXOf(line) && line.CharCount > 0) {
         bool pastMiddle = false;
-        offset = OffsetAtX(canvas, line, x - line.PaintX, pastMiddle);
+        offset = OffsetAtX(canvas, line, x - PaintXOf(line), pastMiddle);
         if (offset < lineEnd) {
             hit.InText = true;
             if (pastMiddle) {
@@ -167,7 +167,8 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
             offset = lineEnd;
         }
     }
-    hit.X = line.PaintX + (offset > line.Start ? TextWidth(canvas, line.Start, offset - line.Start, false) : 0);
+    hit.X = PaintXOf(line) +
+            (offset > line.Start ? TextWidth(canvas, line.Start, offset - line.Start, false) : 0);
     return FirstPos + offset;
 }
 
@@ -182,7 +183,7 @@ bool TSection::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
     }
     const LineRec& line = Lines[size_t(index)];
     y = line.LineY;
-    x = line.PaintX;
+    x = PaintXOf(line);
     if (canvas && offset > line.Start) {
         x += TextWidth(*canvas, line.Start, offset - line.Start, false);
     }

@@ -70,7 +70,7 @@ TEST_F(FontFallbackTest, AMixedLineIsDrawnExactlyAtItsMeasuredAdvances) {
     c.characterEnds(kMixedLine, ends);
     EXPECT_EQ(ends.back(), c.textWidth(kMixedLine));
     const LineRec& line = section.Lines[0];
-    const int x = line.PaintX;
+    const int x = section.PaintXOf(line);
     const int baseline = line.PaintY() + line.TextHeight - line.Descent;
     for (size_t i = 0; i < kMixedLine.size();) {
         const int start = i == 0 ? 0 : ends[i - 1];

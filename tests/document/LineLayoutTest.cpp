@@ -150,6 +150,11 @@ TEST_F(LineLayoutTest, FloatMetMidLineIsPlacedBelowTheLine) {
     // Floats are drawn after the text of every section.
     ASSERT_FALSE(f.canvas.rects.empty());
     EXPECT_EQ(f.canvas.rects.back().rect, (Rect{0, 16, 40, 46}));
+    // A band below the float's line, beside the float's lower part, still paints it.
+    f.canvas.rects.clear();
+    f.Paint({0, 36, 200, 44});
+    ASSERT_FALSE(f.canvas.rects.empty());
+    EXPECT_EQ(f.canvas.rects.back().rect, (Rect{0, 16, 40, 46}));
 }
 
 TEST_F(LineLayoutTest, WordWiderThanTheLineOverflowsAndWidensTheDocument) {

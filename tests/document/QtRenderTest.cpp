@@ -65,9 +65,9 @@ TEST_F(QtRenderTest, TextLandsInsideTheLinesTheLayoutMade) {
         const int width = s.TextWidth(surface.canvas(), line.Start, line.CharCount, true);
         const Rect ink = Ink(image, line.LineY, line.LineY + line.FullHeight());
         ASSERT_FALSE(ink.isEmpty());
-        EXPECT_LE(ink.right, line.PaintX + width + 1);
-        EXPECT_GE(ink.left, line.PaintX);
-        EXPECT_LE(ink.left, line.PaintX + 3);
+        EXPECT_LE(ink.right, s.PaintXOf(line) + width + 1);
+        EXPECT_GE(ink.left, s.PaintXOf(line));
+        EXPECT_LE(ink.left, s.PaintXOf(line) + 3);
         EXPECT_LE(width, 200);
     }
     // Nothing right of the column.
