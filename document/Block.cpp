@@ -433,10 +433,19 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
     }
 }
 
+bool TBlock::HoldsMoreThanText() const {
+    for (int i = 0; i < Content.Count(); ++i) {
+        if (!Content[i].IsTextSection()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (measuredPass_ == gLayoutPass) {
-        minWidth = measuredMin_;
-        maxWidth = measuredMax_;
+    if (Extras && Extras->MeasuredPass == gLayoutPass) {
+        minWidth = Extras->MeasuredMin;
+        maxWidth = Extras->MeasuredMax;
         return;
     }
     int minContent = 0;
@@ -453,9 +462,12 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     const int boxWidth = value(piWidth);
     minWidth = Coord(int64_t(extras) + std::max(minContent, boxWidth));
     maxWidth = boxWidth < 1 ? Coord(int64_t(extras) + std::max(maxContent, boxWidth)) : minWidth;
-    measuredMin_ = minWidth;
-    measuredMax_ = maxWidth;
-    measuredPass_ = gLayoutPass;
+    if (HoldsMoreThanText()) {
+        TBlockExtras& extras = MakeExtras();
+        extras.MeasuredMin = minWidth;
+        extras.MeasuredMax = maxWidth;
+        extras.MeasuredPass = gLayoutPass;
+    }
 }
 
 // ---- layout ----

@@ -111,6 +111,12 @@ struct TBlockExtras {
     int ClearAddon = 0;
     int PosTop = 0;
     int PosLeft = 0;
+    // Widths measured in the current layout pass, kept by a block that holds more than text: its
+    // ancestors measure it before it measures itself, so without this a deep document would be
+    // measured once per level (text sections keep their own).
+    int MeasuredMin = 0;
+    int MeasuredMax = 0;
+    unsigned MeasuredPass = 0;
 };
 
 // A block box: margins, borders, padding, an optional width and height, an optional float or
@@ -211,12 +217,7 @@ protected:
 
 private:
     void CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault);
-
-    // Widths measured in the current layout pass: a block's ancestors measure it before it
-    // measures itself, so without this a deep document would be measured once per level.
-    int measuredMin_ = 0;
-    int measuredMax_ = 0;
-    unsigned measuredPass_ = 0;
+    bool HoldsMoreThanText() const;
 };
 
 // The block of the document's body: its margins are the page margins, and it paints no
