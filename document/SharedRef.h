@@ -38,6 +38,15 @@ public:
         return SharedRef(new T(std::forward<Args>(args)...));
     }
 
+    // Hands the pointer with its count to a holder that keeps it in a word of its own (with flag
+    // bits beside it); Adopt gives the count back to a SharedRef.
+    T* Detach() { return std::exchange(object_, nullptr); }
+    static SharedRef Adopt(T* object) {
+        SharedRef ref;
+        ref.object_ = object;
+        return ref;
+    }
+
     T* get() const { return object_; }
     T& operator*() const { return *object_; }
     T* operator->() const { return object_; }
