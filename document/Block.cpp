@@ -169,7 +169,7 @@ TBoxStyle::TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBor
     }
 }
 
-SharedRef<const TBoxStyle> TBoxStyle::Shared(TVMarginArray variants, int emSize, int exSize,
+SharedRef<const TBoxStyle> TBoxStyle::Shared(TVMarginArray&& variants, int emSize, int exSize,
                                              bool hasBorderStyle, Color textColor, TListMarker marker) {
     // The few styles made last stay alive here (a style is small); one thread builds a document.
     thread_local std::array<SharedRef<const TBoxStyle>, 4> recent;
@@ -188,7 +188,7 @@ SharedRef<const TBoxStyle> TBoxStyle::Shared(TVMarginArray variants, int emSize,
     return made;
 }
 
-SharedRef<const TBoxStyle> TBoxStyle::Of(const TProperties& props, TVMarginArray variants,
+SharedRef<const TBoxStyle> TBoxStyle::Of(const TProperties& props, TVMarginArray&& variants,
                                          TListMarker marker) {
     const PropValue& color = props.Props[piColor];
     return Shared(std::move(variants), props.EmSize, props.ExSize, props.HasBorderStyle(),
@@ -287,13 +287,13 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
                                                        : Static;
     Hidden = props.IsHidden();
     if (Positioning != Static) {
-        Layer = std::clamp(props.GetZIndex(), -kMaxZIndex, kMaxZIndex) * 10;
-        if (Positioning == Absolute && Layer == 0) {
-            Layer = 1;
+        SetLayer(std::clamp(props.GetZIndex(), -kMaxZIndex, kMaxZIndex) * 10);
+        if (Positioning == Absolute && Layer() == 0) {
+            SetLayer(1);
         }
     }
-    if (Floating != NoFloat && Layer == 0) {
-        Layer = 1;
+    if (Floating != NoFloat && Layer() == 0) {
+        SetLayer(1);
     }
     std::string picture;
     if (props.GetBackgroundImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
@@ -319,6 +319,7 @@ TBlock::TBlock(TSectionList* document, const TBlock& source)
       BottomIsDefault(source.BottomIsDefault), Box(source.Box), Content(document, source.Content) {
     // The pictures are the copy's own; the print copy decides at painting whether backgrounds
     // are printed. The painting order is made again by the copy's layout.
+    SetLayer(source.Layer());
     if (source.Extras && document) {
         TBlockExtras& extras = MakeExtras();
         if (source.Extras->BackgroundImage) {
@@ -338,6 +339,20 @@ TBlockExtras& TBlock::MakeExtras() {
         Extras = std::make_unique<TBlockExtras>();
     }
     return *Extras;
+}
+
+void TBlock::SetLayer(int layer) {
+    if (layer != 0 || Extras) {
+        MakeExtras().Layer = layer;
+    }
+}
+
+int TBlock::FlowBottom() const {
+    if (Floating == NoFloat) {
+        return TSectionBase::FlowBottom();
+    }
+    const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
+    return Coord(ContentBottomY + closing + Box[piMarginBottom]);
 }
 
 std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
@@ -539,7 +554,7 @@ void TBlock::BuildPaintOrder() {
     }
     bool layered = false;
     for (int i = 0; i < Content.Count(); ++i) {
-        layered = layered || Content[i].Layer != 0;
+        layered = layered || Content[i].Layer() != 0;
     }
     if (!layered) {
         return;
@@ -549,7 +564,7 @@ void TBlock::BuildPaintOrder() {
         order.push_back(&Content[i]);
     }
     std::stable_sort(order.begin(), order.end(),
-                     [](const TSectionBase* a, const TSectionBase* b) { return a->Layer < b->Layer; });
+                     [](const TSectionBase* a, const TSectionBase* b) { return a->Layer() < b->Layer(); });
 }
 
 int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
@@ -613,12 +628,12 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     const int64_t contentBottom = Positioning == Relative ? int64_t(content.Bottom) - posTop : content.Bottom;
     ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    FlowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
+    const int flowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
     PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
     if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
         Extras->BackgroundImage.reset();
     }
-    FlowHeight = FlowBottom - y;
+    FlowHeight = flowBottom - y;
     owner.Close();
 
     if (Floating != NoFloat || Positioning == Absolute) {
@@ -829,8 +844,7 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
         Coord(std::max({int64_t(ContentY), int64_t(content.Bottom), int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
     PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
-    FlowBottom = Coord(int64_t(PaintBottom) + Box[piMarginBottom]);
-    FlowHeight = FlowBottom - y;
+    FlowHeight = Coord(int64_t(PaintBottom) + Box[piMarginBottom]) - y;
     owner.Close();
     PaintHeight = std::max(FlowHeight, floats.FloatBottom() - y);
     maxWidth = std::max(floats.Width, Coord(int64_t(std::max(contentMax, ContentWidth)) + Box[piMarginLeft] +

@@ -55,10 +55,10 @@ struct TBoxStyle : RefCounted {
     TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor,
               TListMarker marker = {});
     // One shared object for equal styles made close together.
-    static SharedRef<const TBoxStyle> Shared(TVMarginArray variants, int emSize, int exSize,
+    static SharedRef<const TBoxStyle> Shared(TVMarginArray&& variants, int emSize, int exSize,
                                              bool hasBorderStyle, Color textColor, TListMarker marker = {});
     // The shared style of an element's properties with these box values.
-    static SharedRef<const TBoxStyle> Of(const TProperties& props, TVMarginArray variants,
+    static SharedRef<const TBoxStyle> Of(const TProperties& props, TVMarginArray&& variants,
                                          TListMarker marker = {});
     bool operator==(const TBoxStyle& other) const;
 
@@ -143,6 +143,7 @@ struct TBlockExtras {
     int ClearAddon = 0;
     int PosTop = 0;
     int PosLeft = 0;
+    int Layer = 0; // set for floated and positioned blocks only
     // Widths measured in the current layout pass, kept by a block that holds more than text: its
     // ancestors measure it before it measures itself, so without this a deep document would be
     // measured once per level (text sections keep their own).
@@ -175,6 +176,7 @@ public:
     bool ListIndent : 1 = false;
     bool Hidden : 1 = false;
     bool BottomIsDefault : 1 = false;
+    int ContentY = 0;                         // of the last Arrange, filling the end of the base
     TBlockBox Box;                            // with the style, shared between blocks of equal style
     std::unique_ptr<TBlockExtras> Extras;     // made when first needed
     [[no_unique_address]] TBlockCell Content; // the widths below fill the padding at its end
@@ -182,6 +184,8 @@ public:
     int ContentWidth = 0;
     int ContentOffset = 0;
     int ContentBottomY = 0;
+    int ContentX = 0;
+    int PaintHeight = 0; // how far down the block and the floats beside it paint
 
     const TBoxStyle& BoxStyle() const { return Box.Style(); }
 
@@ -191,6 +195,10 @@ public:
     int ClearAddon() const { return Extras ? Extras->ClearAddon : 0; }
     int PosTop() const { return Extras ? Extras->PosTop : 0; }
     int PosLeft() const { return Extras ? Extras->PosLeft : 0; }
+    int Layer() const override { return Extras ? Extras->Layer : 0; }
+    void SetLayer(int layer);
+    int YPosition() const override { return ContentY; }
+    int FlowBottom() const override;
 
     TBlockExtras& MakeExtras();
     TBlockPicture* BackgroundImage() const { return Extras ? Extras->BackgroundImage.get() : nullptr; }
@@ -268,6 +276,8 @@ public:
     int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                 IndentManager& floats, int& maxWidth, int& counter) override;
     int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+    // The body keeps its flow height even when styled to float.
+    int FlowBottom() const override { return TSectionBase::FlowBottom(); }
 };
 
 // A list item: a block with a marker drawn left of its first line.

@@ -64,12 +64,15 @@ TTagName::operator std::string_view() const {
     return TagNames::Get().Name(number_);
 }
 
+// Paid twice for each entry of a long listing (its item and its text); see the fields.
+static_assert(sizeof(TSectionBase) <= 48);
+
 // ---- TSectionBase ----
 
 TSectionBase::TSectionBase(TSectionList* document) : Document(document) {}
 
 TSectionBase::TSectionBase(TSectionList* document, const TSectionBase& source)
-    : Document(document), FlowHeight(source.FlowHeight), Layer(source.Layer) {}
+    : Document(document), FlowHeight(source.FlowHeight) {}
 
 TSectionBase::~TSectionBase() {
     if (Document) {
@@ -83,11 +86,8 @@ std::unique_ptr<TSectionBase> TSectionBase::CloneFor(TSectionList& document) con
 
 void TSectionBase::SetExtent(int y, int height) {
     ArrangeY = y;
-    ContentY = y;
     PaintTop = y;
-    FlowBottom = y + FlowHeight;
     PaintBottom = y + std::max(height, FlowHeight);
-    PaintHeight = std::max(height, FlowHeight);
 }
 
 int TSectionBase::Arrange(Canvas&, int, int y, int, int, int, int, IndentManager& floats, int& maxWidth,
@@ -213,7 +213,7 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
             maxWidth = std::max(maxWidth, sectionMax);
             if (extent) {
                 if (!section.IsAbsolute()) {
-                    extent->Bottom = std::max(extent->Bottom, section.FlowBottom);
+                    extent->Bottom = std::max(extent->Bottom, section.FlowBottom());
                 }
                 extent->PaintTop = std::min(extent->PaintTop, section.PaintTop);
                 extent->PaintBottom = std::max(extent->PaintBottom, section.PaintBottom);

@@ -49,24 +49,25 @@ public:
     TSectionBase(const TSectionBase&) = delete;
     TSectionBase& operator=(const TSectionBase&) = delete;
 
+    // Every section and block of a long document pays for these: what only blocks need lives in
+    // the blocks, and what follows from the fields here is computed.
     TSectionList* Document;
     int FlowHeight = 0;
-    int PaintHeight = 0;
     int FirstPos = 0;
     int PosCount = 0;
-    int Layer = 0;
-    int ContentY = 0;
-    int FlowBottom = 0;
-    int ContentX = 0;
+    int ArrangeY = 0;
     int PaintTop = 0;
     int PaintBottom = 0;
-    int ArrangeY = 0;
     bool InIDs = false; // bound to a name in the document's IDs
 
     int AnchorY() const { return YPosition(); }
+    // Where the flow below continues: a float, whose flow height is 0, still reaches down.
+    virtual int FlowBottom() const { return ArrangeY + FlowHeight; }
+    // The painting order in a block: 0 for all but floated and positioned blocks.
+    virtual int Layer() const { return 0; }
 
     // 0: the y the view scrolls to for a name bound to this section.
-    int YPosition() const override { return ContentY; }
+    int YPosition() const override { return ArrangeY; }
     // 1: a copy of the section for another document.
     virtual std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const;
     // 2: writes the selected part of the text to the document's ClipBuf.

@@ -409,8 +409,8 @@ TTableBlock::TTableBlock(TSectionList* document, int level, const TAttributeList
     : TBlock(document, ownerCell, props, false), Table(table.get()) {
     ReadAttributes(attributes, level);
     Table->Floating = Floating != NoFloat;
-    if (Floating != NoFloat && Layer == 0) {
-        Layer = 1;
+    if (Floating != NoFloat && Layer() == 0) {
+        SetLayer(1);
     }
     Content.AppendSection(std::move(table));
 }
