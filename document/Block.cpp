@@ -159,31 +159,40 @@ void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& pad, c
 
 // ---- box styles ----
 
-TBoxStyle::TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor)
+TBoxStyle::TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor,
+                     TListMarker marker)
     : Variants(std::move(variants)), EmSize(emSize), ExSize(exSize), HasBorderStyle(hasBorderStyle),
-      TextColor(textColor) {
+      TextColor(textColor), Marker(std::move(marker)) {
     Fixed = std::none_of(Variants.begin(), Variants.end(), DependsOnContext);
     if (Fixed) {
         FixedBox = Compute(0, 0);
     }
 }
 
-SharedRef<const TBoxStyle> TBoxStyle::Shared(TVMarginArray variants, int emSize, int exSize,
-                                             bool hasBorderStyle, Color textColor) {
+SharedRef<const TBoxStyle> TBoxStyle::Shared(TVMarginArray&& variants, int emSize, int exSize,
+                                             bool hasBorderStyle, Color textColor, TListMarker marker) {
     // The few styles made last stay alive here (a style is small); one thread builds a document.
     thread_local std::array<SharedRef<const TBoxStyle>, 4> recent;
     thread_local size_t next = 0;
     for (const auto& shared : recent) {
         if (shared && shared->Variants == variants && shared->EmSize == emSize && shared->ExSize == exSize &&
-            shared->HasBorderStyle == hasBorderStyle && shared->TextColor == textColor) {
+            shared->HasBorderStyle == hasBorderStyle && shared->TextColor == textColor &&
+            shared->Marker == marker) {
             return shared;
         }
     }
-    auto made =
-        SharedRef<const TBoxStyle>::Make(std::move(variants), emSize, exSize, hasBorderStyle, textColor);
+    auto made = SharedRef<const TBoxStyle>::Make(std::move(variants), emSize, exSize, hasBorderStyle,
+                                                 textColor, std::move(marker));
     recent[next] = made;
     next = (next + 1) % recent.size();
     return made;
+}
+
+SharedRef<const TBoxStyle> TBoxStyle::Of(const TProperties& props, TVMarginArray&& variants,
+                                         TListMarker marker) {
+    const PropValue& color = props.Props[piColor];
+    return Shared(std::move(variants), props.EmSize, props.ExSize, props.HasBorderStyle(),
+                  isIntValue(color) ? Color(std::get<int32_t>(color)) : 0, std::move(marker));
 }
 
 TMarginArray TBoxStyle::Compute(int width, int height) const {
@@ -194,31 +203,33 @@ TMarginArray TBoxStyle::Compute(int width, int height) const {
     return box;
 }
 
-TBlockBox& TBlockBox::operator=(const TBlockBox& other) {
-    if (this != &other) {
-        margins_ = other.margins_;
-        if (const TMarginArray* own = other.Own()) {
-            MakeOwn() = *own;
-        } else {
-            Share(other.Values());
-        }
+TBlockBox::TBlockBox(SharedRef<const TBoxStyle> style) : word_(reinterpret_cast<uintptr_t>(style.release())) {}
+
+TBlockBox::TBlockBox(const TBlockBox& other) : margins_(other.margins_) {
+    if (const Own* own = other.Owned()) {
+        word_ = reinterpret_cast<uintptr_t>(new Own(*own)) | kOwned;
+    } else {
+        SharedRef<const TBoxStyle> style(other.StyleOnly());
+        word_ = reinterpret_cast<uintptr_t>(style.release()) | (other.word_ & kTaken);
     }
-    return *this;
+}
+
+TBlockBox::~TBlockBox() {
+    if (Own* own = Owned()) {
+        delete own;
+    } else {
+        SharedRef<const TBoxStyle>::Adopt(StyleOnly()); // gives the count back
+    }
 }
 
 TMarginArray& TBlockBox::MakeOwn() {
-    if (TMarginArray* own = Own()) {
-        return *own;
+    if (Own* own = Owned()) {
+        return own->values;
     }
     const TMarginArray* shared = Values();
-    auto* own = new TMarginArray(shared ? *shared : TMarginArray{});
-    values_ = reinterpret_cast<uintptr_t>(own) | kOwned;
-    return *own;
-}
-
-void TBlockBox::Share(const TMarginArray* box) {
-    delete Own();
-    values_ = reinterpret_cast<uintptr_t>(box);
+    auto* own = new Own{SharedRef<const TBoxStyle>::Adopt(StyleOnly()), shared ? *shared : TMarginArray{}};
+    word_ = reinterpret_cast<uintptr_t>(own) | kOwned;
+    return own->values;
 }
 
 void TBlockBox::Set(int prop, int32_t value) {
@@ -229,11 +240,14 @@ void TBlockBox::Set(int prop, int32_t value) {
     MakeOwn()[prop] = value;
 }
 
-void TBlockBox::Take(const TBoxStyle& style, int width, int height) {
-    if (style.Fixed) {
-        Share(&style.FixedBox);
+void TBlockBox::Take(int width, int height) {
+    if (!Style().Fixed) {
+        MakeOwn() = Style().Compute(width, height);
+    } else if (Own* own = Owned()) {
+        word_ = reinterpret_cast<uintptr_t>(own->style.release()) | kTaken;
+        delete own;
     } else {
-        MakeOwn() = style.Compute(width, height);
+        word_ |= kTaken;
     }
     Margin(piMarginLeft) = (*Values())[piMarginLeft];
     Margin(piMarginRight) = (*Values())[piMarginRight];
@@ -241,13 +255,22 @@ void TBlockBox::Take(const TBoxStyle& style, int width, int height) {
 
 // ---- creation ----
 
-TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
-    : TSectionBase(document), Content(props.ElemTag) {
+namespace {
+
+TVMarginArray BoxValues(const TProperties& props) {
     TVMarginArray variants;
     props.GetVMarginArray(variants);
-    const PropValue& color = props.Props[piColor];
-    BoxStyle = TBoxStyle::Shared(std::move(variants), props.EmSize, props.ExSize, props.HasBorderStyle(),
-                                 isIntValue(color) ? Color(std::get<int32_t>(color)) : 0);
+    return variants;
+}
+
+} // namespace
+
+TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
+    : TBlock(document, ownerList, props, TBoxStyle::Of(props, BoxValues(props)), collapse) {}
+
+TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props,
+               SharedRef<const TBoxStyle> style, bool collapse)
+    : TSectionBase(document), Box(std::move(style)), Content(props.ElemTag) {
     AlignmentType side;
     if (props.GetFloat(side)) {
         Floating = side == AlignmentType::Left    ? FloatLeft
@@ -293,8 +316,7 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
 TBlock::TBlock(TSectionList* document, const TBlock& source)
     : TSectionBase(document, source), Floating(source.Floating), ClearSide(source.ClearSide),
       Positioning(source.Positioning), ListIndent(source.ListIndent), Hidden(source.Hidden),
-      BottomIsDefault(source.BottomIsDefault), BoxStyle(source.BoxStyle), Box(source.Box),
-      Content(document, source.Content) {
+      BottomIsDefault(source.BottomIsDefault), Box(source.Box), Content(document, source.Content) {
     // The pictures are the copy's own; the print copy decides at painting whether backgrounds
     // are printed. The painting order is made again by the copy's layout.
     SetLayer(source.Layer());
@@ -387,7 +409,7 @@ void TBlock::TrimDefaultBottomMargin() {
 // ---- box arithmetic ----
 
 void TBlock::ResolveBox(int width, int availHeight) {
-    Box.Take(*BoxStyle, width, availHeight);
+    Box.Take(width, availHeight);
 }
 
 int TBlock::HorizontalExtras(bool withMargins) const {
@@ -448,10 +470,19 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
     }
 }
 
+bool TBlock::HoldsMoreThanText() const {
+    for (int i = 0; i < Content.Count(); ++i) {
+        if (!Content[i].IsTextSection()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (measuredPass_ == gLayoutPass) {
-        minWidth = measuredMin_;
-        maxWidth = measuredMax_;
+    if (Extras && Extras->MeasuredPass == gLayoutPass) {
+        minWidth = Extras->MeasuredMin;
+        maxWidth = Extras->MeasuredMax;
         return;
     }
     int minContent = 0;
@@ -461,16 +492,19 @@ void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
         minContent = Coord(int64_t(minContent) + kListIndent);
         maxContent = Coord(int64_t(maxContent) + kListIndent);
     }
-    const TMarginArray box = BoxStyle->Resolve(0, 0);
+    const TMarginArray box = BoxStyle().Resolve(0, 0);
     auto value = [&box](int i) { return box[i] == AutoResult ? 0 : box[i]; };
     const int extras = value(piMarginLeft) + value(piMarginRight) + value(piPaddingLeft) +
                        value(piPaddingRight) + value(piBorderLeftWidth) + value(piBorderRightWidth);
     const int boxWidth = value(piWidth);
     minWidth = Coord(int64_t(extras) + std::max(minContent, boxWidth));
     maxWidth = boxWidth < 1 ? Coord(int64_t(extras) + std::max(maxContent, boxWidth)) : minWidth;
-    measuredMin_ = minWidth;
-    measuredMax_ = maxWidth;
-    measuredPass_ = gLayoutPass;
+    if (HoldsMoreThanText()) {
+        TBlockExtras& extras = MakeExtras();
+        extras.MeasuredMin = minWidth;
+        extras.MeasuredMax = maxWidth;
+        extras.MeasuredPass = gLayoutPass;
+    }
 }
 
 // ---- layout ----
@@ -682,11 +716,11 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
 }
 
 void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
-    if (!BoxStyle->HasBorderStyle) {
+    if (!BoxStyle().HasBorderStyle) {
         return;
     }
     const Color border = Color(Box[piBorderColor]);
-    const Color color = Opaque(border != clNone ? border : BoxStyle->TextColor);
+    const Color color = Opaque(border != clNone ? border : BoxStyle().TextColor);
     const Rect& o = boxes.border;
     const Rect& i = boxes.padding;
     const std::array<Rect, 4> bands = {

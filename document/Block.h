@@ -36,15 +36,30 @@ TBlockPictureMaker& BlockPictureMaker();
 void PaintTiledPicture(Canvas& canvas, const Bitmap& picture, const Rect& box, const Rect& area,
                        const TBackgroundPosition& position);
 
-// The box of a block as its style gives it, with what else the style settles for the block. Equal
-// styles share one (a listing holds thousands of identical items). A box with no value that
-// depends on the room the block gets or on the screen (percentages, physical units) is resolved
-// to pixels once, here.
+// List kinds of a list item.
+enum ListKind : int { lkNone = 0, lkOrdered = 1, lkUnordered = 2, lkDefinition = 3, lkOutside = 4 };
+
+// A list item's marker as its list and its style settle it: the same for every item of a list.
+struct TListMarker {
+    uint8_t ListType = lkNone;
+    ListStyleType Style = ListStyleType::Blank;
+    FontRef Font; // shared with the document's runs of the same font
+    bool operator==(const TListMarker& other) const = default;
+};
+
+// The box of a block as its style gives it, with what else the style settles for the block (a
+// list item's marker). Equal styles share one (a listing holds thousands of identical items). A
+// box with no value that depends on the room the block gets or on the screen (percentages,
+// physical units) is resolved to pixels once, here.
 struct TBoxStyle : RefCounted {
-    TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor);
+    TBoxStyle(TVMarginArray variants, int emSize, int exSize, bool hasBorderStyle, Color textColor,
+              TListMarker marker = {});
     // One shared object for equal styles made close together.
-    static SharedRef<const TBoxStyle> Shared(TVMarginArray variants, int emSize, int exSize,
-                                             bool hasBorderStyle, Color textColor);
+    static SharedRef<const TBoxStyle> Shared(TVMarginArray&& variants, int emSize, int exSize,
+                                             bool hasBorderStyle, Color textColor, TListMarker marker = {});
+    // The shared style of an element's properties with these box values.
+    static SharedRef<const TBoxStyle> Of(const TProperties& props, TVMarginArray&& variants,
+                                         TListMarker marker = {});
     bool operator==(const TBoxStyle& other) const;
 
     // The box for a containing width and height, lengths kept in a range layout can add safely.
@@ -58,19 +73,22 @@ struct TBoxStyle : RefCounted {
     Color TextColor;
     bool Fixed = false;
     TMarginArray FixedBox; // the resolved box when Fixed
+    TListMarker Marker;
 };
 
-// The box of a block as its last layout resolved it. A fixed box is read from the style; every
-// block keeps its four margins, which layout settles per block, and a box of its own only when it
-// depends on the room or layout changes another value. The top and bottom margins are settled when
-// the block is made; taking a box from the style changes only the sides.
+// The box of a block as its last layout resolved it, with the style it is resolved from. A fixed
+// box is read from the style; every block keeps its four margins, which layout settles per block,
+// and a box of its own only when it depends on the room or layout changes another value. The top
+// and bottom margins are settled when the block is made; taking a box from the style changes only
+// the sides.
 class TBlockBox {
 public:
-    TBlockBox() = default;
-    TBlockBox(const TBlockBox& other) { *this = other; }
-    TBlockBox& operator=(const TBlockBox& other);
-    ~TBlockBox() { delete Own(); }
+    explicit TBlockBox(SharedRef<const TBoxStyle> style);
+    TBlockBox(const TBlockBox& other);
+    TBlockBox& operator=(const TBlockBox&) = delete;
+    ~TBlockBox();
 
+    const TBoxStyle& Style() const { return Owned() ? *Owned()->style : *StyleOnly(); }
     int32_t operator[](int prop) const {
         if (prop >= piMarginTop && prop <= piMarginLeft) {
             return margins_[size_t(prop - piMarginTop)];
@@ -82,20 +100,34 @@ public:
     int32_t& Margin(int prop) { return margins_[size_t(prop - piMarginTop)]; }
     // Sets any value; the block takes a box of its own first.
     void Set(int prop, int32_t value);
-    // Takes the style's resolved box: read from the style when it is fixed.
-    void Take(const TBoxStyle& style, int width, int height);
+    // Takes the style's box resolved for a containing width and height: read from the style
+    // when it is fixed.
+    void Take(int width, int height);
 
 private:
-    // The values in one word: the style's box, or (low bit set) a box the block owns.
-    const TMarginArray* Values() const { return reinterpret_cast<const TMarginArray*>(values_ & ~kOwned); }
-    TMarginArray* Own() const {
-        return values_ & kOwned ? reinterpret_cast<TMarginArray*>(values_ & ~kOwned) : nullptr;
+    struct Own {
+        SharedRef<const TBoxStyle> style;
+        TMarginArray values;
+    };
+    // The style and the values in one word: the style (its count held here), whose fixed box is
+    // the values once taken (kTaken), or (kOwned) a record of the style and values of the block's
+    // own.
+    static constexpr uintptr_t kOwned = 1;
+    static constexpr uintptr_t kTaken = 2;
+    static constexpr uintptr_t kFlags = kOwned | kTaken;
+    static_assert(alignof(TBoxStyle) > kFlags && alignof(Own) > kFlags);
+
+    const TBoxStyle* StyleOnly() const { return reinterpret_cast<const TBoxStyle*>(word_ & ~kFlags); }
+    Own* Owned() const { return word_ & kOwned ? reinterpret_cast<Own*>(word_ & ~kFlags) : nullptr; }
+    const TMarginArray* Values() const {
+        if (const Own* own = Owned()) {
+            return &own->values;
+        }
+        return word_ & kTaken ? &StyleOnly()->FixedBox : nullptr;
     }
     TMarginArray& MakeOwn();
-    void Share(const TMarginArray* box);
 
-    static constexpr uintptr_t kOwned = 1;
-    uintptr_t values_ = 0;
+    uintptr_t word_;
     std::array<int32_t, 4> margins_{};
 };
 
@@ -112,6 +144,12 @@ struct TBlockExtras {
     int ClearAddon = 0;
     int PosTop = 0;
     int PosLeft = 0;
+    // Widths measured in the current layout pass, kept by a block that holds more than text: its
+    // ancestors measure it before it measures itself, so without this a deep document would be
+    // measured once per level (text sections keep their own).
+    int MeasuredMin = 0;
+    int MeasuredMax = 0;
+    unsigned MeasuredPass = 0;
 };
 
 // A block box: margins, borders, padding, an optional width and height, an optional float or
@@ -131,24 +169,25 @@ public:
     TBlock(TSectionList* document, const TBlock& source); // copy for another document
     ~TBlock() override;
 
-    // Bits, as a listing holds a block per entry.
+    // Bits, as a listing holds a block per entry; first, to fill the padding of the base.
     uint8_t Floating : 3 = NoFloat;
     uint8_t ClearSide : 2 = 0; // 0 none, 1 left, 2 right, 3 both
     uint8_t Positioning : 2 = Static;
     bool ListIndent : 1 = false;
     bool Hidden : 1 = false;
     bool BottomIsDefault : 1 = false;
-    int ContentY = 0;                    // of the last Arrange, filling the end of the base
-    SharedRef<const TBoxStyle> BoxStyle; // shared between blocks of equal style
-    TBlockBox Box;
-    [[no_unique_address]] TBlockCell Content; // the width below fills the padding at its end
+    int ContentY = 0;                         // of the last Arrange, filling the end of the base
+    TBlockBox Box;                            // with the style, shared between blocks of equal style
+    std::unique_ptr<TBlockExtras> Extras;     // made when first needed
+    [[no_unique_address]] TBlockCell Content; // the widths below fill the padding at its end
     // Results of the last Arrange.
     int ContentWidth = 0;
-    std::unique_ptr<TBlockExtras> Extras; // made when first needed
     int ContentOffset = 0;
     int ContentBottomY = 0;
     int ContentX = 0;
     int PaintHeight = 0; // how far down the block and the floats beside it paint
+
+    const TBoxStyle& BoxStyle() const { return Box.Style(); }
 
     // The vertical margins, settled at creation and never resolved again.
     int MarginTop() const { return Box[piMarginTop]; }
@@ -217,14 +256,13 @@ protected:
     // The width left for the content when the margins take what they take.
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
 
+    // A block of the given style (a list item's carries its marker).
+    TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props,
+           SharedRef<const TBoxStyle> style, bool collapse);
+
 private:
     void CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault);
-
-    // Widths measured in the current layout pass: a block's ancestors measure it before it
-    // measures itself, so without this a deep document would be measured once per level.
-    int measuredMin_ = 0;
-    int measuredMax_ = 0;
-    unsigned measuredPass_ = 0;
+    bool HoldsMoreThanText() const;
 };
 
 // The block of the document's body: its margins are the page margins, and it paints no
@@ -242,9 +280,6 @@ public:
     int FlowBottom() const override { return TSectionBase::FlowBottom(); }
 };
 
-// List kinds of a list item.
-enum ListKind : int { lkNone = 0, lkOrdered = 1, lkUnordered = 2, lkDefinition = 3, lkOutside = 4 };
-
 // A list item: a block with a marker drawn left of its first line.
 class TBlockLI : public TBlock {
 public:
@@ -256,10 +291,11 @@ public:
 
     int ItemNumber = 1;
     int FirstBaseline = 0;
-    uint8_t ListType = lkNone;
-    ListStyleType MarkerStyle = ListStyleType::Blank;
-    FontRef MarkerFont; // shared with the document's runs of the same font
 
+    // The marker is the style's: the same for every item of a list.
+    uint8_t ListType() const { return BoxStyle().Marker.ListType; }
+    ListStyleType MarkerStyle() const { return BoxStyle().Marker.Style; }
+    const FontRef& MarkerFont() const { return BoxStyle().Marker.Font; }
     TBlockPicture* MarkerImage() const { return Extras ? Extras->MarkerImage.get() : nullptr; }
 
     // The text of a numbered marker ("3.", "c.", "iv."); empty for the other styles and for
@@ -275,6 +311,8 @@ public:
 private:
     void PaintMarker(Canvas& canvas, int x);
 };
+// A listing holds an item per entry: the marker and the tag are shared, the rest is its own.
+static_assert(sizeof(TBlockLI) <= 128);
 
 // A horizontal rule as a section: a line of Thickness pixels across the room it is given.
 class THorzLine : public TSectionBase {

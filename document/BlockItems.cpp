@@ -71,39 +71,45 @@ private:
     int* saved_ = nullptr;
 };
 
-} // namespace
-
 // ---- list items ----
 
-TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TProperties& props,
-                   std::string_view listTag, int itemNumber, int level, bool plain, char typeLetter)
-    : TBlock(document, ownerList, props), ItemNumber(itemNumber) {
+// The style of a list item: its box, and the marker its list and its properties give it.
+SharedRef<const TBoxStyle> ItemStyle(TSectionList* document, const TProperties& props,
+                                     std::string_view listTag, int level, bool plain, char typeLetter) {
+    TVMarginArray variants;
+    props.GetVMarginArray(variants);
+    TListMarker marker;
     if (listTag == "OL") {
-        ListType = lkOrdered;
-        MarkerStyle = OrderedStyle(typeLetter);
+        marker.ListType = lkOrdered;
+        marker.Style = OrderedStyle(typeLetter);
     } else if (listTag == "UL" || listTag == "DIR" || listTag == "MENU") {
-        ListType = lkUnordered;
-        MarkerStyle = plain ? ListStyleType::None : BulletForLevel(level);
+        marker.ListType = lkUnordered;
+        marker.Style = plain ? ListStyleType::None : BulletForLevel(level);
     } else if (listTag == "DL") {
-        ListType = lkDefinition;
+        marker.ListType = lkDefinition;
     } else {
         // An item outside any list keeps room on its left for its disc.
-        ListType = lkOutside;
-        MarkerStyle = ListStyleType::Disc;
-        const TBoxStyle& style = *BoxStyle;
-        const PropValue& left = style.Variants[size_t(piMarginLeft - kFirstBoxProp)];
+        marker.ListType = lkOutside;
+        marker.Style = ListStyleType::Disc;
+        PropValue& left = variants[size_t(piMarginLeft - kFirstBoxProp)];
         if (isIntValue(left) && (std::get<int32_t>(left) == NotSet || std::get<int32_t>(left) == 0)) {
-            TVMarginArray variants = style.Variants;
-            variants[size_t(piMarginLeft - kFirstBoxProp)] = int32_t(16);
-            BoxStyle = TBoxStyle::Shared(std::move(variants), style.EmSize, style.ExSize,
-                                         style.HasBorderStyle, style.TextColor);
+            left = int32_t(16);
         }
     }
     const ListStyleType styled = props.GetListStyleType();
     if (styled != ListStyleType::Blank) {
-        MarkerStyle = styled;
+        marker.Style = styled;
     }
-    MarkerFont = SharedFont(document, props);
+    marker.Font = SharedFont(document, props);
+    return TBoxStyle::Of(props, std::move(variants), std::move(marker));
+}
+
+} // namespace
+
+TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TProperties& props,
+                   std::string_view listTag, int itemNumber, int level, bool plain, char typeLetter)
+    : TBlock(document, ownerList, props, ItemStyle(document, props, listTag, level, plain, typeLetter), true),
+      ItemNumber(itemNumber) {
     std::string picture;
     if (props.GetListStyleImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
         MakeExtras().MarkerImage = BlockPictureMaker()(*document, picture);
@@ -111,8 +117,7 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* ownerList, const TPropert
 }
 
 TBlockLI::TBlockLI(TSectionList* document, const TBlockLI& source)
-    : TBlock(document, source), ItemNumber(source.ItemNumber), ListType(source.ListType),
-      MarkerStyle(source.MarkerStyle), MarkerFont(source.MarkerFont) {}
+    : TBlock(document, source), ItemNumber(source.ItemNumber) {}
 
 std::unique_ptr<TSectionBase> TBlockLI::CloneFor(TSectionList& document) const {
     return std::make_unique<TBlockLI>(&document, *this);
@@ -124,7 +129,7 @@ std::string TBlockLI::MarkerLabel() const {
     }
     const int letter = std::min(ItemNumber - 1, 25);
     const size_t numeral = size_t(std::min(ItemNumber, 20) - 1);
-    switch (MarkerStyle) {
+    switch (MarkerStyle()) {
     case ListStyleType::Decimal:
         return std::to_string(ItemNumber) + ".";
     case ListStyleType::LowerAlpha:
@@ -170,23 +175,23 @@ void TBlockLI::PaintMarker(Canvas& canvas, int x) {
     if (baseline < clip.top - 40 || baseline > clip.bottom + 40) {
         return;
     }
-    const Color color = MarkerFont->FontColor & 0x00FFFFFF;
+    const Color color = MarkerFont()->FontColor & 0x00FFFFFF;
     const Bitmap* picture =
         MarkerImage() && Document && Document->ShowImages ? MarkerImage()->Picture() : nullptr;
     if (picture && !picture->isEmpty()) {
         canvas.drawBitmap(*picture, x - 16, baseline - picture->height());
         return;
     }
-    if (ListType == lkNone || ListType == lkDefinition) {
+    if (ListType() == lkNone || ListType() == lkDefinition) {
         return;
     }
-    switch (MarkerStyle) {
+    switch (MarkerStyle()) {
     case ListStyleType::Circle:
         canvas.drawEllipse(Rect{x - 16, baseline - 7, x - 9, baseline}, color, clNone);
         break;
     case ListStyleType::Disc: {
         // An item outside a list has its disc in the room its own margin keeps.
-        const int left = ListType == lkOutside ? x - 16 : x - 15;
+        const int left = ListType() == lkOutside ? x - 16 : x - 15;
         canvas.drawEllipse(Rect{left, baseline - 6, left + 5, baseline - 1}, color, color);
         break;
     }
@@ -202,7 +207,7 @@ void TBlockLI::PaintMarker(Canvas& canvas, int x) {
         if (label.empty()) {
             break;
         }
-        canvas.setFont(MarkerFont->Desc);
+        canvas.setFont(MarkerFont()->Desc);
         canvas.setTextColor(color);
         canvas.setBkMode(BkMode::Transparent);
         canvas.textOut(x - 10 - canvas.textWidth(label), baseline, label);

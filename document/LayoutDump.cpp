@@ -185,7 +185,8 @@ private:
         static constexpr const char* kStyles[] = {"blank",       "circle",      "decimal", "disc",
                                                   "lower-alpha", "lower-roman", "none",    "square",
                                                   "upper-alpha", "upper-roman"};
-        std::string m = " list=" + std::to_string(li.ListType) + " marker=" + kStyles[int(li.MarkerStyle)];
+        std::string m =
+            " list=" + std::to_string(li.ListType()) + " marker=" + kStyles[int(li.MarkerStyle())];
         const std::string label = li.MarkerLabel();
         if (!label.empty()) {
             m += " \"" + label + "\"";

@@ -254,23 +254,51 @@ void TCellBasic::RebuildBandIndex() {
         sections_.DropBand();
         return;
     }
-    auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = sections_.MakeBand();
-    bottomPrefixMax.resize(n);
-    topSuffixMin.resize(n);
-    alwaysPainted.clear();
+    TBandIndex& band = sections_.MakeBand();
+    band.alwaysPainted.clear();
+    band.inFlowOrder = true;
+    for (size_t i = 0; i < n; ++i) {
+        const TSectionBase& s = *sections_[i];
+        if (s.PaintsOutsideExtent()) {
+            band.alwaysPainted.push_back(int(i));
+        }
+        if (i > 0 &&
+            (s.PaintBottom < sections_[i - 1]->PaintBottom || s.PaintTop < sections_[i - 1]->PaintTop)) {
+            band.inFlowOrder = false;
+        }
+    }
+    if (band.inFlowOrder) {
+        std::vector<int>().swap(band.bottomPrefixMax);
+        std::vector<int>().swap(band.topSuffixMin);
+        return;
+    }
+    band.bottomPrefixMax.resize(n);
+    band.topSuffixMin.resize(n);
     int bottom = INT_MIN;
     for (size_t i = 0; i < n; ++i) {
         bottom = std::max(bottom, sections_[i]->PaintBottom);
-        bottomPrefixMax[i] = bottom;
-        if (sections_[i]->PaintsOutsideExtent()) {
-            alwaysPainted.push_back(int(i));
-        }
+        band.bottomPrefixMax[i] = bottom;
     }
     int top = INT_MAX;
     for (size_t i = n; i-- > 0;) {
         top = std::min(top, sections_[i]->PaintTop);
-        topSuffixMin[i] = top;
+        band.topSuffixMin[i] = top;
     }
+}
+
+size_t TCellBasic::FirstBottomReaching(const TBandIndex& band, int y, bool beyond) const {
+    size_t low = 0;
+    size_t high = sections_.size();
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        const int bound = BottomBound(band, mid);
+        if (bound < y || (beyond && bound == y)) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return low;
 }
 
 void TCellBasic::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
@@ -307,11 +335,11 @@ int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& f
             paint(0);
         }
     } else {
-        const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *sections_.Band();
-        const size_t first = size_t(std::lower_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), top) -
-                                    bottomPrefixMax.begin());
+        const TBandIndex& band = *sections_.Band();
+        const std::vector<int>& alwaysPainted = band.alwaysPainted;
+        const size_t first = FirstBottomReaching(band, top, false);
         size_t last = first;
-        while (last < n && topSuffixMin[last] <= bottom) {
+        while (last < n && TopBound(band, last) <= bottom) {
             ++last;
         }
         auto always = alwaysPainted.begin();
@@ -345,10 +373,8 @@ template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         }
         return false;
     }
-    const auto& [bottomPrefixMax, topSuffixMin, alwaysPainted] = *sections_.Band();
-    size_t i =
-        size_t(std::upper_bound(bottomPrefixMax.begin(), bottomPrefixMax.end(), y) - bottomPrefixMax.begin());
-    for (; i < n && topSuffixMin[i] <= y; ++i) {
+    const TBandIndex& band = *sections_.Band();
+    for (size_t i = FirstBottomReaching(band, y, true); i < n && TopBound(band, i) <= y; ++i) {
         if (hits(i)) {
             return true;
         }

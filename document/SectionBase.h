@@ -187,6 +187,15 @@ protected:
     int ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                         IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent);
     void RebuildBandIndex();
+    // The bounds of section i in the band index (see TBandIndex).
+    int BottomBound(const TBandIndex& band, size_t i) const {
+        return band.inFlowOrder ? sections_[i]->PaintBottom : band.bottomPrefixMax[i];
+    }
+    int TopBound(const TBandIndex& band, size_t i) const {
+        return band.inFlowOrder ? sections_[i]->PaintTop : band.topSuffixMin[i];
+    }
+    // The first section whose bottom bound reaches y (lies beyond it, when `beyond`).
+    size_t FirstBottomReaching(const TBandIndex& band, int y, bool beyond) const;
     // The document of the sections; null for an empty list.
     TSectionList* SectionsDocument() const { return sections_.empty() ? nullptr : sections_[0]->Document; }
 

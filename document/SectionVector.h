@@ -11,11 +11,13 @@ class TSectionBase;
 
 // The band index of a content list of several sections: the largest PaintBottom of sections
 // 0..i and the smallest PaintTop of i..end, so the sections that can touch a band are found by
-// binary search.
+// binary search. A list in flow order (no section's painted extent starts or ends above the one
+// before, as in every listing) keeps no bounds: each section's own extent is its bound.
 struct TBandIndex {
-    std::vector<int> bottomPrefixMax;
-    std::vector<int> topSuffixMin;
-    std::vector<int> alwaysPainted; // indexes of sections painted outside their extent
+    bool inFlowOrder = false;
+    std::vector<int> bottomPrefixMax; // empty in flow order
+    std::vector<int> topSuffixMin;    // empty in flow order
+    std::vector<int> alwaysPainted;   // indexes of sections painted outside their extent
 };
 
 // The owned sections of a content list, in one word. Most lists (every list item's) hold a single

@@ -116,7 +116,7 @@ TEST_F(BuilderDocuments, ConverterListing) {
     EXPECT_EQ(scrollWidth, kWidth);
     for (TBlockLI* item : All<TBlockLI>()) {
         EXPECT_EQ(item->ContentX, item->Content.OwnerTag == "dd" ? 50 : 10);
-        EXPECT_EQ(item->ListType, lkDefinition);
+        EXPECT_EQ(item->ListType(), lkDefinition);
     }
     EXPECT_GT(height, 300);
 }

@@ -58,23 +58,23 @@ TEST(BuilderStructure, ListsItemsAndNumbering) {
     EXPECT_TRUE(list.ListIndent);
     const auto& first = At<TBlockLI>(list.Content, 0);
     const auto& second = At<TBlockLI>(list.Content, 1);
-    EXPECT_EQ(first.ListType, lkOrdered);
+    EXPECT_EQ(first.ListType(), lkOrdered);
     EXPECT_EQ(first.ItemNumber, 5);
     EXPECT_EQ(second.ItemNumber, 6);
-    EXPECT_EQ(first.MarkerStyle, ListStyleType::LowerAlpha);
+    EXPECT_EQ(first.MarkerStyle(), ListStyleType::LowerAlpha);
     EXPECT_EQ(first.MarkerLabel(), "e.");
     EXPECT_EQ(second.MarkerLabel(), "f.");
 
     Built loose("<LI>alone");
     const auto& item = At<TBlockLI>(loose.Cell(), 0);
-    EXPECT_EQ(item.ListType, lkOutside);
-    EXPECT_EQ(item.MarkerStyle, ListStyleType::Disc);
+    EXPECT_EQ(item.ListType(), lkOutside);
+    EXPECT_EQ(item.MarkerStyle(), ListStyleType::Disc);
 
     // DL is a plain block (no marker room); its DT and DD are items without markers.
     Built dl("<DL><DT>term<DD>meaning</DL>");
     EXPECT_EQ(Shape(dl.Cell()), "dl(dt('term') dd('meaning'))");
     EXPECT_FALSE(BlockAt(dl.Cell(), 0).ListIndent);
-    EXPECT_EQ(At<TBlockLI>(BlockAt(dl.Cell(), 0).Content, 1).ListType, lkDefinition);
+    EXPECT_EQ(At<TBlockLI>(BlockAt(dl.Cell(), 0).Content, 1).ListType(), lkDefinition);
 }
 
 TEST(BuilderStructure, NestedBulletsCycleDiscCircleSquare) {
@@ -87,7 +87,7 @@ TEST(BuilderStructure, NestedBulletsCycleDiscCircleSquare) {
             break;
         }
         const auto& item = At<TBlockLI>(list->Content, 0);
-        styles.push_back(item.MarkerStyle);
+        styles.push_back(item.MarkerStyle());
         cell = &item.Content;
     }
     EXPECT_EQ(styles, (std::vector{ListStyleType::Disc, ListStyleType::Circle, ListStyleType::Square,
@@ -108,7 +108,7 @@ TEST(BuilderStructure, BodyLateOrInsideAnElementIsIgnored) {
     Built early("dropped<BODY BGCOLOR=red MARGINWIDTH=0>kept");
     EXPECT_EQ(Shape(early.Cell()), "'kept'");
     EXPECT_EQ(early.doc.Background & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(std::get<int32_t>(early.Body().BoxStyle->Variants[piMarginLeft - kFirstBoxProp]), 0);
+    EXPECT_EQ(std::get<int32_t>(early.Body().BoxStyle().Variants[piMarginLeft - kFirstBoxProp]), 0);
 
     Built late("<P>a</P><BODY BGCOLOR=red>b");
     EXPECT_EQ(late.doc.Background & 0xFFFFFF, 0xFFFFFFu);
@@ -123,7 +123,7 @@ TEST(BuilderStructure, BodyAttributesColourTheTextAndTheLinks) {
     TSection& s = Text(b.Cell(), 0);
     EXPECT_EQ(s.FontRuns[0].Font().FontColor & 0xFFFFFF, rgb(0, 255, 0));
     EXPECT_EQ(s.FontRuns.GetFontObjAt(1).Font().FontColor & 0xFFFFFF, rgb(255, 0, 0));
-    EXPECT_EQ(std::get<int32_t>(b.Body().BoxStyle->Variants[piMarginTop - kFirstBoxProp]), 200)
+    EXPECT_EQ(std::get<int32_t>(b.Body().BoxStyle().Variants[piMarginTop - kFirstBoxProp]), 200)
         << "clamped to 200";
 }
 
@@ -239,7 +239,7 @@ TEST(BuilderStructure, RulesAndPageBreaks) {
     EXPECT_TRUE(first.Rule->NoShade);
     EXPECT_EQ(first.RuleAlign, 1);
     EXPECT_EQ(first.Rule->RuleColor & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(stringOf(first.BoxStyle->Variants[piWidth - kFirstBoxProp]), "50%");
+    EXPECT_EQ(stringOf(first.BoxStyle().Variants[piWidth - kFirstBoxProp]), "50%");
     EXPECT_EQ(At<THRBlock>(b.Cell(), 2).Rule->Thickness, 2) << "SIZE 30 is ignored";
 }
 

@@ -22,10 +22,11 @@ TEST(BlockBox, WritesToOneBlockLeaveTheOthersOfItsStyle) {
     const auto style = StyleWith(piMarginLeft, std::string("10px"));
     ASSERT_TRUE(style->Fixed);
     EXPECT_EQ(StyleWith(piMarginLeft, std::string("10px")), style) << "equal styles share one";
-    TBlockBox written;
-    TBlockBox other;
-    written.Take(*style, 400, 300);
-    other.Take(*style, 400, 300);
+    TBlockBox written(style);
+    TBlockBox other(style);
+    EXPECT_EQ(written[piMarginLeft], 0) << "nothing is read from the style before layout takes it";
+    written.Take(400, 300);
+    other.Take(400, 300);
     written.Margin(piMarginLeft) = 50;
     written.Set(piBackgroundColor, 0xFF);
     written.Set(piHeight, 7);
@@ -37,20 +38,26 @@ TEST(BlockBox, WritesToOneBlockLeaveTheOthersOfItsStyle) {
     EXPECT_EQ(style->FixedBox[piHeight], 0);
 
     const TBlockBox copy = written;
+    const TBlockBox sharing = other;
     written.Set(piHeight, 9);
     EXPECT_EQ(copy[piHeight], 7) << "a copy keeps a box of its own";
-    written.Take(*style, 400, 300);
+    EXPECT_EQ(sharing[piMarginLeft], 10);
+    EXPECT_EQ(&written.Style(), style.get()) << "a box of its own keeps the style";
+    EXPECT_EQ(&copy.Style(), style.get());
+    EXPECT_EQ(&sharing.Style(), style.get());
+    written.Take(400, 300);
     EXPECT_EQ(written[piHeight], 0) << "the next layout starts from the style";
     EXPECT_EQ(written[piMarginLeft], 10);
+    EXPECT_EQ(&written.Style(), style.get());
 }
 
 TEST(BlockBox, BoxesThatDependOnTheRoomOrScreenResolvePerBlock) {
     const auto percent = StyleWith(piMarginLeft, std::string("10%"));
     EXPECT_FALSE(percent->Fixed);
-    TBlockBox narrow;
-    TBlockBox wide;
-    narrow.Take(*percent, 400, 0);
-    wide.Take(*percent, 800, 0);
+    TBlockBox narrow(percent);
+    TBlockBox wide(percent);
+    narrow.Take(400, 0);
+    wide.Take(800, 0);
     EXPECT_EQ(narrow[piMarginLeft], 40);
     EXPECT_EQ(wide[piMarginLeft], 80);
     EXPECT_EQ(StyleWith(piPaddingTop, std::string("50%"))->Compute(0, 0)[piPaddingTop], 0);

@@ -138,6 +138,41 @@ TEST_F(SectionListTest, SectionsAddedAfterLayoutArePaintedUntilTheNextLayout) {
     EXPECT_EQ(ProbeSection::paints, 3);
 }
 
+TEST_F(SectionListTest, ASectionPaintingFarBelowItsPlaceIsFoundInTheBandsItReaches) {
+    struct Overhanging : ProbeSection {
+        using ProbeSection::ProbeSection;
+        int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
+                    IndentManager& floats, int& maxWidth, int& counter) override {
+            const int height = ProbeSection::Arrange(canvas, x, y, xRef, yRef, width, availHeight, floats,
+                                                     maxWidth, counter);
+            PaintBottom += 500; // as a float beside the sections below does
+            return height;
+        }
+        int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef,
+                  int yRef) override {
+            painted = true;
+            return ProbeSection::Paint(canvas, clip, floats, x, xRef, yRef);
+        }
+        bool painted = false;
+    };
+    Overhanging* overhanging = nullptr;
+    for (int i = 0; i < 100; ++i) {
+        f.doc.AppendSection(std::make_unique<ProbeSection>(&f.doc, 10));
+        if (i == 20) {
+            auto section = std::make_unique<Overhanging>(&f.doc, 10);
+            overhanging = section.get();
+            f.doc.AppendSection(std::move(section));
+        }
+    }
+    f.Layout(400);
+    f.Paint({0, 0, 400, 15}, 600);
+    EXPECT_TRUE(overhanging->painted);
+    EXPECT_LT(ProbeSection::paints, 60);
+    TPositionHit hit;
+    f.doc.PositionAt(f.canvas, 5, 605, hit);
+    EXPECT_EQ(ProbeSection::hits, 2);
+}
+
 TEST_F(SectionListTest, AbsoluteSectionsArePaintedWhereverTheyAre) {
     struct Absolute : ProbeSection {
         using ProbeSection::ProbeSection;

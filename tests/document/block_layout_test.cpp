@@ -220,6 +220,17 @@ TEST(BlockLayout, MeasuredWidthsCountListRoomAndGivenWidths) {
     EXPECT_EQ(maxWidth, 310) << "a given width is the maximum too";
 }
 
+TEST(BlockLayout, DeeplyNestedBlocksMeasureTheirTextAFewTimesPerLayoutNotOncePerLevel) {
+    // Text beside a picture keeps no measured widths of its own: every measuring reads it again.
+    const std::string text = "<IMG WIDTH=8 HEIGHT=8>" + std::string(50, 'w');
+    std::string html;
+    for (int i = 0; i < 150; ++i) {
+        html += "<DIV>";
+    }
+    Page page(html + text);
+    EXPECT_LT(page.canvas.measuredBytes, 10 * 50);
+}
+
 TEST(BlockLayout, PageBreakEndsAPrintedPageUnlessAtItsTop) {
     Page near("<PAGE>top<P>more", 400);
     near.doc.Printing = true;
