@@ -242,7 +242,7 @@ void TBlockBox::Take(const TBoxStyle& style, int width, int height) {
 // ---- creation ----
 
 TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
-    : TSectionBase(document), Content(document, props.ElemTag) {
+    : TSectionBase(document), Content(props.ElemTag) {
     TVMarginArray variants;
     props.GetVMarginArray(variants);
     const PropValue& color = props.Props[piColor];
@@ -264,13 +264,13 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
                                                        : Static;
     Hidden = props.IsHidden();
     if (Positioning != Static) {
-        Layer = std::clamp(props.GetZIndex(), -kMaxZIndex, kMaxZIndex) * 10;
-        if (Positioning == Absolute && Layer == 0) {
-            Layer = 1;
+        SetLayer(std::clamp(props.GetZIndex(), -kMaxZIndex, kMaxZIndex) * 10);
+        if (Positioning == Absolute && Layer() == 0) {
+            SetLayer(1);
         }
     }
-    if (Floating != NoFloat && Layer == 0) {
-        Layer = 1;
+    if (Floating != NoFloat && Layer() == 0) {
+        SetLayer(1);
     }
     std::string picture;
     if (props.GetBackgroundImage(picture) && !picture.empty() && BlockPictureMaker() && document) {
@@ -297,6 +297,7 @@ TBlock::TBlock(TSectionList* document, const TBlock& source)
       Content(document, source.Content) {
     // The pictures are the copy's own; the print copy decides at painting whether backgrounds
     // are printed. The painting order is made again by the copy's layout.
+    SetLayer(source.Layer());
     if (source.Extras && document) {
         TBlockExtras& extras = MakeExtras();
         if (source.Extras->BackgroundImage) {
@@ -316,6 +317,20 @@ TBlockExtras& TBlock::MakeExtras() {
         Extras = std::make_unique<TBlockExtras>();
     }
     return *Extras;
+}
+
+void TBlock::SetLayer(int layer) {
+    if (layer != 0 || Extras) {
+        MakeExtras().Layer = layer;
+    }
+}
+
+int TBlock::FlowBottom() const {
+    if (Floating == NoFloat) {
+        return TSectionBase::FlowBottom();
+    }
+    const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
+    return Coord(ContentBottomY + closing + Box[piMarginBottom]);
 }
 
 std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
@@ -505,7 +520,7 @@ void TBlock::BuildPaintOrder() {
     }
     bool layered = false;
     for (int i = 0; i < Content.Count(); ++i) {
-        layered = layered || Content[i].Layer != 0;
+        layered = layered || Content[i].Layer() != 0;
     }
     if (!layered) {
         return;
@@ -515,7 +530,7 @@ void TBlock::BuildPaintOrder() {
         order.push_back(&Content[i]);
     }
     std::stable_sort(order.begin(), order.end(),
-                     [](const TSectionBase* a, const TSectionBase* b) { return a->Layer < b->Layer; });
+                     [](const TSectionBase* a, const TSectionBase* b) { return a->Layer() < b->Layer(); });
 }
 
 int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
@@ -579,12 +594,12 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     const int64_t contentBottom = Positioning == Relative ? int64_t(content.Bottom) - posTop : content.Bottom;
     ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    FlowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
+    const int flowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
     PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
     if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
         Extras->BackgroundImage.reset();
     }
-    FlowHeight = FlowBottom - y;
+    FlowHeight = flowBottom - y;
     owner.Close();
 
     if (Floating != NoFloat || Positioning == Absolute) {
@@ -795,8 +810,7 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
         Coord(std::max({int64_t(ContentY), int64_t(content.Bottom), int64_t(ContentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
     PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
-    FlowBottom = Coord(int64_t(PaintBottom) + Box[piMarginBottom]);
-    FlowHeight = FlowBottom - y;
+    FlowHeight = Coord(int64_t(PaintBottom) + Box[piMarginBottom]) - y;
     owner.Close();
     PaintHeight = std::max(FlowHeight, floats.FloatBottom() - y);
     maxWidth = std::max(floats.Width, Coord(int64_t(std::max(contentMax, ContentWidth)) + Box[piMarginLeft] +

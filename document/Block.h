@@ -111,6 +111,7 @@ struct TBlockExtras {
     int ClearAddon = 0;
     int PosTop = 0;
     int PosLeft = 0;
+    int Layer = 0; // set for floated and positioned blocks only
 };
 
 // A block box: margins, borders, padding, an optional width and height, an optional float or
@@ -137,6 +138,7 @@ public:
     bool ListIndent : 1 = false;
     bool Hidden : 1 = false;
     bool BottomIsDefault : 1 = false;
+    int ContentY = 0; // of the last Arrange, filling the end of the base
     SharedRef<const TBoxStyle> BoxStyle; // shared between blocks of equal style
     TBlockBox Box;
     [[no_unique_address]] TBlockCell Content; // the width below fills the padding at its end
@@ -145,6 +147,8 @@ public:
     std::unique_ptr<TBlockExtras> Extras; // made when first needed
     int ContentOffset = 0;
     int ContentBottomY = 0;
+    int ContentX = 0;
+    int PaintHeight = 0; // how far down the block and the floats beside it paint
 
     // The vertical margins, settled at creation and never resolved again.
     int MarginTop() const { return Box[piMarginTop]; }
@@ -152,6 +156,10 @@ public:
     int ClearAddon() const { return Extras ? Extras->ClearAddon : 0; }
     int PosTop() const { return Extras ? Extras->PosTop : 0; }
     int PosLeft() const { return Extras ? Extras->PosLeft : 0; }
+    int Layer() const override { return Extras ? Extras->Layer : 0; }
+    void SetLayer(int layer);
+    int YPosition() const override { return ContentY; }
+    int FlowBottom() const override;
 
     TBlockExtras& MakeExtras();
     TBlockPicture* BackgroundImage() const { return Extras ? Extras->BackgroundImage.get() : nullptr; }
@@ -230,6 +238,8 @@ public:
     int Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                 IndentManager& floats, int& maxWidth, int& counter) override;
     int Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) override;
+    // The body keeps its flow height even when styled to float.
+    int FlowBottom() const override { return TSectionBase::FlowBottom(); }
 };
 
 // List kinds of a list item.

@@ -83,8 +83,8 @@ private:
         if (b.ClearAddon() != 0) {
             head += " clear=" + std::to_string(b.ClearAddon());
         }
-        if (b.Layer != 0) {
-            head += " layer=" + std::to_string(b.Layer);
+        if (b.Layer() != 0) {
+            head += " layer=" + std::to_string(b.Layer());
         }
         if (b.Hidden) {
             head += " hidden";
@@ -198,7 +198,7 @@ private:
         Line(depth,
              std::string(s.IsPreformatted() ? "pre" : "text") + " pos=" + Range(s.FirstPos, s.PosCount) +
                  " y=" + std::to_string(s.ArrangeY) + " flow=" + std::to_string(s.FlowHeight) +
-                 " paint=" + std::to_string(s.PaintHeight) +
+                 " paint=" + std::to_string(s.PaintHeight()) +
                  (s.Justify >= 1 && s.Justify <= 3 && s.Justify != 1 ? std::string(" ") + kJustify[s.Justify]
                                                                      : std::string()) +
                  (s.ClearSide ? " clear=" + std::to_string(s.ClearSide) : std::string()) +

@@ -75,10 +75,16 @@ public:
     ~TSection() override;
 
     // A long document holds a section per paragraph, so the fields are ordered to leave no gaps:
-    // the bytes fill the end of the base's last word, LineHeight the end of the runs' list.
+    // the bytes and paintX_ fill the end of the base's last word, LineHeight the end of the runs'
+    // list.
     uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
     uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
     bool AnchorTarget = false;
+
+protected:
+    int paintX_ = 0; // the x the section was last painted at
+
+public:
     [[no_unique_address]] TFontList FontRuns; // with the text and the source map
     int LineHeight = 0;
     InlineVector<LineRec, 1> Lines;
@@ -91,6 +97,7 @@ public:
 
     std::string_view Text() const { return FontRuns.Text(); }
     int Len() const { return int(FontRuns.Text().size()); }
+    int PaintHeight() const { return PaintBottom - ArrangeY; }
     const std::vector<std::unique_ptr<TFloatingObj>>& Images() const { return ObjectsOrNone().Images; }
     const std::vector<TFloatingObj*>& Controls() const { return ObjectsOrNone().Controls; }
     // A document position as an offset in this section, kept within -1 .. Len() + 1 so that
@@ -193,8 +200,6 @@ protected:
     int OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const;
     int LineAtY(int y) const;
     int LineOfOffset(int offset) const;
-
-    int paintX_ = 0; // the x the section was last painted at
 
 private:
     // The building calls above with the font already taken from the document's pool.

@@ -11,8 +11,8 @@
 
 namespace tavlin {
 
-// A long listing holds a section per entry: this keeps each in malloc's 176-byte blocks.
-static_assert(sizeof(TSection) <= 168);
+// A long listing holds a section per entry: this keeps each in malloc's 160-byte blocks.
+static_assert(sizeof(TSection) <= 152);
 
 namespace {
 

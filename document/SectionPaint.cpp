@@ -49,7 +49,7 @@ int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int
     }
     const int top = clip.top + Document->YOffset;
     const int bottom = clip.bottom + Document->YOffset;
-    if (ArrangeY + PaintHeight <= top || ArrangeY >= bottom) {
+    if (PaintBottom <= top || ArrangeY >= bottom) {
         return result;
     }
     const bool printing = Document->Printing;

@@ -119,7 +119,7 @@ int MulDiv(int64_t a, int64_t b, int64_t c) {
 
 TCellObj::TCellObj(TSectionList* document, const TProperties& props, const TAttributeList& attributes,
                    int vAlign, std::string ownerTag)
-    : VAlign(vAlign), Cell(std::make_unique<TCell>(document, std::move(ownerTag))) {
+    : VAlign(vAlign), Cell(std::make_unique<TCell>(ownerTag)) {
     for (const TAttribute& a : attributes) {
         switch (a.Symbol) {
         case attrCOLSPAN:
@@ -409,8 +409,8 @@ TTableBlock::TTableBlock(TSectionList* document, int level, const TAttributeList
     : TBlock(document, ownerCell, props, false), Table(table.get()) {
     ReadAttributes(attributes, level);
     Table->Floating = Floating != NoFloat;
-    if (Floating != NoFloat && Layer == 0) {
-        Layer = 1;
+    if (Floating != NoFloat && Layer() == 0) {
+        SetLayer(1);
     }
     Content.AppendSection(std::move(table));
 }

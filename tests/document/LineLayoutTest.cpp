@@ -135,7 +135,7 @@ TEST_F(LineLayoutTest, TextFlowsBesideFloatsOnBothSides) {
     EXPECT_EQ(s.Lines[0].IndentX, 20);
     EXPECT_EQ(s.Lines[0].CharCount, 2 + 8); // "aaa bbb "
     EXPECT_EQ(s.Lines[1].IndentX, 20);
-    EXPECT_EQ(s.PaintHeight, 32);
+    EXPECT_EQ(s.PaintHeight(), 32);
 }
 
 TEST_F(LineLayoutTest, FloatMetMidLineIsPlacedBelowTheLine) {

@@ -249,6 +249,18 @@ TEST(BlockLayout, PrintCopyKeepsTheBlocksAndCopyingARuleGivesALineEnd) {
     EXPECT_EQ(copied, "a\r\n\r\nb\r\n");
 }
 
+TEST(BlockLayout, FloatsReachDownTheirBlockAndKeepTheirLayersInThePrintCopy) {
+    Page page("<DIV><DIV STYLE=\"float:left; width:50px; height:100px\"></DIV>a</DIV>"
+              "<DIV STYLE=\"position:absolute; z-index:3\">b</DIV>");
+    const TBlock& outer = page.BlockAt(0);
+    EXPECT_EQ(outer.ContentBottomY, 100) << "the float's bottom, though it takes no flow height";
+    EXPECT_EQ(At<TBlock>(outer.Content, 0).Layer(), 1);
+    std::unique_ptr<TSectionList> copy = page.doc.CloneFor();
+    const TBlockCell& body = dynamic_cast<const TBlock&>((*copy)[0]).Content;
+    EXPECT_EQ(At<TBlock>(At<TBlock>(body, 0).Content, 0).Layer(), 1);
+    EXPECT_EQ(At<TBlock>(body, 1).Layer(), 30);
+}
+
 TEST(BlockLayout, QueriesReachTheTextInsideBlocks) {
     Page page("<UL><LI>one<LI><A HREF=\"t.htm\">two</A></UL>");
     EXPECT_EQ(page.doc.SearchText(0, "two", true), 3);
