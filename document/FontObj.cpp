@@ -1,6 +1,7 @@
 #include "document/FontObj.h"
 
 #include "document/Section.h"
+#include "document/SectionList.h"
 
 #include <algorithm>
 #include <functional>
@@ -92,5 +93,9 @@ void TFontObj::Release() const {
 TFontObj& TLinkRun::Run() const { return Section->FontRuns[Index]; }
 
 TRunLink TLinkRun::Link() const { return Section->LinkOf(Run()); }
+
+int32_t TLinkRun::LinkId() const {
+    return Section->Document ? Section->Document->Links.LinkIdOf(Run().LinkNumber()) : 0;
+}
 
 } // namespace tavlin

@@ -159,6 +159,7 @@ struct TLinkRun {
 
     TFontObj& Run() const;
     TRunLink Link() const; // the run's link
+    int32_t LinkId() const; // its number as the reader gave it, without reading the link
     explicit operator bool() const { return Section != nullptr; }
     friend bool operator==(const TLinkRun&, const TLinkRun&) = default;
 };

@@ -223,7 +223,7 @@ private:
                 line += run.ScriptShift == 1 ? " sub" : " sup";
             }
             if (run.HasLink()) {
-                line += " link=\"" + Escaped(std::string(s.LinkOf(run).Url)) + "\"";
+                line += " link=\"" + Escaped(s.LinkOf(run).Url) + "\"";
             }
             Line(depth + 1, line);
         }

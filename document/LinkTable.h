@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,8 +12,8 @@ namespace tavlin {
 // A link as the runs inside it see it: its number, address and frame name.
 struct TRunLink {
     int32_t LinkId = 0;
-    std::string_view Url;
-    std::string_view Target;
+    std::string Url;
+    std::string Target;
 
     // The same link: number, address and frame name.
     bool Is(const TUrlTarget& link) const;
@@ -21,8 +22,9 @@ struct TRunLink {
 };
 
 // The links of one document, each kept once and known by its number (from 1; 0 is no link), so
-// that a run names its link in four bytes. A listing holds a link per entry: the characters of
-// all links lie in a few large blocks, not in a heap block each.
+// that a run names its link in four bytes. A listing holds a link per entry, and the addresses
+// of neighbouring entries mostly start alike: each address keeps only what differs from the one
+// before it, and the characters of all links lie in a few large blocks, not in a heap block each.
 class TLinkTable {
 public:
     static constexpr uint32_t kNoLink = 0;
@@ -31,17 +33,20 @@ public:
 
     // The number of the link: the last one added again when it is the same (the runs of a link
     // are made one after another), else a new one. kNoLink for an empty address or a full table.
-    uint32_t Add(const TRunLink& link);
     uint32_t Add(const TUrlTarget& link);
+    uint32_t Add(const TRunLink& link);
     // The link of a number; an empty link for kNoLink or a number the table does not hold.
     TRunLink operator[](uint32_t number) const;
+    // Only the link's number as the reader gave it (0 for none): what hovering compares.
+    int32_t LinkIdOf(uint32_t number) const { return Holds(number) ? links_[number - 1].linkId : 0; }
     uint32_t Count() const { return uint32_t(links_.size()); }
     // Forgets every link; only for a document whose runs are gone.
     void Clear();
 
 private:
-    // A link's record in a block: the frame name's size, the address, the frame name. Most links
-    // have no frame name, so its size is kept with the characters rather than in every entry.
+    // A link's record in a block: the frame name's size and the length of the start its address
+    // shares with the address before it (as variable-length numbers), the rest of the address,
+    // the frame name.
     struct Entry {
         const char* record;
         uint32_t urlSize;
@@ -49,9 +54,18 @@ private:
     };
     // A listing holds a link per entry.
     static_assert(sizeof(Entry) <= 16);
+    // Every this many links one keeps its whole address, so that reading any link decodes at
+    // most this many records.
+    static constexpr uint32_t kRestart = 16;
     static constexpr size_t kBlockBytes = 64 * 1024;
     // Records larger than this take a block of their own, so that a block is never left mostly empty.
     static constexpr size_t kLargeRecord = kBlockBytes / 8;
+
+    uint32_t Add(int32_t linkId, std::string_view url, std::string_view target);
+    bool Holds(uint32_t number) const { return number != kNoLink && number <= Count(); }
+    // Builds the address of entry i on the address of the entry before it; the frame name too
+    // when asked.
+    void Decode(uint32_t i, std::string& url, std::string* target) const;
     // Space for a record of this many bytes.
     char* Allocate(size_t bytes);
 
@@ -59,6 +73,9 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_; // the last one is filled next
     std::vector<std::unique_ptr<char[]>> large_;
     size_t blockFree_ = 0; // bytes left at the end of the last block
+    // The last link added, whole: what the next one is compared with and shares its start with.
+    std::string lastUrl_;
+    std::string lastTarget_;
 };
 
 } // namespace tavlin

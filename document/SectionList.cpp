@@ -273,8 +273,8 @@ void TSectionList::SetLinkHover(TLinkRun link, bool hover) {
     if (it == fonts.end()) {
         return;
     }
-    const int32_t id = link.Link().LinkId;
-    const auto sameLink = [id](const TLinkRun& other) { return other.Link().LinkId == id; };
+    const int32_t id = link.LinkId();
+    const auto sameLink = [id](const TLinkRun& other) { return other.LinkId() == id; };
     for (auto after = it + 1; after != fonts.end() && sameLink(*after); ++after) {
         after->Run().SetHover(hover);
     }
@@ -290,7 +290,7 @@ bool TSectionList::LinkAtPoint(Canvas& canvas, int x, int y, TLinkAnswer& answer
     HoverImage = nullptr;
     const bool found = TCellBasic::LinkAt(canvas, x, y, answer);
     bool repaint = false;
-    const bool sameLink = oldLink && HoverLink && oldLink.Link().LinkId == HoverLink.Link().LinkId;
+    const bool sameLink = oldLink && HoverLink && oldLink.LinkId() == HoverLink.LinkId();
     if (HoverEnabled && HoverLink != oldLink && !sameLink) {
         SetLinkHover(oldLink, false);
         SetLinkHover(HoverLink, true);

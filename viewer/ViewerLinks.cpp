@@ -111,10 +111,9 @@ void TViewer::MarkLinksVisited(const std::vector<std::string>& addresses) {
     bool changed = false;
     for (const TLinkRun& link : *document_->LinkFonts) {
         TFontObj* run = &link.Run();
-        const TRunLink target = link.Link();
-        auto [it, isNew] = matched.try_emplace(target.LinkId, false);
+        auto [it, isNew] = matched.try_emplace(link.LinkId(), false);
         if (isNew) {
-            it->second = wanted.count(toLowerAscii(LinkAddress(std::string(target.Url)))) > 0;
+            it->second = wanted.count(toLowerAscii(LinkAddress(link.Link().Url))) > 0;
         }
         if (it->second && !run->Visited) {
             run->SetVisited(true);

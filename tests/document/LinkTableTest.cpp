@@ -21,11 +21,14 @@ TEST(LinkTableTest, LinksKeepTheirCharactersAcrossBlocksAndOnlyTheLastIsReused) 
     EXPECT_EQ(table.Add(first), 1u);
     EXPECT_EQ(table.Add(first), 1u) << "the runs of one link share it";
     EXPECT_EQ(table.Add(Link("")), TLinkTable::kNoLink);
-    // Enough links to fill several blocks, with addresses larger than a block among them.
+    // Enough links to fill several blocks, with addresses larger than a block among them, and
+    // neighbours that start alike, by a little or by a long way.
     std::vector<TUrlTarget> links;
+    const std::string large(200000, 'u');
     for (int i = 0; i < 4000; ++i) {
-        links.push_back(i % 1000 == 7 ? Link(std::string(200000, char('a' + i % 26)), "_blank")
-                                      : Link("page" + std::to_string(i) + ".htm"));
+        links.push_back(i % 1000 == 7   ? Link(large, "_blank")
+                        : i % 1000 == 8 ? Link(large + "/more")
+                                        : Link("page" + std::to_string(i) + ".htm"));
         EXPECT_EQ(table.Add(links.back()), uint32_t(i) + 2);
     }
     EXPECT_EQ(table[1].Url, "a.htm");
