@@ -242,7 +242,7 @@ void TBlockBox::Take(const TBoxStyle& style, int width, int height) {
 // ---- creation ----
 
 TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props, bool collapse)
-    : TSectionBase(document), Content(document, props.ElemTag) {
+    : TSectionBase(document), Content(props.ElemTag) {
     TVMarginArray variants;
     props.GetVMarginArray(variants);
     const PropValue& color = props.Props[piColor];

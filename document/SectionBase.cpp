@@ -3,34 +3,66 @@
 #include "document/SectionList.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <climits>
+#include <map>
 #include <mutex>
-#include <set>
 
 namespace tavlin {
 
 namespace {
 
-// Tag names are a few dozen words shared by every list of every document: each is stored once.
-const std::string* InternedTag(std::string_view tag) {
-    thread_local const std::string* last = nullptr;
-    if (last && tag == *last) {
-        return last;
+// Tag names are a few dozen words shared by every list of every document: each is stored once and
+// numbered. A name is read without the lock: its slot is filled before its number is handed out.
+class TagNames {
+public:
+    static TagNames& Get() {
+        static TagNames names;
+        return names;
     }
-    static std::mutex lock;
-    static std::set<std::string, std::less<>> names;
-    const std::lock_guard guard(lock);
-    auto it = names.find(tag);
-    if (it == names.end()) {
-        it = names.emplace(tag).first;
+
+    uint16_t Number(std::string_view tag) {
+        if (tag.empty()) {
+            return 0;
+        }
+        thread_local const std::string* lastName = nullptr;
+        thread_local uint16_t lastNumber = 0;
+        if (lastName && tag == *lastName) {
+            return lastNumber;
+        }
+        const std::lock_guard guard(lock_);
+        auto it = numbers_.find(tag);
+        if (it == numbers_.end()) {
+            if (numbers_.size() + 1 >= names_.size()) {
+                throw std::length_error("too many tag names");
+            }
+            it = numbers_.emplace(tag, uint16_t(numbers_.size() + 1)).first;
+            names_[it->second].store(&it->first, std::memory_order_release);
+        }
+        lastName = &it->first;
+        lastNumber = it->second;
+        return lastNumber;
     }
-    last = &*it;
-    return last;
-}
+
+    std::string_view Name(uint16_t number) const {
+        const std::string* name = names_[number].load(std::memory_order_acquire);
+        return name ? std::string_view(*name) : std::string_view();
+    }
+
+private:
+    std::mutex lock_;
+    std::map<std::string, uint16_t, std::less<>> numbers_; // nodes never move
+    std::array<std::atomic<const std::string*>, 65536> names_{};
+};
 
 } // namespace
 
-TTagName::TTagName(std::string_view tag) : name_(InternedTag(tag)) {}
+TTagName::TTagName(std::string_view tag) : number_(TagNames::Get().Number(tag)) {}
+
+TTagName::operator std::string_view() const {
+    return TagNames::Get().Name(number_);
+}
 
 // Paid twice for each entry of a long listing (its item and its text); see the fields.
 static_assert(sizeof(TSectionBase) <= 48);
@@ -132,21 +164,22 @@ TBandIndex& TSectionVector::MakeBand() {
 
 // ---- TCellBasic ----
 
-TCellBasic::TCellBasic(TSectionList* document, std::string_view ownerTag)
-    : Document(document), OwnerTag(ownerTag) {}
+TCellBasic::TCellBasic(std::string_view ownerTag) : OwnerTag(ownerTag) {}
 
-TCellBasic::TCellBasic(TSectionList* document, const TCellBasic& source)
-    : Document(document), OwnerTag(source.OwnerTag) {
-    CloneSectionsFrom(source);
+TCellBasic::TCellBasic(TSectionList* document, const TCellBasic& source) : OwnerTag(source.OwnerTag) {
+    if (document) {
+        CloneSectionsFrom(*document, source);
+    }
 }
 
-void TCellBasic::CloneSectionsFrom(const TCellBasic& source) {
+void TCellBasic::CloneSectionsFrom(TSectionList& document, const TCellBasic& source) {
     sections_.reserve(source.sections_.size());
     for (const auto& section : source.sections_) {
-        if (auto copy = section->CloneFor(*Document)) {
+        if (auto copy = section->CloneFor(document)) {
             sections_.push_back(std::move(copy));
         }
     }
+    indexed_ = false;
 }
 
 TCellBasic::~TCellBasic() = default;
@@ -155,13 +188,13 @@ void TCellBasic::AppendSection(std::unique_ptr<TSectionBase> section) {
     if (!section || !section->FinishAndKeep()) {
         return;
     }
-    section->Document = Document;
     sections_.push_back(std::move(section));
+    indexed_ = false;
 }
 
 void TCellBasic::ClearSections() {
     sections_.clear();
-    indexedCount_ = -1;
+    indexed_ = false;
 }
 
 int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
@@ -192,24 +225,19 @@ int TCellBasic::ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef
             floats.CurrentOwner = ownerBefore;
             floats.RemoveOwned(&section);
             const std::string message = error.what();
-            if (Document) {
-                Document->CollectFreed();
+            TSectionList* document = section.Document;
+            if (document) {
+                document->CollectFreed();
             }
             sections_.erase(i);
-            if (Document) {
-                Document->PurgeFreedSections();
-                Document->ReportProcessError(message);
+            if (document) {
+                document->PurgeFreedSections();
+                document->ReportProcessError(message);
             }
         }
     }
     RebuildBandIndex();
     return height;
-}
-
-int TCellBasic::Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) {
-    IndentManager scratch;
-    return ArrangeSections(canvas, 0, y, 1000, 1000, width, availHeight, scratch, scrollWidth, counter,
-                           nullptr);
 }
 
 TContentExtent TCellBasic::ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
@@ -221,7 +249,7 @@ TContentExtent TCellBasic::ArrangeBlock(Canvas& canvas, int x, int y, int xRef, 
 
 void TCellBasic::RebuildBandIndex() {
     const size_t n = sections_.size();
-    indexedCount_ = int(n);
+    indexed_ = true;
     if (n <= 1) {
         sections_.DropBand();
         return;
@@ -263,12 +291,13 @@ int TCellBasic::PaintSections(Canvas& canvas, const Rect& clip, IndentManager& f
         return 0;
     }
     const size_t n = sections_.size();
-    const int yOffset = Document ? Document->YOffset : 0;
+    const TSectionList* document = SectionsDocument();
+    const int yOffset = document ? document->YOffset : 0;
     const int top = clip.top + yOffset;
     const int bottom = clip.bottom + yOffset;
     // Zero-height sections on the band's edges (page breaks) are painted too.
     const auto paint = [&](size_t i) { sections_[i]->Paint(canvas, clip, floats, x, xRef, yRef); };
-    if (!Indexed()) {
+    if (!indexed_) {
         for (size_t i = 0; i < n; ++i) {
             paint(i);
         }
@@ -308,7 +337,7 @@ template <typename Fn> bool TCellBasic::ForSectionsAtY(int y, Fn fn) const {
         const TSectionBase& s = *sections_[i];
         return s.PaintTop <= y && y < s.PaintBottom && fn(*sections_[i]);
     };
-    if (!Indexed() || !sections_.Band()) {
+    if (!indexed_ || !sections_.Band()) {
         for (size_t i = 0; i < n; ++i) {
             if (hits(i)) {
                 return true;
@@ -404,11 +433,12 @@ bool TCellBasic::CharAt(int position, char& ch, TSectionBase*& section) {
 }
 
 void TCellBasic::CopySelection() {
-    if (!Document) {
+    const TSectionList* document = SectionsDocument();
+    if (!document) {
         return;
     }
-    const int selStart = Document->SelStart;
-    const int selEnd = Document->SelEnd;
+    const int selStart = document->SelStart;
+    const int selEnd = document->SelEnd;
     for (size_t i = size_t(FirstSectionReaching(selStart)); i < sections_.size(); ++i) {
         TSectionBase& s = *sections_[i];
         if (s.FirstPos >= selEnd) {
@@ -439,7 +469,7 @@ void TCellBasic::TrimLastBottomMargin() {
 
 // ---- TCell ----
 
-TCell::TCell(TSectionList* document, std::string_view ownerTag) : TCellBasic(document, ownerTag) {}
+TCell::TCell(std::string_view ownerTag) : TCellBasic(ownerTag) {}
 
 TCell::TCell(TSectionList* document, const TCell& source) : TCellBasic(document, source) {}
 

@@ -5,6 +5,7 @@
 #include "reader/Attributes.h"
 #include "reader/IDNames.h"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -114,16 +115,17 @@ protected:
     void SetExtent(int y, int height);
 };
 
-// An element's tag name, stored once for the process: one word in every content list.
+// An element's tag name, stored once for the process: every content list keeps its number in
+// two bytes. The names are the builder's element names, a few dozen.
 class TTagName {
 public:
     TTagName() = default;
     explicit TTagName(std::string_view tag);
-    operator std::string_view() const { return name_ ? std::string_view(*name_) : std::string_view(); }
+    operator std::string_view() const;
     friend bool operator==(TTagName a, std::string_view b) { return std::string_view(a) == b; }
 
 private:
-    const std::string* name_ = nullptr;
+    uint16_t number_ = 0; // 0: no name
 };
 
 // Where the sections of a block's content reach after an arrangement: the lowest flow bottom of
@@ -136,36 +138,34 @@ struct TContentExtent {
 
 // A content list: sections laid out one below the other, and the queries over them. Hit tests
 // and painting look only at the sections whose painted extent can touch the band asked for.
+// Every block holds one, so it is kept to twelve bytes: the document is its sections'.
 class TCellBasic {
 public:
-    TCellBasic(TSectionList* document, std::string_view ownerTag);
+    explicit TCellBasic(std::string_view ownerTag);
     TCellBasic(TSectionList* document, const TCellBasic& source); // deep copy for another document
-    virtual ~TCellBasic();
+    ~TCellBasic();
     TCellBasic(const TCellBasic&) = delete;
     TCellBasic& operator=(const TCellBasic&) = delete;
-
-    TSectionList* Document;
-    TTagName OwnerTag;
 
     int Count() const { return int(sections_.size()); }
     TSectionBase& operator[](int i) const { return *sections_[size_t(i)]; }
     bool IsEmpty() const { return sections_.empty(); }
     TSectionBase* Last() const { return sections_.empty() ? nullptr : sections_.back(); }
 
-    // Appends a section (text sections are finished first; empty ones are freed instead).
+    // Appends a section made for the list's document (text sections are finished first; empty
+    // ones are freed instead).
     void AppendSection(std::unique_ptr<TSectionBase> section);
     // Frees every section.
     void ClearSections();
 
-    virtual int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter);
     // The block variant: arranges with the floats of the list that holds the block.
     TContentExtent ArrangeBlock(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                                 IndentManager& floats, int& maxWidth, int& counter);
-    virtual void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth);
+    void MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth);
     // Paints the sections in the band of the clip rectangle with the given floats; returns the y
     // below the last section (0 when there is none).
     int PaintSections(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef);
-    virtual bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer);
+    bool LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer);
 
     bool ObjectAt(int x, int y, TFloatingObj*& object, int& objX, int& objY);
     int PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit);
@@ -187,21 +187,28 @@ protected:
     int ArrangeSections(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                         IndentManager& floats, int& maxWidth, int& counter, TContentExtent* extent);
     void RebuildBandIndex();
+    // The document of the sections; null for an empty list.
+    TSectionList* SectionsDocument() const { return sections_.empty() ? nullptr : sections_[0]->Document; }
 
-    // Deep copies of the source's sections for this list's document.
-    void CloneSectionsFrom(const TCellBasic& source);
+    // Deep copies of the source's sections for a document.
+    void CloneSectionsFrom(TSectionList& document, const TCellBasic& source);
     // The sections with their band index; a list of one section (every list item's) is tested
-    // directly and keeps none.
+    // directly and keeps none. The fields are in this order so that they fill twelve bytes.
     TSectionVector sections_;
-    int indexedCount_ = -1; // the number of sections when the band index was last made; last, so
-                            // that a block's fields can fill the padding after it
-    bool Indexed() const { return indexedCount_ == int(sections_.size()); }
+
+public:
+    TTagName OwnerTag;
+
+protected:
+    bool indexed_ = false; // the band index (or a single section's extent) is as the last
+                           // arrangement left it: no section was added or removed since
 };
+static_assert(sizeof(TCellBasic) <= 16, "a content list is held by every block");
 
 // A content list with floats of its own: the document and table cells.
 class TCell : public TCellBasic {
 public:
-    TCell(TSectionList* document, std::string_view ownerTag);
+    explicit TCell(std::string_view ownerTag);
     TCell(TSectionList* document, const TCell& source);
 
     IndentManager OwnFloats;
@@ -210,8 +217,8 @@ public:
     int PosCount = 0;
     int PaintedY = 0; // the y it was last painted at
 
-    int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter) override;
-    virtual int Paint(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef, int yRef);
+    int Arrange(Canvas& canvas, int y, int width, int availHeight, int& scrollWidth, int& counter);
+    int Paint(Canvas& canvas, const Rect& clip, int clipWidth, int x, int y, int xRef, int yRef);
 };
 
 // The content list of a block: it lays out with the floats of the list that holds the block.

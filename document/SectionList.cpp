@@ -11,14 +11,14 @@
 namespace tavlin {
 
 TSectionList::TSectionList(void* viewer, void* paintPanel)
-    : TCell(this, "default"), Viewer(viewer), PaintPanel(paintPanel),
+    : TCell("default"), Viewer(viewer), PaintPanel(paintPanel),
       FormControls(std::make_unique<std::vector<TFloatingObj*>>()),
       LinkFonts(std::make_unique<std::vector<TLinkRun>>()), Styles(std::make_unique<TStyleList>()),
       IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {
 }
 
 TSectionList::TSectionList(PrintCopyTag, const TSectionList& source)
-    : TCell(this, source.OwnerTag), ShowImages(source.ShowImages), Printing(source.Printing),
+    : TCell(source.OwnerTag), ShowImages(source.ShowImages), Printing(source.Printing),
       YOffset(source.YOffset), SelStart(source.SelStart), SelEnd(source.SelEnd),
       PreFontName(source.PreFontName), LinkVisitedColor(source.LinkVisitedColor),
       LinkActiveColor(source.LinkActiveColor), HotSpotColor(source.HotSpotColor),
@@ -28,7 +28,7 @@ TSectionList::TSectionList(PrintCopyTag, const TSectionList& source)
     // The sections are copied once the copy's settings and pictures exist: tables, blocks and
     // images read them.
     Pictures.ShareWith(source.Pictures);
-    CloneSectionsFrom(source);
+    CloneSectionsFrom(*this, source);
 }
 
 TSectionList::~TSectionList() {

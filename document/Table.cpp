@@ -119,7 +119,7 @@ int MulDiv(int64_t a, int64_t b, int64_t c) {
 
 TCellObj::TCellObj(TSectionList* document, const TProperties& props, const TAttributeList& attributes,
                    int vAlign, std::string ownerTag)
-    : VAlign(vAlign), Cell(std::make_unique<TCell>(document, std::move(ownerTag))) {
+    : VAlign(vAlign), Cell(std::make_unique<TCell>(ownerTag)) {
     for (const TAttribute& a : attributes) {
         switch (a.Symbol) {
         case attrCOLSPAN:

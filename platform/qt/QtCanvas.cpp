@@ -164,6 +164,10 @@ struct FontDescHash {
     }
 };
 
+// Counts the times the shared entries were dropped: a canvas holding an entry of an earlier
+// generation must look it up again.
+uint64_t gEntryGeneration = 0;
+
 // All canvases share the font entries; a few hundred fonts cover any real document.
 QtFontEntry& fontEntryFor(const FontDesc& desc) {
     static std::unordered_map<FontDesc, std::unique_ptr<QtFontEntry>, FontDescHash> entries;
@@ -171,6 +175,7 @@ QtFontEntry& fontEntryFor(const FontDesc& desc) {
     if (it == entries.end()) {
         if (entries.size() > 1000) {
             entries.clear();
+            ++gEntryGeneration;
         }
         it = entries.emplace(desc, std::make_unique<QtFontEntry>(desc)).first;
     }
@@ -196,16 +201,35 @@ QtCanvas::QtCanvas(QPainter& painter)
 QtCanvas::~QtCanvas() = default;
 
 QtFontEntry& QtCanvas::entry() {
-    if (!entry_) {
-        entry_ = &fontEntryFor(font_);
+    SelectedFont& selected = fonts_[current_];
+    if (!selected.entry || generation_ != gEntryGeneration) {
+        fonts_[current_ ^ 1].entry = nullptr;
+        selected.entry = &fontEntryFor(selected.desc);
+        generation_ = gEntryGeneration;
     }
-    return *entry_;
+    return *selected.entry;
 }
 
+// Text and link text alternate line by line, so the font before the current one is kept too:
+// switching back to it is a compare, not a lookup.
 void QtCanvas::setFont(const FontDesc& font) {
-    if (!(font == font_) || !entry_) {
-        font_ = font;
-        entry_ = &fontEntryFor(font_);
+    if (generation_ != gEntryGeneration) {
+        fonts_[0].entry = fonts_[1].entry = nullptr;
+        generation_ = gEntryGeneration;
+    }
+    if (fonts_[current_].entry && font == fonts_[current_].desc) {
+        return;
+    }
+    current_ ^= 1;
+    SelectedFont& selected = fonts_[current_];
+    if (selected.entry && font == selected.desc) {
+        return;
+    }
+    selected.desc = font;
+    selected.entry = &fontEntryFor(font);
+    if (generation_ != gEntryGeneration) {
+        fonts_[current_ ^ 1].entry = nullptr; // dropped by the lookup just made
+        generation_ = gEntryGeneration;
     }
 }
 
@@ -313,10 +337,10 @@ void QtCanvas::textOut(int x, int baselineY, std::string_view text) {
         run.setPositions(runs[face].positions);
         painter_.drawGlyphRun(QPointF(x, baselineY), run);
     }
-    if (font_.underline()) {
+    if (font().underline()) {
         painter_.fillRect(QRect(x, baselineY + e.underlinePos(), advance, e.lineWidth()), color);
     }
-    if (font_.strikeOut()) {
+    if (font().strikeOut()) {
         painter_.fillRect(QRect(x, baselineY - e.strikeOutPos(), advance, e.lineWidth()), color);
     }
 }

@@ -3,6 +3,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -21,7 +23,7 @@ public:
     ~QtCanvas() override;
 
     void setFont(const FontDesc& font) override;
-    const FontDesc& font() const override { return font_; }
+    const FontDesc& font() const override { return fonts_[current_].desc; }
     FontMetrics fontMetrics() override;
     Size textExtent(std::string_view text) override;
     void characterEnds(std::string_view text, std::vector<int>& ends) override;
@@ -63,8 +65,14 @@ private:
     void drawPicture(const Bitmap& bitmap, const Mask* mask, const Rect& source, const Rect& dest);
 
     QPainter& painter_;
-    FontDesc font_;
-    QtFontEntry* entry_ = nullptr;
+    // The selected font and the one before it, with their shared entries (null until looked up).
+    struct SelectedFont {
+        FontDesc desc;
+        QtFontEntry* entry = nullptr;
+    };
+    std::array<SelectedFont, 2> fonts_;
+    size_t current_ = 0;
+    uint64_t generation_ = 0; // of the shared entries both pointers came from
     Color textColor_ = 0;
     Color bkColor_ = 0xFFFFFF;
     BkMode bkMode_ = BkMode::Transparent;

@@ -121,6 +121,23 @@ TEST_F(SectionListTest, PaintAndHitTestsTouchOnlyTheBand) {
     EXPECT_EQ(ProbeSection::hits, 1);
 }
 
+TEST_F(SectionListTest, SectionsAddedAfterLayoutArePaintedUntilTheNextLayout) {
+    f.doc.AppendSection(std::make_unique<ProbeSection>(&f.doc, 10));
+    f.Layout(400);
+    f.Paint({0, 0, 400, 100}, 500);
+    EXPECT_EQ(ProbeSection::paints, 0) << "the only section lies above the band";
+    f.doc.AppendSection(std::make_unique<ProbeSection>(&f.doc, 10));
+    f.Paint({0, 0, 400, 100}, 500);
+    EXPECT_EQ(ProbeSection::paints, 2) << "no extent is known for the new one";
+    f.doc.ClearSections();
+    f.doc.AppendSection(std::make_unique<ProbeSection>(&f.doc, 10));
+    f.Paint({0, 0, 400, 100}, 500);
+    EXPECT_EQ(ProbeSection::paints, 3);
+    f.Layout(400);
+    f.Paint({0, 0, 400, 100}, 500);
+    EXPECT_EQ(ProbeSection::paints, 3);
+}
+
 TEST_F(SectionListTest, AbsoluteSectionsArePaintedWhereverTheyAre) {
     struct Absolute : ProbeSection {
         using ProbeSection::ProbeSection;

@@ -67,6 +67,27 @@ TEST_F(QtCanvasTest, ExtentIsTheSumOfCharacterAdvances) {
     EXPECT_GT(c.textWidth("WWWW"), 0);
 }
 
+// Canvases share their font entries, and many distinct fonts drop them all: a canvas that
+// selected its fonts before must measure as before, the one it switched from included.
+TEST_F(QtCanvasTest, FontsSurviveTheSharedEntriesBeingDropped) {
+    ImageCanvas first(10, 10), other(10, 10);
+    Canvas& c = first.canvas();
+    c.setFont(serif(15, fsBold));
+    const int bold = c.textWidth("Tavlin");
+    c.setFont(serif(15));
+    const int regular = c.textWidth("Tavlin");
+    ASSERT_NE(bold, regular);
+    for (int i = 0; i < 1100; ++i) {
+        other.canvas().setFont(FontDesc{"DejaVu Sans", 6 + i % 200, i / 200, 0});
+        other.canvas().textWidth("x");
+    }
+    EXPECT_EQ(c.textWidth("Tavlin"), regular);
+    c.setFont(serif(15, fsBold));
+    EXPECT_EQ(c.textWidth("Tavlin"), bold);
+    c.setFont(serif(15));
+    EXPECT_EQ(c.textWidth("Tavlin"), regular);
+}
+
 TEST_F(QtCanvasTest, DrawnInkStaysWithinTheMeasuredExtent) {
     const std::string text = "HHHHHHHHHH";
     ImageCanvas surface(400, 60);
