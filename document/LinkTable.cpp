@@ -61,25 +61,37 @@ uint32_t TLinkTable::Add(int32_t linkId, std::string_view url, std::string_view 
     if (url.empty()) {
         return kNoLink;
     }
-    if (!links_.empty() && links_.back().linkId == linkId && lastUrl_ == url && lastTarget_ == target) {
+    if (!ids_.empty() && ids_.back() == linkId && lastUrl_ == url && lastTarget_ == target) {
         return Count();
     }
     constexpr size_t kMaxSize = std::numeric_limits<uint32_t>::max();
     if (Count() == kMaxLinks || url.size() > kMaxSize || target.size() > kMaxSize) {
         return kNoLink;
     }
-    const size_t shared = Count() % kRestart == 0 ? 0 : SharedStart(lastUrl_, url);
-    char header[2 * kMaxVarintBytes];
-    size_t headerSize = PutVarint(header, uint32_t(target.size()));
-    headerSize += PutVarint(header + headerSize, uint32_t(shared));
-    const size_t rest = url.size() - shared;
-    char* record = Allocate(headerSize + rest + target.size());
-    std::memcpy(record, header, headerSize);
-    std::memcpy(record + headerSize, url.data() + shared, rest);
-    if (!target.empty()) {
-        std::memcpy(record + headerSize + rest, target.data(), target.size());
+    const auto header = [&](size_t shared, char* out) {
+        size_t n = PutVarint(out, uint32_t(target.size()));
+        n += PutVarint(out + n, uint32_t(shared));
+        return n + PutVarint(out + n, uint32_t(url.size() - shared));
+    };
+    char head[3 * kMaxVarintBytes];
+    size_t shared = SharedStart(lastUrl_, url);
+    const size_t size = header(shared, head) + url.size() - shared + target.size();
+    const bool follows = Count() % kRestart != 0 && end_ && size <= blockFree_ && size <= kLargeRecord;
+    if (!follows) {
+        shared = 0;
     }
-    links_.push_back({record, uint32_t(url.size()), linkId});
+    const size_t headSize = header(shared, head);
+    const size_t rest = url.size() - shared;
+    char* record = Allocate(headSize + rest + target.size());
+    if (!follows) {
+        restarts_.push_back({Count(), record});
+    }
+    std::memcpy(record, head, headSize);
+    std::memcpy(record + headSize, url.data() + shared, rest);
+    if (!target.empty()) {
+        std::memcpy(record + headSize + rest, target.data(), target.size());
+    }
+    ids_.push_back(linkId);
     lastUrl_ = url;
     lastTarget_ = target;
     return Count();
@@ -91,32 +103,34 @@ TRunLink TLinkTable::operator[](uint32_t number) const {
         return link;
     }
     const uint32_t i = number - 1;
-    for (uint32_t k = i - i % kRestart; k < i; ++k) {
-        Decode(k, link.Url, nullptr);
+    const auto after = std::upper_bound(restarts_.begin(), restarts_.end(), i,
+                                        [](uint32_t index, const Restart& r) { return index < r.first; });
+    const Restart& restart = *(after - 1);
+    const char* in = restart.record;
+    for (uint32_t k = restart.first;; ++k) {
+        const uint32_t targetSize = GetVarint(in);
+        const uint32_t shared = GetVarint(in);
+        const uint32_t rest = GetVarint(in);
+        link.Url.resize(shared);
+        link.Url.append(in, rest);
+        in += rest;
+        if (k == i) {
+            link.Target.assign(in, targetSize);
+            break;
+        }
+        in += targetSize;
     }
-    Decode(i, link.Url, &link.Target);
-    link.LinkId = links_[i].linkId;
+    link.LinkId = ids_[i];
     return link;
 }
 
-void TLinkTable::Decode(uint32_t i, std::string& url, std::string* target) const {
-    const Entry& entry = links_[i];
-    const char* in = entry.record;
-    const uint32_t targetSize = GetVarint(in);
-    const uint32_t shared = GetVarint(in);
-    const uint32_t rest = entry.urlSize - shared;
-    url.resize(shared);
-    url.append(in, rest);
-    if (target) {
-        target->assign(in + rest, targetSize);
-    }
-}
-
 void TLinkTable::Clear() {
-    links_ = std::vector<Entry>();
+    ids_ = std::vector<int32_t>();
+    restarts_ = std::vector<Restart>();
     blocks_ = std::vector<std::unique_ptr<char[]>>();
     large_ = std::vector<std::unique_ptr<char[]>>();
     blockFree_ = 0;
+    end_ = nullptr;
     lastUrl_ = std::string();
     lastTarget_ = std::string();
 }
@@ -124,6 +138,7 @@ void TLinkTable::Clear() {
 char* TLinkTable::Allocate(size_t bytes) {
     if (bytes > kLargeRecord) {
         large_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+        end_ = nullptr; // the next record cannot follow this one
         return large_.back().get();
     }
     if (bytes > blockFree_) {
@@ -132,6 +147,7 @@ char* TLinkTable::Allocate(size_t bytes) {
     }
     char* record = blocks_.back().get() + (kBlockBytes - blockFree_);
     blockFree_ -= bytes;
+    end_ = record + bytes;
     return record;
 }
 

@@ -38,24 +38,22 @@ public:
     // The link of a number; an empty link for kNoLink or a number the table does not hold.
     TRunLink operator[](uint32_t number) const;
     // Only the link's number as the reader gave it (0 for none): what hovering compares.
-    int32_t LinkIdOf(uint32_t number) const { return Holds(number) ? links_[number - 1].linkId : 0; }
-    uint32_t Count() const { return uint32_t(links_.size()); }
+    int32_t LinkIdOf(uint32_t number) const { return Holds(number) ? ids_[number - 1] : 0; }
+    uint32_t Count() const { return uint32_t(ids_.size()); }
     // Forgets every link; only for a document whose runs are gone.
     void Clear();
 
 private:
-    // A link's record in a block: the frame name's size and the length of the start its address
-    // shares with the address before it (as variable-length numbers), the rest of the address,
-    // the frame name.
-    struct Entry {
+    // A link's record in a block: the frame name's size, the length of the start its address
+    // shares with the address before it and the length of the rest (as variable-length numbers),
+    // the rest of the address, the frame name. The records of links that follow one another lie
+    // one after another, so only where a run of them starts is kept (a restart: its address
+    // whole), every so many links and wherever a record could not follow the one before.
+    struct Restart {
+        uint32_t first; // the index of its link
         const char* record;
-        uint32_t urlSize;
-        int32_t linkId;
     };
-    // A listing holds a link per entry.
-    static_assert(sizeof(Entry) <= 16);
-    // Every this many links one keeps its whole address, so that reading any link decodes at
-    // most this many records.
+    // Reading a link decodes at most this many records.
     static constexpr uint32_t kRestart = 16;
     static constexpr size_t kBlockBytes = 64 * 1024;
     // Records larger than this take a block of their own, so that a block is never left mostly empty.
@@ -63,16 +61,15 @@ private:
 
     uint32_t Add(int32_t linkId, std::string_view url, std::string_view target);
     bool Holds(uint32_t number) const { return number != kNoLink && number <= Count(); }
-    // Builds the address of entry i on the address of the entry before it; the frame name too
-    // when asked.
-    void Decode(uint32_t i, std::string& url, std::string* target) const;
-    // Space for a record of this many bytes.
+    // Space for a record of this many bytes: right after the last record when it fits there.
     char* Allocate(size_t bytes);
 
-    std::vector<Entry> links_;
+    std::vector<int32_t> ids_; // by index: the links' numbers as the reader gave them
+    std::vector<Restart> restarts_;
     std::vector<std::unique_ptr<char[]>> blocks_; // the last one is filled next
     std::vector<std::unique_ptr<char[]>> large_;
-    size_t blockFree_ = 0; // bytes left at the end of the last block
+    size_t blockFree_ = 0;   // bytes left at the end of the last block
+    char* end_ = nullptr; // where the last record ended, when the next one may follow it
     // The last link added, whole: what the next one is compared with and shares its start with.
     std::string lastUrl_;
     std::string lastTarget_;
