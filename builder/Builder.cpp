@@ -59,7 +59,7 @@ void THtmlBuilder::StartParse() {
     rd_.IDNames = doc_.IDs.get();
     rd_.CharSet = TopProps().CharSet;
     rd_.OnInclude = opt_.OnInclude;
-    CurSection = std::make_unique<TSection>(&doc_, nullptr, TopProps(), nullptr);
+    CurSection = MakeInArena<TSection>(doc_.Arena(), &doc_, nullptr, TopProps(), nullptr);
 }
 
 void THtmlBuilder::FinishParse() {
@@ -104,13 +104,13 @@ void THtmlBuilder::CloseSection() {
 
 void THtmlBuilder::OpenSection(const TAttributeList* attributes) {
     CloseSection();
-    CurSection = std::make_unique<TSection>(&doc_, &CurLink, TopProps(), attributes);
+    CurSection = MakeInArena<TSection>(doc_.Arena(), &doc_, &CurLink, TopProps(), attributes);
     CurSection->FontRuns[0].ScriptShift = ScriptShift;
 }
 
 void THtmlBuilder::OpenPreSection() {
     CloseSection();
-    CurSection = std::make_unique<TPreFormated>(&doc_, &CurLink, TopProps(), nullptr);
+    CurSection = MakeInArena<TPreFormated>(doc_.Arena(), &doc_, &CurLink, TopProps(), nullptr);
     CurSection->FontRuns[0].ScriptShift = ScriptShift;
     preLine_.NewLine(rd_.CharSet == DEFAULT_CHARSET); // every preformatted section is one line
 }

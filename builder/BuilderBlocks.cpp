@@ -71,7 +71,7 @@ void THtmlBuilder::Paragraph(const SymSet& terminators) {
     }
     PushBlock("p", attributes);
     AssignAlign(attributes, true);
-    TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+    TCellBasic* outer = OpenBlock(MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps()));
     while (!terminators.Has(Sym())) {
         if (Sym() == symUnknownTag) {
             Next();
@@ -113,7 +113,7 @@ void THtmlBuilder::List(const SymSet& terminators) {
     }
     CloseSection();
     PushBlock(lowerTagName(listSym), rd_.Attributes);
-    auto block = std::make_unique<TBlock>(&doc_, CurCell, TopProps());
+    auto block = MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps());
     block->ListIndent = kBulletLists.Has(listSym);
     TCellBasic* outer = OpenBlock(std::move(block));
     Next();
@@ -171,7 +171,7 @@ void THtmlBuilder::ListItem(HtmlSymbol listSym, int number, bool plain, char typ
     PushBlock(tag, rd_.Attributes);
     const std::string listTag = inList ? std::string(symbolName(listSym)) : std::string();
     TCellBasic* outer = OpenBlock(
-        std::make_unique<TBlockLI>(&doc_, CurCell, TopProps(), listTag, number, ListLevel, plain, type));
+        MakeInArena<TBlockLI>(doc_.Arena(), &doc_, CurCell, TopProps(), listTag, number, ListLevel, plain, type));
     OpenSection();
     rd_.SkipBlanks();
     Next();
@@ -257,7 +257,7 @@ void THtmlBuilder::Div(const SymSet& terminators) {
     CloseSection();
     PushBlock("div", rd_.Attributes);
     AssignAlign(rd_.Attributes, false);
-    TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+    TCellBasic* outer = OpenBlock(MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps()));
     OpenSection();
     Next();
     BodyLoop(terminators | SymSet{endDIV});
@@ -281,7 +281,7 @@ void THtmlBuilder::Form(const SymSet& terminators) {
         Nest nest(depth_);
         CloseSection();
         PushBlock("form", rd_.Attributes);
-        TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+        TCellBasic* outer = OpenBlock(MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps()));
         StartForm();
         Next();
         BodyLoop(terminators | SymSet{tagFORM, endFORM});
@@ -315,7 +315,7 @@ void THtmlBuilder::Heading() {
         TopProps().AssignProp(piTextAlign, std::string("center"));
         Next();
     }
-    TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+    TCellBasic* outer = OpenBlock(MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps()));
     OpenSection(&attributes);
     while (true) {
         const HtmlSymbol sym = Sym();
@@ -352,7 +352,7 @@ void THtmlBuilder::Pre() {
     CloseSection();
     PushBlock("pre", rd_.Attributes);
     const int preDepth = stack_.Count();
-    TCellBasic* outer = OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+    TCellBasic* outer = OpenBlock(MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps()));
     TCellBasic* preCell = CurCell;
     OpenPreSection();
     rd_.SetPreMode(true);
@@ -385,7 +385,7 @@ void THtmlBuilder::Pre() {
         flush();
         CloseSection();
         PushBlock(tag, rd_.Attributes);
-        OpenBlock(std::make_unique<TBlock>(&doc_, CurCell, TopProps()));
+        OpenBlock(MakeInArena<TBlock>(doc_.Arena(), &doc_, CurCell, TopProps()));
         OpenPreSection();
         open = true;
     };

@@ -356,7 +356,7 @@ int TBlock::FlowBottom() const {
 }
 
 std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
-    return std::make_unique<TBlock>(&document, *this);
+    return MakeInArena<TBlock>(document.Arena(), &document, *this);
 }
 
 void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {

@@ -120,7 +120,7 @@ TBlockLI::TBlockLI(TSectionList* document, const TBlockLI& source)
     : TBlock(document, source), ItemNumber(source.ItemNumber) {}
 
 std::unique_ptr<TSectionBase> TBlockLI::CloneFor(TSectionList& document) const {
-    return std::make_unique<TBlockLI>(&document, *this);
+    return MakeInArena<TBlockLI>(document.Arena(), &document, *this);
 }
 
 std::string TBlockLI::MarkerLabel() const {

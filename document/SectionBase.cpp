@@ -80,6 +80,17 @@ TSectionBase::~TSectionBase() {
     }
 }
 
+void TSectionBase::operator delete(TSectionBase* section, std::destroying_delete_t) {
+    void* block = dynamic_cast<void*>(section); // where the whole object starts
+    TSectionArena* arena = section->Document ? &section->Document->Arena() : nullptr;
+    section->~TSectionBase();
+    if (arena && arena->Owns(block)) {
+        arena->Free(block);
+    } else {
+        ::operator delete(block);
+    }
+}
+
 std::unique_ptr<TSectionBase> TSectionBase::CloneFor(TSectionList& document) const {
     return std::make_unique<TSectionBase>(&document, *this);
 }

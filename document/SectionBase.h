@@ -1,5 +1,6 @@
 #pragma once
 #include "document/IndentManager.h"
+#include "document/SectionArena.h"
 #include "document/SectionVector.h"
 #include "platform/Canvas.h"
 #include "reader/Attributes.h"
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -48,6 +50,13 @@ public:
     ~TSectionBase() override;
     TSectionBase(const TSectionBase&) = delete;
     TSectionBase& operator=(const TSectionBase&) = delete;
+
+    // A section lives on the heap or in its document's arena (MakeInArena); deleting it gives
+    // the memory back to whichever it came from.
+    static void* operator new(size_t bytes) { return ::operator new(bytes); }
+    static void* operator new(size_t bytes, TSectionArena& arena) { return arena.Allocate(bytes); }
+    static void operator delete(void* piece, TSectionArena& arena) { arena.Free(piece); }
+    static void operator delete(TSectionBase* section, std::destroying_delete_t);
 
     // Every section and block of a long document pays for these: what only blocks need lives in
     // the blocks, and what follows from the fields here is computed.

@@ -141,7 +141,7 @@ uint32_t TSection::LinkNumberFrom(const TSection& source, const TFontObj& run) c
 }
 
 std::unique_ptr<TSectionBase> TSection::CloneFor(TSectionList& document) const {
-    return std::make_unique<TSection>(&document, *this);
+    return MakeInArena<TSection>(document.Arena(), &document, *this);
 }
 
 TFontObj& TSection::ChangeFont(const TMyFont& font, int scriptShift) {

@@ -43,6 +43,9 @@ struct TDrawItem {
 // The document: the root content list and the state the viewer, selection, find and printing
 // work with.
 class TSectionList : public TCell, public TSourcePositionLocator {
+    // First, so that it goes last: the sections in it are freed before (see ~TSectionList).
+    TSectionArena arena_;
+
 public:
     // An empty document for a viewer and the window it paints in (opaque to the engine).
     explicit TSectionList(void* viewer = nullptr, void* paintPanel = nullptr);
@@ -145,6 +148,9 @@ public:
 
     // The link of a run of one of the document's sections.
     TRunLink LinkOf(const TFontObj& run) const { return Links[run.LinkNumber()]; }
+
+    // Where the document's sections and blocks are made (MakeInArena).
+    TSectionArena& Arena() { return arena_; }
 
     // Bookkeeping of the lists that point into the sections.
     void AddIDObject(const std::string& name, TSectionBase* section);
