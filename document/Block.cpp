@@ -352,7 +352,56 @@ int TBlock::FlowBottom() const {
         return TSectionBase::FlowBottom();
     }
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    return Coord(ContentBottomY + closing + Box[piMarginBottom]);
+    return Coord(ContentBottomY() + closing + Box[piMarginBottom]);
+}
+
+int TBlock::ContentOffset() const {
+    if (Extras && Extras->ContentOffset) {
+        return *Extras->ContentOffset;
+    }
+    return Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
+}
+
+int TBlock::ContentY() const {
+    if (Extras && Extras->ContentY) {
+        return *Extras->ContentY;
+    }
+    const int top = Coord(int64_t(ArrangeY) + ClearAddon());
+    return Coord(int64_t(top) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
+}
+
+int TBlock::ContentBottomY() const {
+    if (Extras && Extras->ContentBottomY) {
+        return *Extras->ContentBottomY;
+    }
+    // The flow continues below the bottom padding, border and margin.
+    return Coord(int64_t(ArrangeY) + FlowHeight - Box[piPaddingBottom] - Box[piBorderBottomWidth] -
+                 Box[piMarginBottom]);
+}
+
+int TBlock::PaintHeight() const {
+    return Extras && Extras->PaintHeight ? *Extras->PaintHeight : FlowHeight;
+}
+
+void TBlock::KeepResults(int contentOffset, int contentY, int contentBottomY, int paintHeight) {
+    if (Extras) {
+        Extras->ContentOffset.reset();
+        Extras->ContentY.reset();
+        Extras->ContentBottomY.reset();
+        Extras->PaintHeight.reset();
+    }
+    if (contentOffset != ContentOffset()) {
+        MakeExtras().ContentOffset = contentOffset;
+    }
+    if (contentY != ContentY()) {
+        MakeExtras().ContentY = contentY;
+    }
+    if (contentBottomY != ContentBottomY()) {
+        MakeExtras().ContentBottomY = contentBottomY;
+    }
+    if (paintHeight != PaintHeight()) {
+        MakeExtras().PaintHeight = paintHeight;
+    }
 }
 
 std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
@@ -520,12 +569,11 @@ int TBlock::ClearDistance(const IndentManager& floats, int y) const {
     return std::max(0, bottom - y);
 }
 
-TContentExtent TBlock::ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats,
-                                      int& counter, int& contentMax) {
-    int contentY = ContentY;
+TContentExtent TBlock::ArrangeContent(Canvas& canvas, int x, int contentY, int xRef, int yRef,
+                                      IndentManager& floats, int& counter, int& contentMax) {
     if (Positioning == Relative) {
         // The content is laid out shifted; the box follows it when painted.
-        yRef = Coord(int64_t(ContentY) + PosTop());
+        yRef = Coord(int64_t(contentY) + PosTop());
         contentY = yRef;
     } else if (Positioning == Absolute) {
         yRef = Coord(int64_t(PosTop()) + yRef + Box[piMarginTop] + Box[piBorderTopWidth]);
@@ -595,30 +643,30 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     const int leftEdges = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
     const int rightEdges = Box[piMarginRight] + Box[piPaddingRight] + Box[piBorderRightWidth];
     PaintTop = Coord(int64_t(top) + std::min(0, Box[piMarginTop]));
+    int contentOffset = leftEdges;
     if (Floating == FloatLeft) {
-        ContentOffset = std::max(x, floats.LeftIndentAt(top)) + leftEdges - x;
+        contentOffset = std::max(x, floats.LeftIndentAt(top)) + leftEdges - x;
     } else if (Floating == FloatRight) {
-        ContentOffset = std::min(width, floats.RightSideAt(top) - x) - rightEdges - ContentWidth;
-    } else {
-        ContentOffset = leftEdges;
+        contentOffset = std::min(width, floats.RightSideAt(top) - x) - rightEdges - ContentWidth;
     }
-    x += ContentOffset;
+    x += contentOffset;
     if (ListIndent) {
         const int markerRoom = floats.LeftIndentAt(top) + kListIndent;
         if (x < markerRoom) {
             const int shift = markerRoom - x;
-            ContentOffset += shift;
+            contentOffset += shift;
             ContentWidth = std::max(0, ContentWidth - shift);
             x += shift;
         }
     }
-    ContentY = Coord(int64_t(top) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
+    const int contentY = Coord(int64_t(top) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
     ContentX = x;
-    floats.AddLeft(ContentY, IndentManager::OpenBottom, x, this);
-    floats.AddRight(ContentY, IndentManager::OpenBottom, x + ContentWidth, this);
+    floats.AddLeft(contentY, IndentManager::OpenBottom, x, this);
+    floats.AddRight(contentY, IndentManager::OpenBottom, x + ContentWidth, this);
 
     int contentMax = 0;
-    const TContentExtent content = ArrangeContent(canvas, x, y, xRef, yRef, floats, counter, contentMax);
+    const TContentExtent content =
+        ArrangeContent(canvas, x, contentY, xRef, yRef, floats, counter, contentMax);
     PosCount = counter - FirstPos;
     int64_t widest = int64_t(contentMax) + HorizontalExtras(true);
     if (Positioning != Static) {
@@ -626,18 +674,20 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     }
     maxWidth = Coord(widest);
     const int64_t contentBottom = Positioning == Relative ? int64_t(content.Bottom) - posTop : content.Bottom;
-    ContentBottomY = Coord(std::max({int64_t(ContentY), contentBottom, int64_t(ContentY) + Box[piHeight]}));
+    const int contentBottomY =
+        Coord(std::max({int64_t(contentY), contentBottom, int64_t(contentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    const int flowBottom = Coord(ContentBottomY + closing + Box[piMarginBottom]);
-    PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
+    const int flowBottom = Coord(contentBottomY + closing + Box[piMarginBottom]);
+    PaintBottom = Coord(std::max(contentBottomY, content.PaintBottom) + closing);
     if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
         Extras->BackgroundImage.reset();
     }
     FlowHeight = flowBottom - y;
     owner.Close();
 
+    int paintHeight = 0;
     if (Floating != NoFloat || Positioning == Absolute) {
-        PaintHeight = Positioning == Absolute ? 0 : FlowHeight;
+        paintHeight = Positioning == Absolute ? 0 : FlowHeight;
         if (Positioning != Absolute) {
             const int height = PaintBottom - givenY;
             if (Floating == FloatLeft) {
@@ -650,8 +700,9 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
         }
         FlowHeight = 0;
     } else {
-        PaintHeight = std::max(FlowHeight, floats.FloatBottom() - givenY);
+        paintHeight = std::max(FlowHeight, floats.FloatBottom() - givenY);
     }
+    KeepResults(contentOffset, contentY, contentBottomY, paintHeight);
     BuildPaintOrder();
     return FlowHeight;
 }
@@ -668,12 +719,13 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
         x = xRef + PosLeft();
     }
     const int yOffset = Document ? Document->YOffset : 0;
-    const int boxTop = ContentY - Box[piPaddingTop] - Box[piBorderTopWidth] + shift - yOffset;
+    const int contentY = ContentY();
+    const int boxTop = contentY - Box[piPaddingTop] - Box[piBorderTopWidth] + shift - yOffset;
     const int boxBottom =
         (Floating != NoFloat ? PaintBottom
-                             : ContentBottomY + Box[piPaddingBottom] + Box[piBorderBottomWidth]) +
+                             : ContentBottomY() + Box[piPaddingBottom] + Box[piBorderBottomWidth]) +
         shift - yOffset;
-    b.contentX = x + ContentOffset;
+    b.contentX = x + ContentOffset();
     b.x = Floating != NoFloat ? b.contentX - Box[piMarginLeft] - Box[piPaddingLeft] - Box[piBorderLeftWidth]
                               : x;
     const int borderLeft = b.x + Box[piMarginLeft];
@@ -686,10 +738,10 @@ TBlock::PaintBoxes TBlock::BoxesForPaint(int x, int xRef, int yRef) const {
     b.yRef = yRef;
     if (Positioning == Relative) {
         b.xRef = b.contentX;
-        b.yRef = ContentY + shift;
+        b.yRef = contentY + shift;
     } else if (Positioning == Absolute) {
         b.xRef = b.padding.left;
-        b.yRef = ContentY - Box[piPaddingTop] - ClearAddon(); // as the content was arranged
+        b.yRef = contentY - Box[piPaddingTop] - ClearAddon(); // as the content was arranged
     }
     return b;
 }
@@ -829,24 +881,24 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     }
     ContentWidth = std::max(0, floats.Width - HorizontalExtras(true));
     PaintTop = Coord(int64_t(y) + Box[piMarginTop]);
-    ContentOffset = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
-    ContentX = ContentOffset;
-    ContentY = Coord(int64_t(y) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
+    const int contentOffset = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
+    ContentX = contentOffset;
+    const int contentY = Coord(int64_t(y) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
     OwnerScope owner(floats, this);
-    floats.AddLeft(ContentY, IndentManager::OpenBottom, ContentX, this);
-    floats.AddRight(ContentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
+    floats.AddLeft(contentY, IndentManager::OpenBottom, ContentX, this);
+    floats.AddRight(contentY, IndentManager::OpenBottom, ContentX + ContentWidth, this);
     int contentMax = 0;
     const int height = std::max(0, availHeight - Box[piMarginTop] - Box[piMarginBottom]);
-    const TContentExtent content = Content.ArrangeBlock(canvas, ContentX, ContentY, 0, 0, ContentWidth,
+    const TContentExtent content = Content.ArrangeBlock(canvas, ContentX, contentY, 0, 0, ContentWidth,
                                                         height, floats, contentMax, counter);
     PosCount = counter - FirstPos;
-    ContentBottomY =
-        Coord(std::max({int64_t(ContentY), int64_t(content.Bottom), int64_t(ContentY) + Box[piHeight]}));
+    const int contentBottomY =
+        Coord(std::max({int64_t(contentY), int64_t(content.Bottom), int64_t(contentY) + Box[piHeight]}));
     const int64_t closing = int64_t(Box[piPaddingBottom]) + Box[piBorderBottomWidth];
-    PaintBottom = Coord(std::max(ContentBottomY, content.PaintBottom) + closing);
+    PaintBottom = Coord(std::max(contentBottomY, content.PaintBottom) + closing);
     FlowHeight = Coord(int64_t(PaintBottom) + Box[piMarginBottom]) - y;
     owner.Close();
-    PaintHeight = std::max(FlowHeight, floats.FloatBottom() - y);
+    KeepResults(contentOffset, contentY, contentBottomY, std::max(FlowHeight, floats.FloatBottom() - y));
     maxWidth = std::max(floats.Width, Coord(int64_t(std::max(contentMax, ContentWidth)) + Box[piMarginLeft] +
                                             Box[piMarginRight]));
     BuildPaintOrder();
@@ -855,7 +907,7 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
 
 int TBodyBlock::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int xRef, int yRef) {
     if (!Hidden) {
-        PaintContent(canvas, clip, floats, floats.LeftEdge + ContentOffset, floats.LeftEdge, 0);
+        PaintContent(canvas, clip, floats, floats.LeftEdge + ContentOffset(), floats.LeftEdge, 0);
     }
     return ArrangeY + FlowHeight;
 }

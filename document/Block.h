@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,13 @@ struct TBlockExtras {
     int MeasuredMin = 0;
     int MeasuredMax = 0;
     unsigned MeasuredPass = 0;
+    // Results of the last Arrange that do not follow from the box and the flow (see
+    // TBlock::ContentOffset and its neighbours): floats, positioned blocks, lists keeping room for
+    // their markers, blocks beside a float that reaches further down.
+    std::optional<int> ContentOffset;
+    std::optional<int> ContentY;
+    std::optional<int> ContentBottomY;
+    std::optional<int> PaintHeight;
 };
 
 // A block box: margins, borders, padding, an optional width and height, an optional float or
@@ -176,16 +184,20 @@ public:
     bool ListIndent : 1 = false;
     bool Hidden : 1 = false;
     bool BottomIsDefault : 1 = false;
-    int ContentY = 0;                         // of the last Arrange, filling the end of the base
+    int ContentWidth = 0;                     // of the last Arrange, filling the end of the base
     TBlockBox Box;                            // with the style, shared between blocks of equal style
     std::unique_ptr<TBlockExtras> Extras;     // made when first needed
-    [[no_unique_address]] TBlockCell Content; // the widths below fill the padding at its end
-    // Results of the last Arrange.
-    int ContentWidth = 0;
-    int ContentOffset = 0;
-    int ContentBottomY = 0;
-    int ContentX = 0;
-    int PaintHeight = 0; // how far down the block and the floats beside it paint
+    [[no_unique_address]] TBlockCell Content; // the position below fills the padding at its end
+    int ContentX = 0;                         // of the last Arrange
+
+    // The other results of the last Arrange follow, for a block in the flow, from its box, its
+    // place and its height; Extras keeps those that do not.
+    // The content's distance from the left of the room the block was given.
+    int ContentOffset() const;
+    int ContentY() const;
+    int ContentBottomY() const;
+    // How far down the block and the floats beside it paint.
+    int PaintHeight() const;
 
     const TBoxStyle& BoxStyle() const { return Box.Style(); }
 
@@ -197,7 +209,7 @@ public:
     int PosLeft() const { return Extras ? Extras->PosLeft : 0; }
     int Layer() const override { return Extras ? Extras->Layer : 0; }
     void SetLayer(int layer);
-    int YPosition() const override { return ContentY; }
+    int YPosition() const override { return ContentY(); }
     int FlowBottom() const override;
 
     TBlockExtras& MakeExtras();
@@ -250,8 +262,11 @@ protected:
     int ClearDistance(const IndentManager& floats, int y) const;
     // Keeps the clearing distance and the offsets of the last Arrange.
     void SetPlacement(int clearAddon, int posTop, int posLeft);
-    TContentExtent ArrangeContent(Canvas& canvas, int x, int y, int xRef, int yRef, IndentManager& floats,
-                                  int& counter, int& contentMax);
+    // Keeps the results of the last Arrange, in Extras only those that do not follow from the box.
+    // FlowHeight and the placement are set first.
+    void KeepResults(int contentOffset, int contentY, int contentBottomY, int paintHeight);
+    TContentExtent ArrangeContent(Canvas& canvas, int x, int contentY, int xRef, int yRef,
+                                  IndentManager& floats, int& counter, int& contentMax);
     void BuildPaintOrder();
     // The width left for the content when the margins take what they take.
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
@@ -312,7 +327,7 @@ private:
     void PaintMarker(Canvas& canvas, int x);
 };
 // A listing holds an item per entry: the marker and the tag are shared, the rest is its own.
-static_assert(sizeof(TBlockLI) <= 128);
+static_assert(sizeof(TBlockLI) <= 104);
 
 // A horizontal rule as a section: a line of Thickness pixels across the room it is given.
 class THorzLine : public TSectionBase {

@@ -61,9 +61,9 @@ private:
     void Block(const TBlock& b, const char* kind, int depth, const std::string& extra) {
         std::string head =
             std::string(kind) + " " + std::string(b.Content.OwnerTag) + " y=" + std::to_string(b.ArrangeY) +
-            " flow=" + std::to_string(b.FlowHeight) + " paint=" + std::to_string(b.PaintHeight) +
-            " content=(" + std::to_string(b.ContentX) + "," + std::to_string(b.ContentY) +
-            ") w=" + std::to_string(b.ContentWidth) + " bottom=" + std::to_string(b.ContentBottomY);
+            " flow=" + std::to_string(b.FlowHeight) + " paint=" + std::to_string(b.PaintHeight()) +
+            " content=(" + std::to_string(b.ContentX) + "," + std::to_string(b.ContentY()) +
+            ") w=" + std::to_string(b.ContentWidth) + " bottom=" + std::to_string(b.ContentBottomY());
         head += Sides(" margin=", b.Box[piMarginTop], b.Box[piMarginRight], b.Box[piMarginBottom],
                       b.Box[piMarginLeft]);
         head += Sides(" padding=", b.Box[piPaddingTop], b.Box[piPaddingRight], b.Box[piPaddingBottom],

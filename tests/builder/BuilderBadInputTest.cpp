@@ -113,8 +113,8 @@ TEST(BuilderBadInput, HugeBoxesStackUpWithoutOverflow) {
     int previous = -1;
     for (int i = 0; i < b.Cell().Count(); ++i) {
         const auto& div = At<TBlock>(b.Cell(), i);
-        EXPECT_GE(div.ContentY, previous);
-        previous = div.ContentY;
+        EXPECT_GE(div.ContentY(), previous);
+        previous = div.ContentY();
     }
 }
 
@@ -228,7 +228,7 @@ TEST(BuilderBadInput, ManyFloatsSideBySide) {
     const auto& last = At<TBlock>(b.Cell(), 39999);
     EXPECT_GT(step, 0);
     EXPECT_EQ(last.ContentX, first + 39999 * step); // one beside the other, as far as they go
-    EXPECT_EQ(last.ContentY, At<TBlock>(b.Cell(), 0).ContentY);
+    EXPECT_EQ(last.ContentY(), At<TBlock>(b.Cell(), 0).ContentY());
 }
 
 } // namespace

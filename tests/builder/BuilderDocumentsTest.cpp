@@ -145,8 +145,8 @@ TEST_F(BuilderDocuments, HelpPage) {
         for (int i = 0; i < block->Content.Count(); ++i) {
             const auto& item = At<TBlockLI>(block->Content, i);
             labels.back().push_back(item.MarkerLabel());
-            EXPECT_GT(item.FirstBaseline, item.ContentY);
-            EXPECT_LE(item.FirstBaseline, item.ContentY + 20);
+            EXPECT_GT(item.FirstBaseline, item.ContentY());
+            EXPECT_LE(item.FirstBaseline, item.ContentY() + 20);
         }
     }
     EXPECT_EQ(labels,
@@ -193,7 +193,7 @@ TEST_F(BuilderDocuments, BookmarkFileAsBrowsersExportIt) {
     }
     const auto& list = At<TBlock>(Body(), 1);
     const auto& toolbar = At<TBlockLI>(list.Content, 1);
-    EXPECT_EQ(toolbar.ContentY, list.ContentY + 14);
+    EXPECT_EQ(toolbar.ContentY(), list.ContentY() + 14);
     EXPECT_EQ(At<TBlock>(toolbar.Content, 0).MarginTop(), 0) << "the heading is the first block of its item";
     EXPECT_EQ(scrollWidth, kWidth);
 }

@@ -27,8 +27,8 @@ struct Page : Built {
 
 TEST(BlockLayout, DefaultParagraphMarginsCollapse) {
     Page page("<P>a<P>b");
-    EXPECT_EQ(page.BlockAt(0).ContentY, 14) << "the first paragraph of the body keeps its top margin";
-    EXPECT_EQ(page.BlockAt(1).ContentY, 14 + 16 + 14) << "14 pixels apart, not 28";
+    EXPECT_EQ(page.BlockAt(0).ContentY(), 14) << "the first paragraph of the body keeps its top margin";
+    EXPECT_EQ(page.BlockAt(1).ContentY(), 14 + 16 + 14) << "14 pixels apart, not 28";
     EXPECT_EQ(page.BlockAt(0).MarginBottom(), 0);
     EXPECT_EQ(page.height, 14 + 16 + 14 + 16 + 14);
 }
@@ -36,10 +36,10 @@ TEST(BlockLayout, DefaultParagraphMarginsCollapse) {
 TEST(BlockLayout, PositiveAndNegativeMarginsCollapse) {
     Page mixed("<P STYLE=\"margin-bottom:10px\">a</P><P STYLE=\"margin-top:-4px\">b");
     EXPECT_EQ(mixed.BlockAt(1).MarginTop(), 6);
-    EXPECT_EQ(mixed.BlockAt(1).ContentY, 14 + 16 + 6);
+    EXPECT_EQ(mixed.BlockAt(1).ContentY(), 14 + 16 + 6);
     Page negative("<P STYLE=\"margin-bottom:-10px\">a</P><P STYLE=\"margin-top:-4px\">b");
     EXPECT_EQ(negative.BlockAt(1).MarginTop(), -10);
-    EXPECT_EQ(negative.BlockAt(1).ContentY, 14 + 16 - 10);
+    EXPECT_EQ(negative.BlockAt(1).ContentY(), 14 + 16 - 10);
     EXPECT_EQ(negative.BlockAt(1).PaintTop, 14 + 16 - 10)
         << "painted from where the negative margin moved it";
 }
@@ -51,7 +51,7 @@ TEST(BlockLayout, FirstBlockOfAnItemOrDivisionHasNoTopSpaceAndTheLastNoBottom) {
     const TBlock& p = At<TBlock>(li.Content, 0);
     EXPECT_EQ(p.MarginTop(), 0);
     EXPECT_EQ(p.MarginBottom(), 0) << "trimmed when the item closed";
-    EXPECT_EQ(p.ContentY, li.ContentY);
+    EXPECT_EQ(p.ContentY(), li.ContentY());
     EXPECT_EQ(li.FlowHeight, 16);
 
     Page div("<DIV><P>a</P></DIV>b");
@@ -81,7 +81,7 @@ TEST(BlockLayout, FloatsNarrowTheLinesBesideThemAndClearGoesBelow) {
     EXPECT_EQ(beside.ArrangeY, 0);
     EXPECT_EQ(beside.Lines[0].IndentX, 100);
     const TBlock& below = left.BlockAt(2);
-    EXPECT_GE(below.ContentY, 50);
+    EXPECT_GE(below.ContentY(), 50);
     EXPECT_EQ(At<TSection>(below.Content, 0).Lines[0].IndentX, 0);
 
     Page right("<DIV STYLE=\"float:right; width:100px\">r</DIV>text");
@@ -92,7 +92,7 @@ TEST(BlockLayout, FloatsNarrowTheLinesBesideThemAndClearGoesBelow) {
 TEST(BlockLayout, AbsoluteBlocksTakeNoRoomAndPaintByLayer) {
     Page above("<DIV STYLE=\"position:absolute; top:100px; left:50px\">abs</DIV><P>static");
     EXPECT_EQ(above.BlockAt(0).FlowHeight, 0);
-    EXPECT_EQ(above.BlockAt(1).ContentY, 14);
+    EXPECT_EQ(above.BlockAt(1).ContentY(), 14);
     EXPECT_EQ(above.Drawn(), (std::vector<std::string>{"0,26:static", "50,112:abs"}));
 
     Page below("<DIV STYLE=\"position:absolute; top:100px; left:50px; z-index:-1\">abs</DIV><P>static");
@@ -124,7 +124,7 @@ TEST(BlockLayout, BackgroundFillsThePaddingBoxAndBordersAreSolidBands) {
     Page page("<DIV STYLE=\"background-color:red; border:2px solid blue; padding:3px\">x</DIV>");
     const TBlock& div = page.BlockAt(0);
     EXPECT_EQ(div.ContentX, 5);
-    EXPECT_EQ(div.ContentY, 5);
+    EXPECT_EQ(div.ContentY(), 5);
     EXPECT_EQ(div.ContentWidth, 590);
     page.Paint(Rect{0, 0, 800, 800});
     ASSERT_EQ(page.canvas.rects.size(), 5u);
@@ -264,7 +264,7 @@ TEST(BlockLayout, FloatsReachDownTheirBlockAndKeepTheirLayersInThePrintCopy) {
     Page page("<DIV><DIV STYLE=\"float:left; width:50px; height:100px\"></DIV>a</DIV>"
               "<DIV STYLE=\"position:absolute; z-index:3\">b</DIV>");
     const TBlock& outer = page.BlockAt(0);
-    EXPECT_EQ(outer.ContentBottomY, 100) << "the float's bottom, though it takes no flow height";
+    EXPECT_EQ(outer.ContentBottomY(), 100) << "the float's bottom, though it takes no flow height";
     EXPECT_EQ(At<TBlock>(outer.Content, 0).Layer(), 1);
     std::unique_ptr<TSectionList> copy = page.doc.CloneFor();
     const TBlockCell& body = dynamic_cast<const TBlock&>((*copy)[0]).Content;
