@@ -13,6 +13,10 @@ namespace tavlin {
 
 namespace {
 
+// The names by number. Initialised at compile time, so that the table costs memory only for the
+// pages its few dozen names touch, not for all of its half megabyte at start-up.
+constinit std::array<std::atomic<const std::string*>, 65536> tagNameSlots{};
+
 // Tag names are a few dozen words shared by every list of every document: each is stored once and
 // numbered. A name is read without the lock: its slot is filled before its number is handed out.
 class TagNames {
@@ -34,11 +38,11 @@ public:
         const std::lock_guard guard(lock_);
         auto it = numbers_.find(tag);
         if (it == numbers_.end()) {
-            if (numbers_.size() + 1 >= names_.size()) {
+            if (numbers_.size() + 1 >= tagNameSlots.size()) {
                 throw std::length_error("too many tag names");
             }
             it = numbers_.emplace(tag, uint16_t(numbers_.size() + 1)).first;
-            names_[it->second].store(&it->first, std::memory_order_release);
+            tagNameSlots[it->second].store(&it->first, std::memory_order_release);
         }
         lastName = &it->first;
         lastNumber = it->second;
@@ -46,14 +50,13 @@ public:
     }
 
     std::string_view Name(uint16_t number) const {
-        const std::string* name = names_[number].load(std::memory_order_acquire);
+        const std::string* name = tagNameSlots[number].load(std::memory_order_acquire);
         return name ? std::string_view(*name) : std::string_view();
     }
 
 private:
     std::mutex lock_;
     std::map<std::string, uint16_t, std::less<>> numbers_; // nodes never move
-    std::array<std::atomic<const std::string*>, 65536> names_{};
 };
 
 } // namespace
