@@ -237,7 +237,7 @@ private:
                 Line(depth + 1, FormControlLine(*control));
             }
         }
-        for (const LineRec& l : s.Lines) {
+        for (const LineRec& l : s.Lines()) {
             Line(depth + 1, "line " + std::to_string(l.Start) + "+" + std::to_string(l.CharCount) +
                                 " y=" + std::to_string(l.LineY) + " h=" + std::to_string(l.SpaceBefore) +
                                 "/" + std::to_string(l.TextHeight) + "/" + std::to_string(l.SpaceAfter) +

@@ -2,8 +2,8 @@
 #include "document/FloatingObj.h"
 #include "document/FontList.h"
 #include "document/FontObj.h"
-#include "document/InlineVector.h"
 #include "document/SectionBase.h"
+#include "document/SectionLines.h"
 #include "reader/TokenObj.h"
 
 #include <algorithm>
@@ -29,27 +29,6 @@ inline constexpr char NoBrImage = 7;
 inline constexpr char LineBreak = 8;
 inline constexpr unsigned char NoBreakSpace = 160;
 } // namespace ph
-
-// One laid-out line of a section. A line with CharCount 0 is an empty band that skips past floats
-// or clears them. Lines follow each other without gaps: a line's LineY + FullHeight() is the next
-// one's LineY, so lines are found by binary search. Where a line is painted follows from the
-// section's x (PaintXOf).
-struct LineRec {
-    int Start = 0;
-    int SpaceBefore = 0;
-    int SpaceAfter = 0;
-    int TextHeight = 0;
-    int BoxHeight = 0;
-    int CharCount = 0;
-    int Descent = 0;
-    int IndentX = 0;
-    int AvailWidth = 0;
-    int LineY = 0; // document y of the line's top
-
-    int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
-    int PaintY() const { return LineY + SpaceBefore; } // document y of the top of the line's text
-    int End() const { return Start + CharCount; }
-};
 
 // What few sections need, apart, made on first use: the pictures, panels and form controls
 // standing in the text, and how far they make the lines' boxes reach.
@@ -88,7 +67,11 @@ protected:
 public:
     [[no_unique_address]] TFontList FontRuns; // with the text and the source map
     int LineHeight = 0;
-    InlineVector<LineRec, 1> Lines;
+
+protected:
+    TLineList lines_; // read through Lines() and Line()
+
+public:
     // Measured with the widths below: the fonts the text was measured in (as one value), and how
     // far it reaches laid out in one line, so that a line that takes the whole text needs no
     // measuring of its own. Every block measures its content, so every section holds these.
@@ -96,6 +79,38 @@ public:
     int CachedMinWidth = 0;
     int CachedMaxWidth = 0;
     int CachedReach = 0;
+
+    // The lines it was last laid out in, read one by one.
+    class LineRange {
+    public:
+        class iterator {
+        public:
+            iterator(const TSection& section, size_t i) : section_(&section), i_(i) {}
+            LineRec operator*() const { return section_->Line(i_); }
+            iterator& operator++() {
+                ++i_;
+                return *this;
+            }
+            bool operator==(const iterator& other) const = default;
+
+        private:
+            const TSection* section_;
+            size_t i_;
+        };
+        explicit LineRange(const TSection& section) : section_(section) {}
+        size_t size() const { return section_.lines_.size(); }
+        bool empty() const { return section_.lines_.empty(); }
+        LineRec operator[](size_t i) const { return section_.Line(i); }
+        LineRec front() const { return section_.Line(0); }
+        LineRec back() const { return section_.Line(size() - 1); }
+        iterator begin() const { return {section_, 0}; }
+        iterator end() const { return {section_, size()}; }
+
+    private:
+        const TSection& section_;
+    };
+    LineRange Lines() const { return LineRange(*this); }
+    LineRec Line(size_t i) const { return lines_.At(i, LineFrame()); }
 
     std::string_view Text() const { return FontRuns.Text(); }
     int Len() const { return int(FontRuns.Text().size()); }
@@ -187,7 +202,7 @@ protected:
     void RemapLastChar(int32_t sourcePos);
     // Line layout.
     int ClearDistance(const IndentManager& floats, int y) const;
-    void AddEmptyLine(int& y, int height);
+    void AddEmptyLine(int start, int& y, int height);
     int NextLineBreak(int start) const;
     int LineCount(Canvas& canvas, IndentManager& floats, int start, std::vector<TFloatingObj*>& pending,
                   int& floatHeight, int y, int& maxWidth, bool& skipDown, int nextBreak);
@@ -195,7 +210,7 @@ protected:
                     std::vector<TFloatingObj*>& pending, int floatHeight, int& paintBottom);
     void IndexLines();
     // Painting.
-    void DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, int x, const Rect& clip);
+    void DrawLine(Canvas& canvas, const LineRec& line, IndentManager& floats, int x, const Rect& clip);
     // Draws bytes a..b of one run at px; returns the x after them (beyond clip.right when cut).
     int DrawText(Canvas& canvas, TFontObj& run, int a, int b, bool selected, bool caretHere, int px,
                  const LineGeometry& g, IndentManager& floats, const Rect& clip);
@@ -203,6 +218,21 @@ protected:
     // the line, or its end), and whether dx lies past that character's middle.
     int OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const;
     int LineAtY(int y) const;
+    // The first line whose key (growing from line to line) lies beyond value; the line count if none.
+    template <typename Key> size_t FirstLineBeyond(int value, Key key) const {
+        size_t low = 0;
+        size_t high = lines_.size();
+        while (low < high) {
+            const size_t mid = low + (high - low) / 2;
+            if (value < key(Line(mid))) {
+                high = mid;
+            } else {
+                low = mid + 1;
+            }
+        }
+        return low;
+    }
+    TLineList::Frame LineFrame() const { return {ArrangeY, Len()}; }
     int LineOfOffset(int offset) const;
 
 private:

@@ -207,13 +207,13 @@ int TSection::ClearDistance(const IndentManager& floats, int y) const {
     return std::max(bottom - y, 0);
 }
 
-void TSection::AddEmptyLine(int& y, int height) {
+void TSection::AddEmptyLine(int start, int& y, int height) {
     LineRec line;
-    line.Start = Lines.empty() ? 0 : Lines.back().End();
+    line.Start = start;
     line.SpaceBefore = height;
     line.BoxHeight = height;
     line.LineY = y;
-    Lines.push_back(line);
+    lines_.Add(line, LineFrame());
     FlowHeight += height;
     y += height;
 }
@@ -351,12 +351,12 @@ void TSection::FinishLine(Canvas& canvas, IndentManager& floats, int start, int 
             paintBottom = std::max(paintBottom, y + obj->FullHeight());
         }
     }
-    Lines.push_back(line);
+    lines_.Add(line, LineFrame());
 }
 
 void TSection::IndexLines() {
     int overhang = 0;
-    for (const LineRec& line : Lines) {
+    for (const LineRec& line : Lines()) {
         overhang = std::max(overhang, line.BoxHeight - line.FullHeight());
     }
     // Only floats make a box taller than its line, and only sections with pictures hold floats.
@@ -373,7 +373,7 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
     FirstPos = counter;
     PosCount = Len();
     FlowHeight = 0;
-    Lines.clear();
+    lines_.Clear();
     if (Len() == 0) {
         FlowHeight = IsPreformatted() ? std::max(FontRuns[0].Font().PointSize, 0) : ClearDistance(floats, y);
         SetExtent(y, FlowHeight);
@@ -392,7 +392,7 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
     if (ClearSide != 0) {
         const int distance = ClearDistance(floats, y);
         if (distance > 0) {
-            AddEmptyLine(y, distance);
+            AddEmptyLine(0, y, distance);
         }
     }
     int paintBottom = y;
@@ -411,8 +411,7 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
             count = LineCount(canvas, floats, start, pending, floatHeight, y, maxWidth, skipDown, nextBreak);
             paintBottom = std::max(paintBottom, y + floatHeight);
             if (skipDown) {
-                AddEmptyLine(y, floats.NextWiderY(y) - y);
-                Lines.back().Start = start;
+                AddEmptyLine(start, y, floats.NextWiderY(y) - y);
                 continue;
             }
         }
@@ -421,7 +420,7 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
     }
     counter += Len();
     if (Document && Document->FirstBaselineSlot && *Document->FirstBaselineSlot == 0) {
-        for (const LineRec& line : Lines) {
+        for (const LineRec& line : Lines()) {
             if (line.CharCount > 0) {
                 *Document->FirstBaselineSlot = line.LineY + line.SpaceBefore + line.TextHeight - line.Descent;
                 break;

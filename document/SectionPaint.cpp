@@ -44,7 +44,7 @@ Color PrintColor(Color color, const Canvas& canvas, bool printBackgrounds) {
 int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int x, int, int) {
     const int result = ArrangeY + FlowHeight;
     originX_ = x;
-    if (Len() == 0 || !Document || Lines.empty()) {
+    if (Len() == 0 || !Document || lines_.empty()) {
         return result;
     }
     const int top = clip.top + Document->YOffset;
@@ -55,10 +55,10 @@ int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int
     const bool printing = Document->Printing;
     // The first line whose box can reach below top: boxes reach at most BoxOverhang below their lines.
     const int reach = top - ExtrasOrNone().BoxOverhang;
-    auto it = std::upper_bound(Lines.begin(), Lines.end(), reach,
-                               [](int y, const LineRec& line) { return y < line.LineY + line.FullHeight(); });
-    for (; it != Lines.end(); ++it) {
-        LineRec& line = *it;
+    const size_t first =
+        FirstLineBeyond(reach, [](const LineRec& line) { return line.LineY + line.FullHeight(); });
+    for (size_t i = first; i < lines_.size(); ++i) {
+        const LineRec line = Line(i);
         if (line.LineY >= bottom) {
             break; // below the band (and, printing, below the page)
         }
@@ -76,7 +76,7 @@ int TSection::Paint(Canvas& canvas, const Rect& clip, IndentManager& floats, int
     return result;
 }
 
-void TSection::DrawLine(Canvas& canvas, LineRec& line, IndentManager& floats, int x, const Rect& clip) {
+void TSection::DrawLine(Canvas& canvas, const LineRec& line, IndentManager& floats, int x, const Rect& clip) {
     TSectionList& doc = *Document;
     const int yOffset = doc.YOffset;
     LineGeometry g;

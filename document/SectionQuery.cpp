@@ -9,22 +9,18 @@
 namespace tavlin {
 
 int TSection::LineAtY(int y) const {
-    if (Lines.empty() || y < Lines.front().LineY) {
+    const size_t beyond = FirstLineBeyond(y, [](const LineRec& line) { return line.LineY; });
+    if (beyond == 0) {
         return -1;
     }
-    const auto it = std::upper_bound(Lines.begin(), Lines.end(), y,
-                                     [](int value, const LineRec& line) { return value < line.LineY; });
-    const int index = int(it - Lines.begin()) - 1;
-    const LineRec& line = Lines[size_t(index)];
-    return y < line.LineY + line.FullHeight() ? index : -1;
+    const LineRec line = Line(beyond - 1);
+    return y < line.LineY + line.FullHeight() ? int(beyond) - 1 : -1;
 }
 
 int TSection::LineOfOffset(int offset) const {
     // Empty bands share the Start of the line after them, so the last line with Start <= offset
     // is the one that holds the character.
-    const auto it = std::upper_bound(Lines.begin(), Lines.end(), offset,
-                                     [](int value, const LineRec& line) { return value < line.Start; });
-    return int(it - Lines.begin()) - 1;
+    return int(FirstLineBeyond(offset, [](const LineRec& line) { return line.Start; })) - 1;
 }
 
 int TSection::OffsetAtX(Canvas& canvas, const LineRec& line, int dx, bool& pastMiddle) const {
@@ -97,12 +93,11 @@ bool TSection::LinkAt(Canvas& canvas, int x, int y, TLinkAnswer& answer) {
         return true;
     }
     // The line whose painted band holds y; PaintY only grows from line to line.
-    const auto it = std::upper_bound(Lines.begin(), Lines.end(), y,
-                                     [](int value, const LineRec& line) { return value < line.PaintY(); });
-    if (it == Lines.begin()) {
+    const size_t beyond = FirstLineBeyond(y, [](const LineRec& line) { return line.PaintY(); });
+    if (beyond == 0) {
         return false;
     }
-    const LineRec& line = *(it - 1);
+    const LineRec line = Line(beyond - 1);
     if (line.CharCount == 0 || y >= line.PaintY() + line.FullHeight() || x < PaintXOf(line)) {
         return false;
     }
@@ -143,7 +138,7 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
     if (index < 0) {
         return -1;
     }
-    const LineRec& line = Lines[size_t(index)];
+    const LineRec line = Line(size_t(index));
     if (x > PaintXOf(line) + line.AvailWidth) {
         return -1;
     }
@@ -174,14 +169,14 @@ int TSection::PositionAt(Canvas& canvas, int x, int y, TPositionHit& hit) {
 
 bool TSection::PositionToXY(Canvas* canvas, int position, int& x, int& y) {
     const int offset = OffsetOf(position);
-    if (Len() == 0 || offset < 0 || offset > Len() || Lines.empty()) {
+    if (Len() == 0 || offset < 0 || offset > Len() || lines_.empty()) {
         return false;
     }
     const int index = LineOfOffset(offset);
     if (index < 0) {
         return false;
     }
-    const LineRec& line = Lines[size_t(index)];
+    const LineRec line = Line(size_t(index));
     y = line.LineY;
     x = PaintXOf(line);
     if (canvas && offset > line.Start) {
@@ -306,7 +301,7 @@ void TSection::CopySelection() {
     TTextSink& sink = *Document->ClipBuf;
     const int selStart = OffsetOf(Document->SelStart);
     const int selEnd = OffsetOf(Document->SelEnd);
-    for (const LineRec& line : Lines) {
+    for (const LineRec& line : Lines()) {
         if (line.CharCount == 0 || line.End() <= selStart) {
             continue;
         }

@@ -173,7 +173,7 @@ TEST(BuilderBadInput, OneParagraphOfMegabytes) {
         EXPECT_GE(size_t(s.Len()), body.size() / 6);
         // The source map reaches the last character, and the lines the end of the text.
         EXPECT_EQ(s.DocToSourcePos(s.FirstPos + s.Len() - 1), int(3 + body.size() - 1));
-        EXPECT_EQ(s.Lines.back().End(), s.Len());
+        EXPECT_EQ(s.Lines().back().End(), s.Len());
     }
 }
 

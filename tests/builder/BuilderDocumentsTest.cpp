@@ -110,9 +110,9 @@ TEST_F(BuilderDocuments, ConverterListing) {
 
     // At 600 pixels: the title centred, every entry on one line, nothing wider than the view.
     const TSection& title = TextStarting("My Links");
-    ASSERT_EQ(title.Lines.size(), 1u);
-    EXPECT_NEAR(title.Lines[0].IndentX * 2 + WidthOf(title), kWidth - 20, 1);
-    EXPECT_EQ(entry.Lines.size(), 1u);
+    ASSERT_EQ(title.Lines().size(), 1u);
+    EXPECT_NEAR(title.Lines()[0].IndentX * 2 + WidthOf(title), kWidth - 20, 1);
+    EXPECT_EQ(entry.Lines().size(), 1u);
     EXPECT_EQ(scrollWidth, kWidth);
     for (TBlockLI* item : All<TBlockLI>()) {
         EXPECT_EQ(item->ContentX, item->Content.OwnerTag == "dd" ? 50 : 10);
@@ -159,7 +159,7 @@ TEST_F(BuilderDocuments, HelpPage) {
     EXPECT_EQ(rules[0]->Rule->RuleX, 10 + (580 - 406) / 2);
     const TSection& version = TextStarting("Tavlin ver 5.00");
     EXPECT_EQ(version.Justify, 2);
-    EXPECT_NEAR(version.Lines[0].IndentX * 2 + WidthOf(version), 580, 1);
+    EXPECT_NEAR(version.Lines()[0].IndentX * 2 + WidthOf(version), 580, 1);
     EXPECT_EQ(scrollWidth, kWidth);
 }
 

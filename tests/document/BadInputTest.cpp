@@ -15,7 +15,7 @@ TEST_F(BadInputTest, TenMegabytesWithoutASpace) {
     const std::string text(10 * 1000 * 1000, 'x');
     TSection& s = f.Add(text);
     f.Layout(800);
-    ASSERT_EQ(s.Lines.size(), 1u);
+    ASSERT_EQ(s.Lines().size(), 1u);
     EXPECT_EQ(f.scrollWidth, 8 * int(text.size()));
     EXPECT_LT(f.canvas.measuredBytes, 4 * long(text.size()));
     f.canvas.measuredBytes = 0;
@@ -33,7 +33,7 @@ TEST_F(BadInputTest, WidthsBeyondTheIntegerRangeAreHeldInCheck) {
     const std::string text(2 * 1000 * 1000, 'W');
     TSection& s = f.Add(text, TMyFont::kMaxHeight);
     f.Layout(800);
-    ASSERT_EQ(s.Lines.size(), 1u);
+    ASSERT_EQ(s.Lines().size(), 1u);
     EXPECT_GT(f.scrollWidth, 1 << 28);
     int minWidth = 0;
     int maxWidth = 0;
@@ -52,7 +52,7 @@ TEST_F(BadInputTest, ManyWordsInANarrowColumn) {
     }
     TSection& s = f.Add(text);
     f.Layout(100); // two words a line
-    EXPECT_EQ(int(s.Lines.size()), int(text.size() / 10));
+    EXPECT_EQ(int(s.Lines().size()), int(text.size() / 10));
     EXPECT_LT(f.canvas.measuredBytes, 8 * long(text.size()));
     f.Paint({0, 0, 100, 50}, 16 * 20000);
     EXPECT_EQ(f.canvas.texts.size(), 4u);
@@ -65,7 +65,7 @@ TEST_F(BadInputTest, HundredThousandLineBreaks) {
         Append(s, "x", i);
     }
     EXPECT_EQ(f.Layout(800), 16 * 100001);
-    EXPECT_EQ(s.Lines.size(), 100001u);
+    EXPECT_EQ(s.Lines().size(), 100001u);
     EXPECT_LT(f.canvas.measuredBytes, 10 * long(s.Len()));
     f.Paint({0, 0, 800, 32}, 16 * 70000);
     EXPECT_EQ(f.canvas.texts.size(), 2u);

@@ -59,7 +59,7 @@ TEST_F(FontFallbackTest, AMixedLineIsDrawnExactlyAtItsMeasuredAdvances) {
     int scroll = 0;
     int counter = 0;
     doc.Layout(page.canvas(), 0, kWidth, kHeight, scroll, counter);
-    ASSERT_EQ(section.Lines.size(), 1u);
+    ASSERT_EQ(section.Lines().size(), 1u);
     doc.PaintDocument(page.canvas(), Rect{0, 0, kWidth, kHeight}, 6000, 0, 0, 0, 0);
 
     ImageCanvas pieces(kWidth, kHeight);
@@ -69,7 +69,7 @@ TEST_F(FontFallbackTest, AMixedLineIsDrawnExactlyAtItsMeasuredAdvances) {
     std::vector<int> ends;
     c.characterEnds(kMixedLine, ends);
     EXPECT_EQ(ends.back(), c.textWidth(kMixedLine));
-    const LineRec& line = section.Lines[0];
+    const LineRec& line = section.Lines()[0];
     const int x = section.PaintXOf(line);
     const int baseline = line.PaintY() + line.TextHeight - line.Descent;
     for (size_t i = 0; i < kMixedLine.size();) {

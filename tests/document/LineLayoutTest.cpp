@@ -14,12 +14,12 @@ protected:
 TEST_F(LineLayoutTest, WrapsAtTheLastSpaceThatFitsAndPaintsWhereItMeasured) {
     TSection& s = f.Add("aaaa bbbb cccc dddd");
     EXPECT_EQ(f.Layout(100), 32);
-    ASSERT_EQ(s.Lines.size(), 2u);
-    EXPECT_EQ(s.Lines[0].Start, 0);
-    EXPECT_EQ(s.Lines[0].CharCount, 10); // the space stays with the first line
-    EXPECT_EQ(s.Lines[1].Start, 10);
-    EXPECT_EQ(s.Lines[1].CharCount, 9);
-    EXPECT_EQ(s.Lines[1].LineY, 16);
+    ASSERT_EQ(s.Lines().size(), 2u);
+    EXPECT_EQ(s.Lines()[0].Start, 0);
+    EXPECT_EQ(s.Lines()[0].CharCount, 10); // the space stays with the first line
+    EXPECT_EQ(s.Lines()[1].Start, 10);
+    EXPECT_EQ(s.Lines()[1].CharCount, 9);
+    EXPECT_EQ(s.Lines()[1].LineY, 16);
     f.Paint({0, 0, 100, 100});
     EXPECT_EQ(f.Drawn(), (std::vector<std::string>{"0,12:aaaa bbbb", "0,28:cccc dddd"}));
 }
@@ -30,10 +30,10 @@ TEST_F(LineLayoutTest, LineBreaksEndLinesAndCountAsTextHeight) {
     s.AppendChar(ph::LineBreak, 3, false);
     Append(s, "cd", 4);
     EXPECT_EQ(f.Layout(400), 48);
-    ASSERT_EQ(s.Lines.size(), 3u);
-    EXPECT_EQ(s.Lines[0].CharCount, 3);
-    EXPECT_EQ(s.Lines[1].CharCount, 1); // a lone break is a line of text height
-    EXPECT_EQ(s.Lines[1].TextHeight, 16);
+    ASSERT_EQ(s.Lines().size(), 3u);
+    EXPECT_EQ(s.Lines()[0].CharCount, 3);
+    EXPECT_EQ(s.Lines()[1].CharCount, 1); // a lone break is a line of text height
+    EXPECT_EQ(s.Lines()[1].TextHeight, 16);
 }
 
 TEST_F(LineLayoutTest, JustifyCentresAndRightAlignsWithoutTrailingSpaces) {
@@ -42,8 +42,8 @@ TEST_F(LineLayoutTest, JustifyCentresAndRightAlignsWithoutTrailingSpaces) {
     TSection& right = f.Add("ab");
     right.Justify = 3;
     f.Layout(100);
-    EXPECT_EQ(centre.Lines[0].IndentX, (100 - 72) / 2);
-    EXPECT_EQ(right.Lines[0].IndentX, 100 - 16);
+    EXPECT_EQ(centre.Lines()[0].IndentX, (100 - 72) / 2);
+    EXPECT_EQ(right.Lines()[0].IndentX, 100 - 16);
     EXPECT_EQ(right.ArrangeY, 16);
 }
 
@@ -51,9 +51,9 @@ TEST_F(LineLayoutTest, LineHeightSplitsTheExtraSpace) {
     TSection& s = f.Add("text", 10);
     s.LineHeight = 15;
     EXPECT_EQ(f.Layout(200), 15);
-    EXPECT_EQ(s.Lines[0].SpaceBefore, 2);
-    EXPECT_EQ(s.Lines[0].SpaceAfter, 3);
-    EXPECT_EQ(s.Lines[0].TextHeight, 10);
+    EXPECT_EQ(s.Lines()[0].SpaceBefore, 2);
+    EXPECT_EQ(s.Lines()[0].SpaceAfter, 3);
+    EXPECT_EQ(s.Lines()[0].TextHeight, 10);
 }
 
 TEST_F(LineLayoutTest, ImageAlignmentRaisesTheLine) {
@@ -64,7 +64,7 @@ TEST_F(LineLayoutTest, ImageAlignmentRaisesTheLine) {
         Append(s, "cd", 3);
         d.Layout(400);
         d.Paint({0, 0, 400, 400});
-        return std::make_pair(s.Lines[0], box.DrawYY);
+        return std::make_pair(s.Lines()[0], box.DrawYY);
     };
     const auto [top, topY] = lineWith(ATop);
     EXPECT_EQ(top.SpaceBefore, 0);
@@ -87,14 +87,14 @@ TEST_F(LineLayoutTest, FormControlsAlignOnBaselineOrLineBottom) {
     s.AddControl(&baseline, 2, false);
     EXPECT_EQ(s.Text().back(), ph::FormControl);
     f.Layout(400);
-    EXPECT_EQ(s.Lines[0].SpaceBefore, 30 - 16 + 4);
+    EXPECT_EQ(s.Lines()[0].SpaceBefore, 30 - 16 + 4);
     FixedDoc g;
     TSection& t = g.Open("ab");
     t.AddControl(&bottom, 2, false);
     g.Layout(400);
-    EXPECT_EQ(t.Lines[0].SpaceBefore, 30 - 16);
+    EXPECT_EQ(t.Lines()[0].SpaceBefore, 30 - 16);
     g.Paint({0, 0, 400, 400});
-    EXPECT_EQ(bottom.DrawYY + 30, t.Lines[0].SpaceBefore + 16); // on the bottom of the text
+    EXPECT_EQ(bottom.DrawYY + 30, t.Lines()[0].SpaceBefore + 16); // on the bottom of the text
     EXPECT_EQ(bottom.DrawX, 16);
 }
 
@@ -114,11 +114,11 @@ TEST_F(LineLayoutTest, LongWordBesideAFloatMovesBelowIt) {
     s.AddObject(std::make_unique<BoxObj>(50, 40, ALeft), 0, false);
     Append(s, "abcdefghijkl", 1);
     EXPECT_EQ(f.Layout(100), 56);
-    ASSERT_EQ(s.Lines.size(), 3u);
-    EXPECT_EQ(s.Lines[0].CharCount, 1);  // the float alone
-    EXPECT_EQ(s.Lines[1].CharCount, 0);  // an empty band beside it
-    EXPECT_EQ(s.Lines[2].LineY, 40);     // the word below it, at the full width
-    EXPECT_EQ(s.Lines[2].IndentX, 0);
+    ASSERT_EQ(s.Lines().size(), 3u);
+    EXPECT_EQ(s.Lines()[0].CharCount, 1); // the float alone
+    EXPECT_EQ(s.Lines()[1].CharCount, 0); // an empty band beside it
+    EXPECT_EQ(s.Lines()[2].LineY, 40);    // the word below it, at the full width
+    EXPECT_EQ(s.Lines()[2].IndentX, 0);
     EXPECT_EQ(s.Images()[0]->ObjX, 0);
 }
 
@@ -132,9 +132,9 @@ TEST_F(LineLayoutTest, TextFlowsBesideFloatsOnBothSides) {
     f.Layout(120);
     // Beside the floats 120 - 20 - 34 = 66 pixels: eight characters.
     EXPECT_EQ(s.Images()[1]->ObjX, 120 - 34 + 2);
-    EXPECT_EQ(s.Lines[0].IndentX, 20);
-    EXPECT_EQ(s.Lines[0].CharCount, 2 + 8); // "aaa bbb "
-    EXPECT_EQ(s.Lines[1].IndentX, 20);
+    EXPECT_EQ(s.Lines()[0].IndentX, 20);
+    EXPECT_EQ(s.Lines()[0].CharCount, 2 + 8); // "aaa bbb "
+    EXPECT_EQ(s.Lines()[1].IndentX, 20);
     EXPECT_EQ(s.PaintHeight(), 32);
 }
 
@@ -143,9 +143,9 @@ TEST_F(LineLayoutTest, FloatMetMidLineIsPlacedBelowTheLine) {
     s.AddObject(std::make_unique<BoxObj>(40, 30, ALeft), 3, false);
     Append(s, "cd efgh ijkl", 4);
     f.Layout(100);
-    EXPECT_EQ(s.Lines[0].LineY, 0);
+    EXPECT_EQ(s.Lines()[0].LineY, 0);
     EXPECT_EQ(s.Images()[0]->PlacedY, 16);
-    EXPECT_EQ(s.Lines[1].IndentX, 40);
+    EXPECT_EQ(s.Lines()[1].IndentX, 40);
     f.Paint({0, 0, 200, 200});
     // Floats are drawn after the text of every section.
     ASSERT_FALSE(f.canvas.rects.empty());
@@ -160,8 +160,8 @@ TEST_F(LineLayoutTest, FloatMetMidLineIsPlacedBelowTheLine) {
 TEST_F(LineLayoutTest, WordWiderThanTheLineOverflowsAndWidensTheDocument) {
     TSection& s = f.Add("short abcdefghijklmnop next");
     f.Layout(64);
-    ASSERT_EQ(s.Lines.size(), 3u);
-    EXPECT_EQ(s.Lines[1].CharCount, 17);
+    ASSERT_EQ(s.Lines().size(), 3u);
+    EXPECT_EQ(s.Lines()[1].CharCount, 17);
     EXPECT_EQ(f.scrollWidth, 16 * 8);
 }
 
@@ -175,15 +175,15 @@ TEST_F(LineLayoutTest, ClearRequestStartsBelowFloats) {
     TSection& c = f.AddSection(std::move(cleared));
     f.Layout(200);
     EXPECT_EQ(c.ArrangeY, 16);
-    EXPECT_EQ(c.Lines[1].LineY, 51); // one past the float's bottom
-    EXPECT_EQ(c.Lines[1].IndentX, 0);
+    EXPECT_EQ(c.Lines()[1].LineY, 51); // one past the float's bottom
+    EXPECT_EQ(c.Lines()[1].IndentX, 0);
 }
 
 TEST_F(LineLayoutTest, PreformattedNeverWrapsIsClippedAndCapsItsMinimum) {
     const std::string line(300, 'x');
     TPreFormated& pre = f.Add<TPreFormated>(line + "   ");
     f.Layout(100);
-    ASSERT_EQ(pre.Lines.size(), 1u);
+    ASSERT_EQ(pre.Lines().size(), 1u);
     EXPECT_EQ(f.scrollWidth, 303 * 8);
     int minWidth = 0;
     int maxWidth = 0;
@@ -222,13 +222,13 @@ TEST_F(LineLayoutTest, Utf8CharactersAreNeverSplit) {
     }
     TSection& s = f.Add(word + " " + word);
     f.Layout(10 * 8 + 4);
-    ASSERT_EQ(s.Lines.size(), 2u);
-    EXPECT_EQ(s.Lines[0].CharCount, 23);
+    ASSERT_EQ(s.Lines().size(), 2u);
+    EXPECT_EQ(s.Lines()[0].CharCount, 23);
     // At a width that fits three characters, lines hold whole characters.
     FixedDoc g;
     TSection& t = g.Add("\xC3\xA9\xC3\xA9 \xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
     g.Layout(3 * 8);
-    for (const LineRec& line : t.Lines) {
+    for (const LineRec& line : t.Lines()) {
         EXPECT_EQ(t.CharStartAtOrBefore(line.Start), line.Start);
         EXPECT_EQ(t.CharStartAtOrBefore(line.End()), line.End());
     }
@@ -242,9 +242,9 @@ TEST_F(LineLayoutTest, DegenerateWidthsAndFontsStillLayOut) {
     Append(s, " huge", 30);
     for (int width : {0, -50, 1, 30000}) {
         EXPECT_GT(f.Layout(width), 0) << width;
-        EXPECT_FALSE(s.Lines.empty());
+        EXPECT_FALSE(s.Lines().empty());
         int covered = 0;
-        for (const LineRec& line : s.Lines) {
+        for (const LineRec& line : s.Lines()) {
             covered += line.CharCount;
         }
         EXPECT_EQ(covered, s.Len());

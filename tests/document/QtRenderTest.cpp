@@ -60,8 +60,8 @@ TEST_F(QtRenderTest, TextLandsInsideTheLinesTheLayoutMade) {
     TSection& s = Add("Tavlin lists bookmarks with their real addresses, folder by folder.");
     LayoutAndPaint({0, 0, kWidth, kHeight}, 200);
     const QImage& image = surface.image();
-    ASSERT_GE(s.Lines.size(), 2u);
-    for (const LineRec& line : s.Lines) {
+    ASSERT_GE(s.Lines().size(), 2u);
+    for (const LineRec& line : s.Lines()) {
         const int width = s.TextWidth(surface.canvas(), line.Start, line.CharCount, true);
         const Rect ink = Ink(image, line.LineY, line.LineY + line.FullHeight());
         ASSERT_FALSE(ink.isEmpty());
@@ -80,7 +80,7 @@ TEST_F(QtRenderTest, CentredLineIsCentred) {
     LayoutAndPaint({0, 0, kWidth, kHeight});
     const Rect ink = Ink(surface.image());
     const int width = s.TextWidth(surface.canvas(), 0, s.Len(), true);
-    EXPECT_EQ(s.Lines[0].IndentX, (kWidth - width) / 2);
+    EXPECT_EQ(s.Lines()[0].IndentX, (kWidth - width) / 2);
     EXPECT_NEAR((ink.left + ink.right) / 2, kWidth / 2, 3);
 }
 
@@ -97,7 +97,7 @@ TEST_F(QtRenderTest, SelectionIsInvertedExactlyOverTheSelectedCharacters) {
     const QImage& image = surface.image();
     surface.canvas().setFont(s.FontRuns[0].Font().Desc);
     const FontMetrics m = surface.canvas().fontMetrics();
-    const LineRec& line = s.Lines[0];
+    const LineRec& line = s.Lines()[0];
     const int baseline = line.LineY + line.SpaceBefore + line.TextHeight - line.Descent;
     int dark = 0;
     int total = 0;
@@ -133,7 +133,7 @@ TEST_F(QtRenderTest, HitTestsAgreeWithWhatWasDrawn) {
     surface.canvas().setFont(s.FontRuns[0].Font().Desc);
     surface.canvas().characterEnds(s.Text(), ends);
     TPositionHit hit;
-    const int y = s.Lines[0].LineY + 5;
+    const int y = s.Lines()[0].LineY + 5;
     for (int i = 0; i + 1 < s.Len(); ++i) {
         const int left = i == 0 ? 0 : ends[size_t(i) - 1];
         const int right = ends[size_t(i)];

@@ -70,7 +70,7 @@ TEST_F(SectionListTest, SectionThatCannotBeLaidOutIsReportedAndDropped) {
     EXPECT_EQ(f.doc.Count(), 2);
     EXPECT_EQ(after.ArrangeY, 16);
     EXPECT_EQ(after.FirstPos, 6);
-    EXPECT_EQ(after.Lines[0].IndentX, 0); // its float band went with it
+    EXPECT_EQ(after.Lines()[0].IndentX, 0); // its float band went with it
     EXPECT_EQ(f.doc.PositionList->size(), 2u);
 }
 

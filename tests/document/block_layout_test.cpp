@@ -79,14 +79,14 @@ TEST(BlockLayout, FloatsNarrowTheLinesBesideThemAndClearGoesBelow) {
     EXPECT_EQ(f.FlowHeight, 0) << "a float takes no room in the flow";
     const TSection& beside = left.TextAt(1);
     EXPECT_EQ(beside.ArrangeY, 0);
-    EXPECT_EQ(beside.Lines[0].IndentX, 100);
+    EXPECT_EQ(beside.Lines()[0].IndentX, 100);
     const TBlock& below = left.BlockAt(2);
     EXPECT_GE(below.ContentY(), 50);
-    EXPECT_EQ(At<TSection>(below.Content, 0).Lines[0].IndentX, 0);
+    EXPECT_EQ(At<TSection>(below.Content, 0).Lines()[0].IndentX, 0);
 
     Page right("<DIV STYLE=\"float:right; width:100px\">r</DIV>text");
     EXPECT_EQ(right.BlockAt(0).ContentX, 500);
-    EXPECT_EQ(right.TextAt(1).Lines[0].AvailWidth, 500);
+    EXPECT_EQ(right.TextAt(1).Lines()[0].AvailWidth, 500);
 }
 
 TEST(BlockLayout, AbsoluteBlocksTakeNoRoomAndPaintByLayer) {
