@@ -149,6 +149,8 @@ int TSectionList::Layout(Canvas& canvas, int y, int width, int availHeight, int&
     HideControls();
     if (!Printing && PositionList && PositionList->empty()) {
         EnlistPositions();
+        // Kept as long as the document: a long listing's list is a megabyte, an eighth of it slack.
+        PositionList->shrink_to_fit();
     }
     return height;
 }
