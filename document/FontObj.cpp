@@ -52,7 +52,6 @@ TFontObj TFontObj::CopyForAnotherSection() const {
     TFontObj copy = *this;
     copy.Visited = false;
     copy.Hover = false;
-    copy.Listed = false;
     copy.link_ = TLinkTable::kNoLink;
     return copy;
 }

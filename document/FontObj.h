@@ -123,7 +123,6 @@ public:
     uint8_t ScriptShift : 2 = 0; // 0 normal, 1 subscript, 2 superscript
     bool Visited : 1 = false;
     bool Hover : 1 = false;
-    bool Listed : 1 = false; // in the document's LinkFonts
 
 private:
     uint32_t link_ : 27 = TLinkTable::kNoLink; // shares the word of the flags above
@@ -145,14 +144,14 @@ private:
         ScriptShift = other.ScriptShift;
         Visited = other.Visited;
         Hover = other.Hover;
-        Listed = other.Listed;
         link_ = other.link_;
     }
 
     uintptr_t style_; // a TRunFont, or a TLinkFonts with kLinkFontsBit set; one owner each
 };
 
-// A run inside a link, as the document's lists find it again: by section and index.
+// A run inside a link, as the document finds it again (the run under the mouse): by section and
+// index.
 struct TLinkRun {
     TSection* Section = nullptr;
     int Index = 0;

@@ -61,7 +61,7 @@ uint32_t TLinkTable::Add(int32_t linkId, std::string_view url, std::string_view 
     if (url.empty()) {
         return kNoLink;
     }
-    if (!ids_.empty() && ids_.back() == linkId && lastUrl_ == url && lastTarget_ == target) {
+    if (count_ > 0 && lastId_ == linkId && lastUrl_ == url && lastTarget_ == target) {
         return Count();
     }
     constexpr size_t kMaxSize = std::numeric_limits<uint32_t>::max();
@@ -76,7 +76,9 @@ uint32_t TLinkTable::Add(int32_t linkId, std::string_view url, std::string_view 
     char head[3 * kMaxVarintBytes];
     size_t shared = SharedStart(lastUrl_, url);
     const size_t size = header(shared, head) + url.size() - shared + target.size();
-    const bool follows = Count() % kRestart != 0 && end_ && size <= blockFree_ && size <= kLargeRecord;
+    const bool numbered = int64_t(linkId) == int64_t(lastId_) + 1;
+    const bool follows =
+        Count() % kRestart != 0 && numbered && end_ && size <= blockFree_ && size <= kLargeRecord;
     if (!follows) {
         shared = 0;
     }
@@ -84,14 +86,15 @@ uint32_t TLinkTable::Add(int32_t linkId, std::string_view url, std::string_view 
     const size_t rest = url.size() - shared;
     char* record = Allocate(headSize + rest + target.size());
     if (!follows) {
-        restarts_.push_back({Count(), record});
+        restarts_.push_back({Count(), linkId, record});
     }
     std::memcpy(record, head, headSize);
     std::memcpy(record + headSize, url.data() + shared, rest);
     if (!target.empty()) {
         std::memcpy(record + headSize + rest, target.data(), target.size());
     }
-    ids_.push_back(linkId);
+    ++count_;
+    lastId_ = linkId;
     lastUrl_ = url;
     lastTarget_ = target;
     return Count();
@@ -103,9 +106,7 @@ TRunLink TLinkTable::operator[](uint32_t number) const {
         return link;
     }
     const uint32_t i = number - 1;
-    const auto after = std::upper_bound(restarts_.begin(), restarts_.end(), i,
-                                        [](uint32_t index, const Restart& r) { return index < r.first; });
-    const Restart& restart = *(after - 1);
+    const Restart& restart = RestartOf(i);
     const char* in = restart.record;
     for (uint32_t k = restart.first;; ++k) {
         const uint32_t targetSize = GetVarint(in);
@@ -120,12 +121,27 @@ TRunLink TLinkTable::operator[](uint32_t number) const {
         }
         in += targetSize;
     }
-    link.LinkId = ids_[i];
+    link.LinkId = restart.firstId + int32_t(i - restart.first);
     return link;
 }
 
+int32_t TLinkTable::LinkIdOf(uint32_t number) const {
+    if (!Holds(number)) {
+        return 0;
+    }
+    const Restart& restart = RestartOf(number - 1);
+    return restart.firstId + int32_t(number - 1 - restart.first);
+}
+
+const TLinkTable::Restart& TLinkTable::RestartOf(uint32_t index) const {
+    const auto after = std::upper_bound(restarts_.begin(), restarts_.end(), index,
+                                        [](uint32_t i, const Restart& r) { return i < r.first; });
+    return *(after - 1);
+}
+
 void TLinkTable::Clear() {
-    ids_ = std::vector<int32_t>();
+    count_ = 0;
+    lastId_ = 0;
     restarts_ = std::vector<Restart>();
     blocks_ = std::vector<std::unique_ptr<char[]>>();
     large_ = std::vector<std::unique_ptr<char[]>>();

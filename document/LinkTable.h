@@ -38,8 +38,8 @@ public:
     // The link of a number; an empty link for kNoLink or a number the table does not hold.
     TRunLink operator[](uint32_t number) const;
     // Only the link's number as the reader gave it (0 for none): what hovering compares.
-    int32_t LinkIdOf(uint32_t number) const { return Holds(number) ? ids_[number - 1] : 0; }
-    uint32_t Count() const { return uint32_t(ids_.size()); }
+    int32_t LinkIdOf(uint32_t number) const;
+    uint32_t Count() const { return count_; }
     // Forgets every link; only for a document whose runs are gone.
     void Clear();
 
@@ -48,9 +48,12 @@ private:
     // shares with the address before it and the length of the rest (as variable-length numbers),
     // the rest of the address, the frame name. The records of links that follow one another lie
     // one after another, so only where a run of them starts is kept (a restart: its address
-    // whole), every so many links and wherever a record could not follow the one before.
+    // whole), every so many links and wherever a record could not follow the one before. The
+    // reader numbers links one after another, so a run of records also keeps only the number of
+    // its first link; a link numbered otherwise starts a run of its own.
     struct Restart {
-        uint32_t first; // the index of its link
+        uint32_t first;  // the index of its link
+        int32_t firstId; // that link's number as the reader gave it
         const char* record;
     };
     // Reading a link decodes at most this many records.
@@ -61,10 +64,13 @@ private:
 
     uint32_t Add(int32_t linkId, std::string_view url, std::string_view target);
     bool Holds(uint32_t number) const { return number != kNoLink && number <= Count(); }
+    // The run of records that holds the link at this index.
+    const Restart& RestartOf(uint32_t index) const;
     // Space for a record of this many bytes: right after the last record when it fits there.
     char* Allocate(size_t bytes);
 
-    std::vector<int32_t> ids_; // by index: the links' numbers as the reader gave them
+    uint32_t count_ = 0;
+    int32_t lastId_ = 0; // the reader's number of the last link added
     std::vector<Restart> restarts_;
     std::vector<std::unique_ptr<char[]>> blocks_; // the last one is filled next
     std::vector<std::unique_ptr<char[]>> large_;

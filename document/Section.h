@@ -190,8 +190,6 @@ protected:
     virtual bool TakesMoreText() const { return true; }
     // The number in this section's document of the link of a run of a section copied from.
     uint32_t LinkNumberFrom(const TSection& source, const TFontObj& run) const;
-    // Enters the last run in the document's list of link runs when it is inside a link.
-    void ListLastRun();
     void AppendChars(std::string_view chars, const int32_t* positions, bool noBreak);
     void AppendRaw(std::string_view chars, const int32_t* positions);
     // Text outside preformatted sections, after the white-space rules for its first character.

@@ -71,7 +71,6 @@ TSection::TSection(TSectionList* document, FontRef font, const TUrlTarget* link,
         GiveLinkStates(this, run, linkStates);
     }
     FontRuns.Add(std::move(run));
-    ListLastRun();
 }
 
 TSection::TSection(TSectionList* document, const TUrlTarget* link, const TProperties& props,
@@ -125,12 +124,6 @@ TSection::~TSection() {
     delete static_cast<TSectionExtras*>(FontRuns.Attachment());
 }
 
-void TSection::ListLastRun() {
-    if (FontRuns.Last().HasLink() && Document) {
-        Document->ListLinkFont({this, FontRuns.Count() - 1});
-    }
-}
-
 TRunLink TSection::LinkOf(const TFontObj& run) const { return Document ? Document->LinkOf(run) : TRunLink{}; }
 
 uint32_t TSection::LinkNumberFrom(const TSection& source, const TFontObj& run) const {
@@ -159,7 +152,6 @@ TFontObj& TSection::ChangeFont(FontRef font, int scriptShift) {
     run.ScriptShift = uint8_t(scriptShift);
     run.SetLinkNumber(last.LinkNumber()); // `last` goes stale once the list grows
     FontRuns.Add(std::move(run));
-    ListLastRun();
     return FontRuns.Last();
 }
 
@@ -181,12 +173,8 @@ TFontObj& TSection::SetLink(FontRef font, const TUrlTarget* link, const TFontInf
     if (starts) {
         run.SetLinkNumber(SharedLink(this, *link));
         GiveLinkStates(this, run, linkStates);
-        ListLastRun();
     } else {
         run.SetLinkNumber(TLinkTable::kNoLink);
-        if (run.Listed && Document) {
-            Document->UnlistLinkFont({this, FontRuns.Count() - 1});
-        }
     }
     return run;
 }
@@ -377,17 +365,7 @@ void TSection::Finish() {
 
 bool TSection::FinishAndKeep() {
     Finish();
-    if (IsPreformatted() || Len() > 0 || AnchorTarget || ClearSide != 0 || InIDs) {
-        return true;
-    }
-    if (Document) {
-        for (int i = 0; i < FontRuns.Count(); ++i) {
-            if (FontRuns[i].Listed) {
-                Document->UnlistLinkFont({this, i});
-            }
-        }
-    }
-    return false;
+    return IsPreformatted() || Len() > 0 || AnchorTarget || ClearSide != 0 || InIDs;
 }
 
 TPreFormated::TPreFormated(TSectionList* document, const TPreFormated& source) : TSection(document, source) {}

@@ -12,8 +12,7 @@ namespace tavlin {
 
 TSectionList::TSectionList(void* viewer, void* paintPanel)
     : TCell("default"), Viewer(viewer), PaintPanel(paintPanel),
-      FormControls(std::make_unique<std::vector<TFloatingObj*>>()),
-      LinkFonts(std::make_unique<std::vector<TLinkRun>>()), Styles(std::make_unique<TStyleList>()),
+      FormControls(std::make_unique<std::vector<TFloatingObj*>>()), Styles(std::make_unique<TStyleList>()),
       IDs(std::make_unique<TIDNameList>(this)), PositionList(std::make_unique<std::vector<TSectionBase*>>()) {
 }
 
@@ -57,9 +56,6 @@ void TSectionList::Clear() {
     AnimatedImages.clear();
     MissingImages.clear();
     Pictures.ClearDocument();
-    if (LinkFonts) {
-        LinkFonts->clear();
-    }
     Panels.clear();
     AnimationTimer.reset();
     SelStart = 0;
@@ -153,6 +149,8 @@ int TSectionList::Layout(Canvas& canvas, int y, int width, int availHeight, int&
     HideControls();
     if (!Printing && PositionList && PositionList->empty()) {
         EnlistPositions();
+        // Kept as long as the document: a long listing's list is a megabyte, an eighth of it slack.
+        PositionList->shrink_to_fit();
     }
     return height;
 }
@@ -260,26 +258,65 @@ void TSectionList::StepAnimations() {
     }
 }
 
+// A link's runs follow one another in position order, so its neighbours are found through the
+// positions the layout gave the sections: the document keeps no list of link runs.
 void TSectionList::SetLinkHover(TLinkRun link, bool hover) {
     if (!link) {
         return;
     }
-    link.Run().SetHover(hover);
-    if (!LinkFonts) {
+    TFontObj& run = link.Run();
+    run.SetHover(hover);
+    if (!run.HasLink()) {
         return;
     }
-    std::vector<TLinkRun>& fonts = *LinkFonts;
-    const auto it = std::find(fonts.begin(), fonts.end(), link);
-    if (it == fonts.end()) {
-        return;
+    for (const int step : {1, -1}) {
+        TSection* section = link.Section;
+        int from = link.Index + step;
+        while (section && HoverRunsOfLink(*section, from, step, run.LinkNumber(), hover)) {
+            section = NeighbourTextSection(*section, step);
+            from = step > 0 || !section ? 0 : section->FontRuns.Count() - 1;
+        }
     }
-    const int32_t id = link.LinkId();
-    const auto sameLink = [id](const TLinkRun& other) { return other.LinkId() == id; };
-    for (auto after = it + 1; after != fonts.end() && sameLink(*after); ++after) {
-        after->Run().SetHover(hover);
+}
+
+// Runs of one link mostly share its number; a number of its own can still name the same link
+// (the table keeps a link again once another came between), so the reader's numbers decide.
+bool TSectionList::HoverRunsOfLink(TSection& section, int from, int step, uint32_t number, bool hover) {
+    const int32_t id = Links.LinkIdOf(number);
+    for (int i = from; i >= 0 && i < section.FontRuns.Count(); i += step) {
+        TFontObj& run = section.FontRuns[i];
+        if (!run.HasLink() || (run.LinkNumber() != number && Links.LinkIdOf(run.LinkNumber()) != id)) {
+            return false;
+        }
+        run.SetHover(hover);
     }
-    for (auto before = it; before != fonts.begin() && sameLink(*(before - 1)); --before) {
-        (before - 1)->Run().SetHover(hover);
+    return true;
+}
+
+TSection* TSectionList::TextSectionAt(int position) {
+    char ch = 0;
+    TSectionBase* holder = nullptr;
+    if (position < 0 || !CharAt(position, ch, holder) || !holder->IsTextSection()) {
+        return nullptr;
+    }
+    return static_cast<TSection*>(holder);
+}
+
+// Only a section whose positions touch this one's counts: that also keeps every step moving on,
+// whatever state the positions are in.
+TSection* TSectionList::NeighbourTextSection(const TSection& section, int step) {
+    const int position = step > 0 ? section.FirstPos + section.Len() : section.FirstPos - 1;
+    TSection* next = TextSectionAt(position);
+    if (!next) {
+        return nullptr;
+    }
+    const int edge = step > 0 ? next->FirstPos : next->FirstPos + next->Len() - 1;
+    return edge == position ? next : nullptr;
+}
+
+void TSectionList::ForEachTextSection(const std::function<void(TSection&)>& fn) {
+    for (TSection* section = TextSectionAt(FirstPos); section; section = NeighbourTextSection(*section, 1)) {
+        fn(*section);
     }
 }
 
@@ -407,32 +444,6 @@ void TSectionList::AddIDObject(const std::string& name, TSectionBase* section) {
     }
 }
 
-void TSectionList::ListLinkFont(TLinkRun link) {
-    TFontObj& run = link.Run();
-    if (LinkFonts && !run.Listed) {
-        LinkFonts->push_back(link);
-        run.Listed = true;
-    }
-}
-
-void TSectionList::UnlistLinkFont(TLinkRun link) {
-    if (HoverLink == link) {
-        HoverLink = {};
-    }
-    link.Run().Listed = false;
-    if (!LinkFonts) {
-        return;
-    }
-    // Runs leave soon after they joined, so the search starts at the end.
-    std::vector<TLinkRun>& fonts = *LinkFonts;
-    for (size_t i = fonts.size(); i-- > 0;) {
-        if (fonts[i] == link) {
-            fonts.erase(fonts.begin() + std::ptrdiff_t(i));
-            return;
-        }
-    }
-}
-
 void TSectionList::SectionFreed(TSectionBase* section) {
     if (clearing_) {
         return;
@@ -446,27 +457,13 @@ void TSectionList::SectionFreed(TSectionBase* section) {
 }
 
 void TSectionList::LinkRunsFreed(TSection& section) {
-    if (clearing_) {
-        return;
-    }
     if (HoverLink.Section == &section) {
         HoverLink = {};
-    }
-    if (collecting_ || !LinkFonts) {
-        return; // the purge drops the runs of every freed section at once
-    }
-    for (int i = 0; i < section.FontRuns.Count(); ++i) {
-        if (section.FontRuns[i].Listed) {
-            UnlistLinkFont({&section, i});
-        }
     }
 }
 
 void TSectionList::PurgeFreedSections() {
     const std::unordered_set<const void*> dead(freedSections_.begin(), freedSections_.end());
-    if (!dead.empty() && LinkFonts) {
-        std::erase_if(*LinkFonts, [&](const TLinkRun& link) { return dead.count(link.Section) > 0; });
-    }
     if (!dead.empty() && PositionList) {
         std::erase_if(*PositionList, [&](const TSectionBase* section) { return dead.count(section) > 0; });
     }

@@ -88,7 +88,6 @@ public:
     // document's background.
     std::vector<std::pair<std::string, TImageObj*>> MissingImages;
     TDocumentImages Pictures;
-    std::unique_ptr<std::vector<TLinkRun>> LinkFonts; // absent in the print copy
     TFontPool FontPool;
     TLinkTable Links; // the links of the runs, by number
     TLinkRun HoverLink;
@@ -154,16 +153,20 @@ public:
 
     // Bookkeeping of the lists that point into the sections.
     void AddIDObject(const std::string& name, TSectionBase* section);
-    void ListLinkFont(TLinkRun link);
-    void UnlistLinkFont(TLinkRun link);
     void SectionFreed(TSectionBase* section);
-    // A section with link runs goes.
+    // A section with link runs goes: the hovered run must not point into it.
     void LinkRunsFreed(TSection& section);
     void CollectFreed() { collecting_ = true; }
     void PurgeFreedSections();
     void ReportProcessError(const std::string& message);
-    // Applies the hover font to a link run and the runs of the same link next to it.
+    // Applies the hover font to a link run and the runs of the same link next to it, in its
+    // section and in the text sections before and after it in position order.
     void SetLinkHover(TLinkRun link, bool hover);
+    // The text section that holds a document position as the last layout numbered them; null
+    // when none does.
+    TSection* TextSectionAt(int position);
+    // Runs fn over every text section that holds text, in position order (after a layout).
+    void ForEachTextSection(const std::function<void(TSection&)>& fn);
     // Hides the form controls not placed by the last paint, or parks them far left while one of
     // them has the focus, so that the keyboard reaches them all.
     void HideControls();
@@ -173,6 +176,12 @@ public:
 private:
     struct PrintCopyTag {};
     TSectionList(PrintCopyTag, const TSectionList& source);
+
+    // The text section right after (step 1) or before (step -1) this one in position order.
+    TSection* NeighbourTextSection(const TSection& section, int step);
+    // Sets the hover state of the runs of the link of this number from run `from` on, one way;
+    // true when they reach that end of the section, so the link may go on in the next one.
+    bool HoverRunsOfLink(TSection& section, int from, int step, uint32_t number, bool hover);
 
     bool clearing_ = false;
     bool collecting_ = false;

@@ -1,5 +1,6 @@
 // Links, anchors, the visited list, the history and packed positions of the viewer.
 #include "document/FontObj.h"
+#include "document/Section.h"
 #include "document/SectionList.h"
 #include "reader/TextUtil.h"
 #include "viewer/Viewer.h"
@@ -99,7 +100,7 @@ std::string TViewer::LinkAddress(const std::string& url) const {
 
 // Marks every link of the document whose full address is one of these (any case) visited.
 void TViewer::MarkLinksVisited(const std::vector<std::string>& addresses) {
-    if (addresses.empty() || !document_->LinkFonts) {
+    if (addresses.empty()) {
         return;
     }
     std::unordered_set<std::string> wanted;
@@ -107,19 +108,24 @@ void TViewer::MarkLinksVisited(const std::vector<std::string>& addresses) {
         wanted.insert(toLowerAscii(address));
     }
     // The runs of one link share its number; its address is made full once.
-    std::unordered_map<int32_t, bool> matched;
+    std::unordered_map<uint32_t, bool> matched;
     bool changed = false;
-    for (const TLinkRun& link : *document_->LinkFonts) {
-        TFontObj* run = &link.Run();
-        auto [it, isNew] = matched.try_emplace(link.LinkId(), false);
-        if (isNew) {
-            it->second = wanted.count(toLowerAscii(LinkAddress(link.Link().Url))) > 0;
+    document_->ForEachTextSection([&](TSection& section) {
+        for (int i = 0; i < section.FontRuns.Count(); ++i) {
+            TFontObj& run = section.FontRuns[i];
+            if (!run.HasLink()) {
+                continue;
+            }
+            auto [it, isNew] = matched.try_emplace(run.LinkNumber(), false);
+            if (isNew) {
+                it->second = wanted.count(toLowerAscii(LinkAddress(section.LinkOf(run).Url))) > 0;
+            }
+            if (it->second && !run.Visited) {
+                run.SetVisited(true);
+                changed = true;
+            }
         }
-        if (it->second && !run->Visited) {
-            run->SetVisited(true);
-            changed = true;
-        }
-    }
+    });
     if (changed) {
         paintPanel_->update();
     }

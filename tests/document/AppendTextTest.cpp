@@ -76,14 +76,15 @@ TEST_F(AppendTextTest, EmptySectionsAreDroppedUnlessTheyMeanSomething) {
     EXPECT_EQ(fixed.doc.Count(), 3);
 }
 
-TEST_F(AppendTextTest, DroppedLinkSectionLeavesNoRunInLinkFonts) {
+TEST_F(AppendTextTest, DroppedLinkSectionLeavesNoHoveredRunBehind) {
     TUrlTarget link;
     link.Assign("a.htm", "");
     auto empty = std::make_unique<TSection>(&doc, Font(16), &link);
-    EXPECT_EQ(doc.LinkFonts->size(), 1u);
+    doc.HoverLink = {empty.get(), 0};
     doc.AppendSection(std::move(empty));
     EXPECT_EQ(doc.Count(), 0);
-    EXPECT_TRUE(doc.LinkFonts->empty());
+    EXPECT_FALSE(doc.HoverLink);
+    doc.ClearHover();
 }
 
 TEST_F(AppendTextTest, FontAndLinkRunsStartAtTheEnd) {
@@ -104,7 +105,7 @@ TEST_F(AppendTextTest, FontAndLinkRunsStartAtTheEnd) {
     EXPECT_FALSE(section.FontRuns[3].HasLink());
     EXPECT_EQ(section.FontRuns[3].Font().Desc.height, 12);
     EXPECT_EQ(section.FontRuns.GetFontCountAt(8, section.Len()), 4);
-    EXPECT_EQ(doc.LinkFonts->size(), 2u);
+    EXPECT_TRUE(section.FontRuns[1].HasLink() && !section.FontRuns[0].HasLink());
 }
 
 } // namespace

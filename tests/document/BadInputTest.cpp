@@ -106,7 +106,8 @@ TEST_F(BadInputTest, ManySectionsWithManyFloatsAndLinks) {
     TLinkAnswer answer;
     f.doc.LinkAtPoint(f.canvas, 100, 5100, answer);
     f.doc.Clear();
-    EXPECT_TRUE(f.doc.LinkFonts->empty());
+    EXPECT_FALSE(f.doc.HoverLink);
+    EXPECT_EQ(f.doc.Links.Count(), 0u);
 }
 
 } // namespace

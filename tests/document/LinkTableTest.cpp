@@ -2,7 +2,9 @@
 #include "document/LinkTable.h"
 #include "tests/document/DocTestUtil.h"
 
+#include <climits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +42,30 @@ TEST(LinkTableTest, LinksKeepTheirCharactersAcrossBlocksAndOnlyTheLastIsReused) 
     EXPECT_EQ(table.Add(first), 4002u) << "a link asked again after others is kept again";
     EXPECT_TRUE(table[TLinkTable::kNoLink].Url.empty());
     EXPECT_TRUE(table[table.Count() + 1].Url.empty());
+}
+
+TEST(LinkTableTest, EachLinkKeepsTheReadersNumberHoweverTheNumbersRun) {
+    // Mostly one after another, as the reader hands them out; but also repeated, skipping, going
+    // back and at the ends of the range.
+    std::vector<int32_t> ids{5, 6, 7, 9, 9, 3, 4, INT32_MAX, INT32_MIN, INT32_MIN + 1, 0};
+    for (int32_t id = 100; id < 140; ++id) {
+        ids.push_back(id);
+    }
+    TLinkTable table;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        TUrlTarget link;
+        link.Url = "page" + std::to_string(i) + ".htm";
+        link.LinkId = ids[i];
+        ASSERT_EQ(table.Add(link), uint32_t(i) + 1);
+    }
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const uint32_t number = uint32_t(i) + 1;
+        EXPECT_EQ(table.LinkIdOf(number), ids[i]) << i;
+        EXPECT_EQ(table[number].LinkId, ids[i]) << i;
+        EXPECT_EQ(table[number].Url, "page" + std::to_string(i) + ".htm");
+    }
+    EXPECT_EQ(table.LinkIdOf(TLinkTable::kNoLink), 0);
+    EXPECT_EQ(table.LinkIdOf(table.Count() + 1), 0);
 }
 
 TEST(LinkTableTest, ACopyForAnotherDocumentKeepsItsLinksWhenTheSourceGoes) {

@@ -1,3 +1,4 @@
+#include "tests/builder/BuilderTestUtil.h"
 #include "tests/document/DocTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,71 @@ TFontInfoArray BoldUnderTheMouse() {
     return states;
 }
 
+// The runs in the document whose link's address starts with `url`, in position order.
+std::vector<TLinkRun> LinkRunsOf(TSectionList& doc, std::string_view url) {
+    std::vector<TLinkRun> runs;
+    doc.ForEachTextSection([&](TSection& section) {
+        for (int i = 0; i < section.FontRuns.Count(); ++i) {
+            if (section.LinkOf(section.FontRuns[i]).Url.starts_with(url)) {
+                runs.push_back({&section, i});
+            }
+        }
+    });
+    return runs;
+}
+
+// The texts of the hovered runs, in position order.
+std::vector<std::string> HoveredTexts(TSectionList& doc) {
+    std::vector<std::string> texts;
+    doc.ForEachTextSection([&](TSection& section) {
+        for (int i = 0; i < section.FontRuns.Count(); ++i) {
+            if (section.FontRuns[i].Hover) {
+                const int end =
+                    i + 1 < section.FontRuns.Count() ? section.FontRuns[i + 1].Pos : section.Len();
+                const int pos = section.FontRuns[i].Pos;
+                texts.emplace_back(section.Text().substr(size_t(pos), size_t(end - pos)));
+            }
+        }
+    });
+    return texts;
+}
+
+TEST_F(SectionListTest, HoverFollowsALinkThroughParagraphsRulesBlocksAndListItems) {
+    Built b("<a href=\"a.htm\">before</a><a href=\"b.htm\">one<p>two<hr>three<div>four</div>"
+            "<ul><li>five<li>six</ul></a><a href=\"c.htm\">after</a>");
+    b.Layout(400);
+    const std::vector<TLinkRun> runs = LinkRunsOf(b.doc, "b.htm");
+    ASSERT_EQ(runs.size(), 6u);
+    const std::vector<std::string> all{"one", "two", "three", "four", "five", "six"};
+    for (const TLinkRun& from : {runs.front(), runs[2], runs.back()}) {
+        b.doc.SetLinkHover(from, true);
+        EXPECT_EQ(HoveredTexts(b.doc), all);
+        b.doc.SetLinkHover(from, false);
+        EXPECT_TRUE(HoveredTexts(b.doc).empty());
+    }
+    // A run that left its link lights only itself.
+    const TLinkRun before = LinkRunsOf(b.doc, "a.htm").front();
+    before.Run().SetLinkNumber(TLinkTable::kNoLink);
+    b.doc.SetLinkHover(before, true);
+    EXPECT_EQ(HoveredTexts(b.doc), std::vector<std::string>{"before"});
+}
+
+TEST_F(SectionListTest, PrintCopyStartsUnhoveredAndHoversOnItsOwn) {
+    Built b("<a href=\"a.htm\">one<p>two</a><p><a href=\"b.htm\">three</a>");
+    b.Layout(400);
+    b.doc.SetLinkHover(LinkRunsOf(b.doc, "a.htm").back(), true);
+    std::unique_ptr<TSectionList> copy = b.doc.CloneFor();
+    int counter = 0;
+    int width = 0;
+    copy->Layout(b.canvas, 0, 400, 1000, width, counter);
+    EXPECT_TRUE(HoveredTexts(*copy).empty());
+    copy->SetLinkHover(LinkRunsOf(*copy, "a.htm").front(), true);
+    EXPECT_EQ(HoveredTexts(*copy), (std::vector<std::string>{"one", "two"}));
+    b.doc.SetLinkHover(LinkRunsOf(b.doc, "a.htm").back(), false);
+    EXPECT_TRUE(HoveredTexts(b.doc).empty());
+    EXPECT_EQ(HoveredTexts(*copy).size(), 2u);
+}
+
 TEST_F(SectionListTest, HoverChangesEveryRunOfTheLinkAcrossSections) {
     TUrlTarget link;
     link.Assign("a.htm", "");
@@ -241,9 +307,9 @@ TEST_F(SectionListTest, HoverChangesEveryRunOfTheLinkAcrossSections) {
     EXPECT_EQ(repaints, 2);
 }
 
-TEST_F(SectionListTest, LinkRunsListedWhileTheirSectionGrewStillHoverAndVisit) {
-    // Runs move each time their section's list of them grows; the document's lists must still
-    // find the first ones.
+TEST_F(SectionListTest, LinkRunsMadeWhileTheirSectionGrewStillHoverAndVisit) {
+    // Runs move each time their section's list of them grows; the document must still find the
+    // first ones.
     const TFontInfoArray states = BoldUnderTheMouse();
     TSection& s = f.Open();
     std::vector<TUrlTarget> links(300);
@@ -259,7 +325,7 @@ TEST_F(SectionListTest, LinkRunsListedWhileTheirSectionGrewStillHoverAndVisit) {
     f.doc.HoverEnabled = true;
     f.Layout(400);
     f.Paint({0, 0, 400, 100});
-    ASSERT_EQ(f.doc.LinkFonts->size(), 600u);
+    ASSERT_EQ(LinkRunsOf(f.doc, "page").size(), 600u);
     TLinkAnswer answer;
     ASSERT_TRUE(f.doc.LinkAtPoint(f.canvas, 4, 5, answer));
     EXPECT_EQ(answer.Target.Url, "page0.htm");
@@ -267,10 +333,8 @@ TEST_F(SectionListTest, LinkRunsListedWhileTheirSectionGrewStillHoverAndVisit) {
     EXPECT_TRUE(s.FontRuns[0].Hover && s.FontRuns[1].Hover);
     EXPECT_EQ(s.FontRuns[0].Font().Desc.style, fsBold);
     EXPECT_FALSE(s.FontRuns[3].Hover);
-    for (const TLinkRun& link : *f.doc.LinkFonts) {
-        if (link.Link().Url == "page7.htm") {
-            link.Run().SetVisited(true);
-        }
+    for (const TLinkRun& link : LinkRunsOf(f.doc, "page7.htm")) {
+        link.Run().SetVisited(true);
     }
     EXPECT_TRUE(s.FontRuns[21].Visited && s.FontRuns[22].Visited);
     EXPECT_FALSE(s.FontRuns[20].Visited || s.FontRuns[24].Visited);
@@ -304,7 +368,7 @@ TEST_F(SectionListTest, PrintCopyHasItsOwnSectionsAndNoViewerLists) {
     std::unique_ptr<TSectionList> copy = f.doc.CloneFor();
     EXPECT_EQ(copy->Count(), 2);
     EXPECT_EQ(copy->SelEnd, 5);
-    EXPECT_FALSE(copy->LinkFonts);
+    EXPECT_FALSE(copy->HoverLink);
     EXPECT_FALSE(copy->IDs);
     copy->Printing = true;
     FixedCanvas canvas;

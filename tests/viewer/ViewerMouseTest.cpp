@@ -1,5 +1,6 @@
 // Links, history and the mouse over the viewer on the offscreen platform.
 #include "document/FontObj.h"
+#include "document/Section.h"
 #include "document/SectionList.h"
 #include "tests/viewer/ViewerTestSupport.h"
 #include "viewer/ViewerCursors.h"
@@ -14,12 +15,13 @@ using ViewerMouse = ViewerTest;
 const QPoint kFirstLink(14, 9);
 
 bool anyLinkVisited(TViewer& viewer) {
-    for (const TLinkRun& link : *viewer.Document().LinkFonts) {
-        if (link.Run().Visited) {
-            return true;
+    bool visited = false;
+    viewer.Document().ForEachTextSection([&](TSection& section) {
+        for (int i = 0; i < section.FontRuns.Count(); ++i) {
+            visited = visited || (section.FontRuns[i].HasLink() && section.FontRuns[i].Visited);
         }
-    }
-    return false;
+    });
+    return visited;
 }
 
 TEST_F(ViewerLinks, ClickingALocalLinkLoadsItAndMarksItVisited) {
