@@ -93,9 +93,9 @@ void TFontList::Grow(Room need) {
         true, attached_);
 }
 
-void TFontList::Trim() {
+void TFontList::Trim(TSectionArena* arena) {
     if (draft_) {
-        MoveTo({runCount_, MapCount(), textSize_}, false, attached_);
+        MoveTo({runCount_, MapCount(), textSize_}, false, attached_, arena);
     }
 }
 
@@ -121,7 +121,7 @@ size_t TFontList::BlockBytes(Room room, bool draft, bool attached) {
            room.text;
 }
 
-void TFontList::MoveTo(Room room, bool draft, bool attached) {
+void TFontList::MoveTo(Room room, bool draft, bool attached, TSectionArena* arena) {
     const size_t prefix = PrefixBytes(draft, attached);
     const size_t bytes = BlockBytes(room, draft, attached);
     void* const attachment = Attachment();
@@ -130,6 +130,8 @@ void TFontList::MoveTo(Room room, bool draft, bool attached) {
         // The spare draft's room is whatever it holds; room only sets the least.
         block = std::exchange(spare.block, nullptr);
         room.text += Checked(spare.bytes - bytes);
+    } else if (arena && !draft && bytes <= TSectionArena::kMaxPiece) {
+        block = arena->Allocate(bytes);
     } else {
         block = ::operator new(bytes);
     }
@@ -154,6 +156,7 @@ void TFontList::MoveTo(Room room, bool draft, bool attached) {
     runs_ = runs;
     draft_ = draft;
     attached_ = attached;
+    inArena_ = arena && !draft && bytes <= TSectionArena::kMaxPiece;
 }
 
 void TFontList::FreeBlock() {
@@ -170,8 +173,13 @@ void TFontList::FreeBlock() {
             block = nullptr;
         }
     }
-    ::operator delete(block);
+    if (inArena_) {
+        TSectionArena::FreeToItsArena(block); // the heap must never see an arena's piece
+    } else {
+        ::operator delete(block);
+    }
     runs_ = nullptr;
+    inArena_ = false;
 }
 
 } // namespace tavlin

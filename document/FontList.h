@@ -1,5 +1,6 @@
 #pragma once
 #include "document/FontObj.h"
+#include "document/SectionArena.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,8 +58,9 @@ public:
     void AddMapRun(IndexObj run);
     void DropLastMapRun();
 
-    // Leaves only what the list holds: the room to spare goes back to the next section.
-    void Trim();
+    // Leaves only what the list holds: the room to spare goes back to the next section. The
+    // block left is taken from the arena when one is given and it fits there.
+    void Trim(TSectionArena* arena = nullptr);
 
     // The owner's pointer kept in the block (null until set); the owner frees what it points to.
     void* Attachment() const;
@@ -78,7 +80,7 @@ private:
         return (draft ? kRoomBytes : 0) + (attached ? sizeof(void*) : 0);
     }
     static size_t BlockBytes(Room room, bool draft, bool attached);
-    static constexpr uint32_t kMaxMapRuns = (1u << 30) - 1;
+    static constexpr uint32_t kMaxMapRuns = (1u << 29) - 1;
 
     // Inline: every read of the text or the map asks it, down to the character in measuring loops.
     Room RoomOf() const {
@@ -93,17 +95,19 @@ private:
     IndexObj* MapData() const { return reinterpret_cast<IndexObj*>(runs_ + RoomOf().runs); }
     // Makes sure the block holds at least this much, moving everything to a larger draft if not.
     void Grow(Room need);
-    // Moves the contents into a block of the given room (a draft or not, with an attachment or not).
-    void MoveTo(Room room, bool draft, bool attached);
+    // Moves the contents into a block of the given room (a draft or not, with an attachment or
+    // not), from the arena when one is given.
+    void MoveTo(Room room, bool draft, bool attached, TSectionArena* arena = nullptr);
     void FreeBlock();
 
     TFontObj* runs_ = nullptr; // the start of the runs, inside the block
     uint32_t textSize_ = 0;
     uint32_t runCount_ = 0;
     // Bits, so that the list takes 20 bytes and its owner's next field fills the rest of its word.
-    uint32_t mapCount_ : 30 = 0;
+    uint32_t mapCount_ : 29 = 0;
     uint32_t draft_ : 1 = 0;
     uint32_t attached_ : 1 = 0;
+    uint32_t inArena_ : 1 = 0;
 };
 
 } // namespace tavlin

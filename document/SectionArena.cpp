@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <mutex>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -22,10 +23,35 @@ namespace {
 constexpr size_t kFirstPieces = 16;
 constexpr size_t kLargestSlab = size_t(256) << 10;
 
+// The live arenas: a document or two, and its print copy.
+std::mutex arenasLock;
+std::vector<TSectionArena*>& LiveArenas() {
+    static auto* arenas = new std::vector<TSectionArena*>; // outlives every static document
+    return *arenas;
+}
+
 } // namespace
+
+TSectionArena::TSectionArena() {
+    const std::lock_guard guard(arenasLock);
+    LiveArenas().push_back(this);
+}
 
 TSectionArena::~TSectionArena() {
     ReleaseSlabs();
+    const std::lock_guard guard(arenasLock);
+    std::erase(LiveArenas(), this);
+}
+
+bool TSectionArena::FreeToItsArena(void* piece) {
+    const std::lock_guard guard(arenasLock);
+    for (TSectionArena* arena : LiveArenas()) {
+        if (arena->Owns(piece)) {
+            arena->Free(piece);
+            return true;
+        }
+    }
+    return false;
 }
 
 void TSectionArena::ReleaseSlabs() {

@@ -16,7 +16,7 @@ public:
     static constexpr size_t kAlign = 8;
     static constexpr size_t kMaxPiece = 512; // larger pieces go to the heap
 
-    TSectionArena() = default;
+    TSectionArena();
     ~TSectionArena();
     TSectionArena(const TSectionArena&) = delete;
     TSectionArena& operator=(const TSectionArena&) = delete;
@@ -27,6 +27,9 @@ public:
     // the heap: a document that is cleared keeps nothing for a smaller one.
     void Free(void* piece);
     bool Owns(const void* p) const { return SlabOf(p) != nullptr; }
+    // Gives a piece back to whichever live arena handed it out, for owners that do not know
+    // their arena; false, and nothing done, when none did.
+    static bool FreeToItsArena(void* piece);
     // Bytes in the slabs, used or not.
     size_t SlabBytes() const { return slabBytes_; }
 

@@ -96,7 +96,7 @@ TSection::TSection(TSectionList* document, const TSection& source) : TSectionBas
         FontRuns.Add(std::move(copy));
     }
     FontRuns.AppendText(source.Text());
-    FontRuns.Trim();
+    FontRuns.Trim(&document->Arena());
     for (const auto& image : source.Images()) {
         if (auto copy = image->CloneFor(*document)) {
             Extras().Images.push_back(std::move(copy));
@@ -360,7 +360,7 @@ void TSection::AddControl(TFloatingObj* control, int32_t sourcePos, bool noBreak
 
 void TSection::Finish() {
     // Text, source map and runs grew by appends; a finished section keeps only what it holds.
-    FontRuns.Trim();
+    FontRuns.Trim(Document ? &Document->Arena() : nullptr);
 }
 
 bool TSection::FinishAndKeep() {

@@ -1,6 +1,7 @@
 #include "document/SectionArena.h"
 #include "document/Section.h"
 #include "document/SectionList.h"
+#include "tests/document/DocTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,24 @@ TEST(SectionArena, SectionsOfTheArenaAndOfTheHeapBothGoBackWhereTheyCameFrom) {
     EXPECT_EQ(MakeInArena<TSection>(document.Arena(), &document, font).get(), where);
     onHeap.reset(); // ASan tells if this went to the arena
     second.reset();
+    EXPECT_EQ(document.Arena().SlabBytes(), 0u);
+}
+
+// A finished section's text moves into the arena; growing again takes it out, and the arena
+// holds nothing once the section is gone.
+TEST(SectionArena, AFinishedSectionKeepsItsTextThereUntilItGrowsOrGoes) {
+    TSectionList document;
+    {
+        TSection section(&document, Font(16));
+        Append(section, "some words", 0);
+        section.Finish();
+        EXPECT_NE(document.Arena().SlabBytes(), 0u);
+        Append(section, " and more", 10);
+        EXPECT_EQ(document.Arena().SlabBytes(), 0u);
+        section.Finish();
+        EXPECT_NE(document.Arena().SlabBytes(), 0u);
+        EXPECT_EQ(section.Text(), "some words and more");
+    }
     EXPECT_EQ(document.Arena().SlabBytes(), 0u);
 }
 
