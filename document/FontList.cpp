@@ -69,7 +69,7 @@ void TFontList::AddMapRun(IndexObj run) {
         throw std::bad_alloc();
     }
     Grow({runCount_, MapCount() + 1, textSize_});
-    MapData()[MapCount()] = run;
+    std::memcpy(MapData() + MapBytes(MapCount(), false), &run, sizeof(run));
     ++mapCount_;
 }
 
@@ -77,6 +77,63 @@ void TFontList::DropLastMapRun() {
     // A trimmed block finds its text right after the map, so it becomes a draft before the map shrinks.
     Grow({runCount_, MapCount(), textSize_});
     --mapCount_;
+}
+
+int TFontList::MapRunAt(int p) const {
+    size_t low = 0;
+    size_t high = MapCount();
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        if (p < MapRun(mid).Pos) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return int(low) - 1;
+}
+
+IndexObj TFontList::PackedMapRun(size_t i) const {
+    int32_t first = 0;
+    std::memcpy(&first, MapData(), sizeof(first));
+    if (i == 0) {
+        return {0, first};
+    }
+    PackedRun run;
+    std::memcpy(&run, MapData() + i * sizeof(PackedRun), sizeof(run));
+    return {run.pos, first + run.index};
+}
+
+bool TFontList::MapPacks() const {
+    const auto fits = [](int64_t value) {
+        return value >= 0 && value <= std::numeric_limits<uint16_t>::max();
+    };
+    if (MapCount() == 0 || MapRun(0).Pos != 0) {
+        return false;
+    }
+    const int64_t first = MapRun(0).Index;
+    for (size_t i = 1; i < MapCount(); ++i) {
+        const IndexObj run = MapRun(i);
+        if (!fits(run.Pos) || !fits(run.Index - first)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TFontList::WriteMap(char* to, bool packed) const {
+    const int32_t first = MapCount() > 0 ? MapRun(0).Index : 0;
+    for (size_t i = 0; i < MapCount(); ++i) {
+        const IndexObj run = MapRun(i);
+        if (!packed) {
+            std::memcpy(to + i * sizeof(IndexObj), &run, sizeof(run));
+        } else if (i == 0) {
+            std::memcpy(to, &first, sizeof(first));
+        } else {
+            const PackedRun narrow{uint16_t(run.Pos), uint16_t(run.Index - first)};
+            std::memcpy(to + i * sizeof(PackedRun), &narrow, sizeof(narrow));
+        }
+    }
 }
 
 void TFontList::Grow(Room need) {
@@ -116,14 +173,16 @@ void TFontList::SetAttachment(void* attachment) {
     std::memcpy(reinterpret_cast<char*>(runs_) - PrefixBytes(draft_, true), &attachment, sizeof(attachment));
 }
 
-size_t TFontList::BlockBytes(Room room, bool draft, bool attached) {
-    return PrefixBytes(draft, attached) + room.runs * sizeof(TFontObj) + room.map * sizeof(IndexObj) +
+size_t TFontList::BlockBytes(Room room, bool draft, bool attached, bool packedMap) {
+    return PrefixBytes(draft, attached) + room.runs * sizeof(TFontObj) + MapBytes(room.map, packedMap) +
            room.text;
 }
 
 void TFontList::MoveTo(Room room, bool draft, bool attached, TSectionArena* arena) {
     const size_t prefix = PrefixBytes(draft, attached);
-    const size_t bytes = BlockBytes(room, draft, attached);
+    // A draft's map grows at its end, so only a trimmed block packs it.
+    const bool packedMap = !draft && MapPacks();
+    const size_t bytes = BlockBytes(room, draft, attached, packedMap);
     void* const attachment = Attachment();
     void* block = nullptr;
     if (draft && !spareGone && spare.block && spare.bytes >= bytes) {
@@ -145,17 +204,16 @@ void TFontList::MoveTo(Room room, bool draft, bool attached, TSectionArena* aren
     for (uint32_t i = 0; i < runCount_; ++i) {
         new (runs + i) TFontObj(std::move(runs_[i]));
     }
-    auto* map = reinterpret_cast<IndexObj*>(runs + room.runs);
-    if (MapCount() > 0) {
-        std::memcpy(map, MapData(), MapCount() * sizeof(IndexObj));
-    }
+    char* const map = reinterpret_cast<char*>(runs + room.runs);
+    WriteMap(map, packedMap);
     if (textSize_ > 0) {
-        std::memcpy(reinterpret_cast<char*>(map + room.map), TextData(), textSize_);
+        std::memcpy(map + MapBytes(room.map, packedMap), TextData(), textSize_);
     }
     FreeBlock();
     runs_ = runs;
     draft_ = draft;
     attached_ = attached;
+    packedMap_ = packedMap;
     inArena_ = arena && !draft && bytes <= TSectionArena::kMaxPiece;
 }
 
@@ -166,7 +224,7 @@ void TFontList::FreeBlock() {
     std::destroy_n(runs_, runCount_);
     char* block = reinterpret_cast<char*>(runs_) - PrefixBytes(draft_, attached_);
     if (draft_ && !spareGone && !spare.block) {
-        const size_t bytes = BlockBytes(RoomOf(), true, attached_);
+        const size_t bytes = BlockBytes(RoomOf(), true, attached_, false);
         if (bytes <= SpareDraft::kMaxKeptBytes) {
             spare.block = block;
             spare.bytes = bytes;

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
 #include <string_view>
 
 namespace tavlin {
@@ -50,11 +49,23 @@ public:
 
     // The text, and its bytes to change in place.
     std::string_view Text() const { return {TextData(), textSize_}; }
-    char* TextData() const { return reinterpret_cast<char*>(MapData() + RoomOf().map); }
+    char* TextData() const { return MapData() + MapBytes(RoomOf().map, packedMap_); }
     void AppendText(std::string_view chars);
 
-    // The source map, by offset.
-    std::span<IndexObj> Map() const { return {MapData(), MapCount()}; }
+    // The source map, by offset. Runs are read by value: a trimmed list keeps them narrow when
+    // they fit (see PackedRun).
+    size_t MapSize() const { return MapCount(); }
+    IndexObj MapRun(size_t i) const {
+        if (!packedMap_) {
+            IndexObj run;
+            std::memcpy(&run, MapData() + i * sizeof(IndexObj), sizeof(run));
+            return run;
+        }
+        return PackedMapRun(i);
+    }
+    // Index of the map run holding offset p: the last whose Pos <= p; -1 before the first.
+    int MapRunAt(int p) const;
+    bool MapIsPacked() const { return packedMap_; }
     void AddMapRun(IndexObj run);
     void DropLastMapRun();
 
@@ -79,8 +90,23 @@ private:
     static size_t PrefixBytes(bool draft, bool attached) {
         return (draft ? kRoomBytes : 0) + (attached ? sizeof(void*) : 0);
     }
-    static size_t BlockBytes(Room room, bool draft, bool attached);
-    static constexpr uint32_t kMaxMapRuns = (1u << 29) - 1;
+    static size_t BlockBytes(Room room, bool draft, bool attached, bool packedMap);
+    static constexpr uint32_t kMaxMapRuns = (1u << 28) - 1;
+
+    // A packed map: the first run starts at offset 0 and keeps its source offset in 32 bits; each
+    // later run keeps its offset and its source offset past the first run's in 16 bits each. Most
+    // paragraphs come from a stretch of source under 64 KB, and this halves their map.
+    struct PackedRun {
+        uint16_t pos;
+        uint16_t index; // past the first run's
+    };
+    static_assert(sizeof(PackedRun) == sizeof(int32_t) && sizeof(IndexObj) == 2 * sizeof(PackedRun));
+    static size_t MapBytes(uint32_t runs, bool packed) {
+        return runs * (packed ? sizeof(PackedRun) : sizeof(IndexObj));
+    }
+    IndexObj PackedMapRun(size_t i) const;
+    bool MapPacks() const;
+    void WriteMap(char* to, bool packed) const;
 
     // Inline: every read of the text or the map asks it, down to the character in measuring loops.
     Room RoomOf() const {
@@ -92,7 +118,7 @@ private:
         return room;
     }
     uint32_t MapCount() const { return mapCount_; }
-    IndexObj* MapData() const { return reinterpret_cast<IndexObj*>(runs_ + RoomOf().runs); }
+    char* MapData() const { return reinterpret_cast<char*>(runs_ + RoomOf().runs); }
     // Makes sure the block holds at least this much, moving everything to a larger draft if not.
     void Grow(Room need);
     // Moves the contents into a block of the given room (a draft or not, with an attachment or
@@ -104,9 +130,10 @@ private:
     uint32_t textSize_ = 0;
     uint32_t runCount_ = 0;
     // Bits, so that the list takes 20 bytes and its owner's next field fills the rest of its word.
-    uint32_t mapCount_ : 29 = 0;
+    uint32_t mapCount_ : 28 = 0;
     uint32_t draft_ : 1 = 0;
     uint32_t attached_ : 1 = 0;
+    uint32_t packedMap_ : 1 = 0; // only in a trimmed block
     uint32_t inArena_ : 1 = 0;
 };
 

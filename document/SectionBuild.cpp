@@ -210,16 +210,17 @@ int TSection::CharLengthAt(int i) const {
 
 void TSection::MapSourcePos(int offset, int32_t sourcePos) {
     // A character continues the last run when its source offset follows the run's last one.
-    const std::span<IndexObj> map = FontRuns.Map();
-    if (map.empty() || map.back().Index + (offset - map.back().Pos) != sourcePos) {
+    const size_t runs = FontRuns.MapSize();
+    const IndexObj last = runs > 0 ? FontRuns.MapRun(runs - 1) : IndexObj{};
+    if (runs == 0 || last.Index + (offset - last.Pos) != sourcePos) {
         FontRuns.AddMapRun({offset, sourcePos});
     }
 }
 
 void TSection::RemapLastChar(int32_t sourcePos) {
     const int offset = Len() - 1;
-    const std::span<IndexObj> map = FontRuns.Map();
-    if (!map.empty() && map.back().Pos == offset) {
+    const size_t runs = FontRuns.MapSize();
+    if (runs > 0 && FontRuns.MapRun(runs - 1).Pos == offset) {
         FontRuns.DropLastMapRun();
     }
     MapSourcePos(offset, sourcePos);

@@ -200,26 +200,24 @@ int TSection::DocToSourcePos(int position) const {
     if (offset < 0 || offset >= Len()) {
         return -1;
     }
-    const std::span<const IndexObj> map = FontRuns.Map();
-    if (map.empty()) {
-        return -1; // a copy for another document keeps no source map
+    // A copy for another document keeps no source map.
+    const int index = FontRuns.MapRunAt(offset);
+    if (index < 0) {
+        return -1;
     }
-    const auto it = std::upper_bound(map.begin(), map.end(), offset,
-                                     [](int value, const IndexObj& run) { return value < run.Pos; });
-    const IndexObj& run = *(it - 1);
+    const IndexObj run = FontRuns.MapRun(size_t(index));
     return run.Index + offset - run.Pos;
 }
 
 int TSection::SourceToDocPos(int sourcePos, bool backwards) const {
-    const std::span<const IndexObj> map = FontRuns.Map();
-    const size_t n = map.size();
-    const auto runEnd = [&](size_t i) { return i + 1 < n ? map[i + 1].Pos : Len(); };
+    const size_t n = FontRuns.MapSize();
+    const auto runEnd = [&](size_t i) { return i + 1 < n ? FontRuns.MapRun(i + 1).Pos : Len(); };
     if (n == 0 || Len() == 0) {
         return -1;
     }
     if (!backwards) {
         for (size_t i = 0; i < n; ++i) {
-            const IndexObj& run = map[i];
+            const IndexObj run = FontRuns.MapRun(i);
             const int count = runEnd(i) - run.Pos;
             if (sourcePos < run.Index) {
                 return FirstPos + run.Pos; // in a gap: the first character after it
@@ -231,7 +229,7 @@ int TSection::SourceToDocPos(int sourcePos, bool backwards) const {
         return -1;
     }
     for (size_t i = n; i-- > 0;) {
-        const IndexObj& run = map[i];
+        const IndexObj run = FontRuns.MapRun(i);
         const int count = runEnd(i) - run.Pos;
         if (sourcePos >= run.Index + count) {
             return FirstPos + run.Pos + count - 1; // in a gap or beyond: the character before it

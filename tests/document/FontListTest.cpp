@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tavlin::test {
 namespace {
@@ -87,11 +89,61 @@ TEST(FontListTest, TrimKeepsEverythingAndTextMayFollow) {
     list.Trim();
     ASSERT_EQ(list.Text().size(), 100003u);
     EXPECT_EQ(list.Text().substr(0, 4), "aBcx");
-    ASSERT_EQ(list.Map().size(), 2u);
-    EXPECT_EQ(list.Map()[1].Index, 50);
+    ASSERT_EQ(list.MapSize(), 2u);
+    EXPECT_EQ(list.MapRun(1).Index, 50);
     EXPECT_EQ(list.IndexAt(2), 0);
     EXPECT_EQ(list.IndexAt(3), 1);
     EXPECT_EQ(list.EndOf(0, 100003), 3);
+}
+
+// What a section answers about its source, position by position, both ways.
+std::vector<int> SourceAnswers(const TSection& section, int lowSource, int highSource) {
+    std::vector<int> answers;
+    for (int p = -1; p <= section.Len() + 1; ++p) {
+        answers.push_back(section.DocToSourcePos(p));
+    }
+    for (int source = lowSource; source <= highSource; ++source) {
+        answers.push_back(section.SourceToDocPos(source, false));
+        answers.push_back(section.SourceToDocPos(source, true));
+    }
+    return answers;
+}
+
+// A trimmed section keeps its source map narrow when every run fits (offsets and source offsets
+// past the first run's under 64 KB) and wide otherwise; either way it answers as it did while
+// still growing.
+TEST(FontListTest, SourceMapAnswersTheSameNarrowOrWide) {
+    struct Piece {
+        int length;
+        int source;
+    };
+    struct Case {
+        std::vector<Piece> pieces;
+        bool packs;
+    };
+    const std::vector<Case> cases = {
+        {{{2, 100}, {2, 100 + 65535}}, true}, {{{2, 100}, {2, 100 + 65536}}, false},
+        {{{65535, 0}, {2, 65530}}, true}, // the second run at offset 65535, from before its end
+        {{{65536, 0}, {2, 65530}}, false},    {{{2, 1000}, {2, 10}}, false}, // from before the first run
+    };
+    for (size_t c = 0; c < cases.size(); ++c) {
+        TSectionList doc;
+        TSection section(&doc, Font(16));
+        int highSource = 0;
+        for (const Piece& piece : cases[c].pieces) {
+            Append(section, std::string(size_t(piece.length), 'x'), piece.source);
+            highSource = std::max(highSource, piece.source + piece.length);
+        }
+        const std::vector<int> growing = SourceAnswers(section, -1, highSource + 1);
+        section.Finish();
+        EXPECT_EQ(section.FontRuns.MapIsPacked(), cases[c].packs) << c;
+        EXPECT_EQ(SourceAnswers(section, -1, highSource + 1), growing) << c;
+        // Growing again unpacks it, and the new run joins the rest.
+        Append(section, "y", highSource + 10);
+        section.Finish();
+        EXPECT_EQ(section.DocToSourcePos(section.Len() - 1), highSource + 10) << c;
+        EXPECT_EQ(section.DocToSourcePos(1), growing[2]) << c;
+    }
 }
 
 } // namespace
