@@ -57,9 +57,12 @@ public:
 
     // A long document holds a section per paragraph, so the fields are ordered to leave no gaps:
     // the bytes and originX_ fill the end of the base, LineHeight the end of the runs' list.
-    uint8_t Justify = 1;   // 1 left, 2 centre, 3 right
-    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
-    bool AnchorTarget = false;
+    uint8_t Justify : 2 = 1;   // 1 left, 2 centre, 3 right
+    uint8_t ClearSide : 2 = 0; // 0 none, 1 left, 2 right, 3 both
+    bool AnchorTarget : 1 = false;
+
+protected:
+    uint16_t cachedReach_ = kNoWidth; // fills the two bytes beside the bits above
 
 protected:
     int originX_ = 0; // the x the lines start from: where laid out, then where last painted
@@ -71,14 +74,18 @@ public:
 protected:
     TLineList lines_; // read through Lines() and Line()
 
-public:
+protected:
     // Measured with the widths below: the fonts the text was measured in (as one value), and how
-    // far it reaches laid out in one line, so that a line that takes the whole text needs no
-    // measuring of its own. Every block measures its content, so every section holds these.
-    uint32_t CachedReachFonts = 0;
-    int CachedMinWidth = 0;
-    int CachedMaxWidth = 0;
-    int CachedReach = 0;
+    // far it reaches laid out in one line (cachedReach_), so that a line that takes the whole
+    // text needs no measuring of its own. Every block measures its content, so every section
+    // holds these, in 16 bits: a section wider than that is measured again when asked, which
+    // costs time on a long paragraph but never changes an answer.
+    static constexpr uint16_t kNoWidth = 0xFFFF;
+    uint32_t cachedReachFonts_ = 0;
+    uint16_t cachedMinWidth_ = kNoWidth;
+    uint16_t cachedMaxWidth_ = kNoWidth;
+
+public:
 
     // The lines it was last laid out in, read one by one.
     class LineRange {
@@ -112,6 +119,9 @@ public:
     LineRange Lines() const { return LineRange(*this); }
     LineRec Line(size_t i) const { return lines_.At(i, LineFrame()); }
 
+    // The widths of the last measuring, when kept; -1 when not.
+    int CachedMinWidth() const { return cachedMinWidth_ == kNoWidth ? -1 : cachedMinWidth_; }
+    int CachedMaxWidth() const { return cachedMaxWidth_ == kNoWidth ? -1 : cachedMaxWidth_; }
     std::string_view Text() const { return FontRuns.Text(); }
     int Len() const { return int(FontRuns.Text().size()); }
     int PaintHeight() const { return PaintBottom - ArrangeY; }
@@ -198,6 +208,10 @@ protected:
     // character, replaced, came from sourcePos instead.
     void MapSourcePos(int offset, int32_t sourcePos);
     void RemapLastChar(int32_t sourcePos);
+    // The measuring cache: kept when every width fits, forgotten when the text changes.
+    void KeepWidths(int minWidth, int maxWidth, int reach, uint32_t fonts);
+    void ForgetWidths() { cachedMinWidth_ = cachedMaxWidth_ = cachedReach_ = kNoWidth; }
+    static uint16_t Short(int width) { return width >= 0 && width < kNoWidth ? uint16_t(width) : kNoWidth; }
     // Line layout.
     int ClearDistance(const IndentManager& floats, int y) const;
     void AddEmptyLine(int start, int& y, int height);

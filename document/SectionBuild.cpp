@@ -12,7 +12,7 @@
 namespace tavlin {
 
 // A long listing holds a section per entry: every byte of one counts a hundred thousand times over.
-static_assert(sizeof(TSection) <= 96);
+static_assert(sizeof(TSection) <= 88);
 
 namespace {
 
@@ -238,8 +238,7 @@ void TSection::AppendRaw(std::string_view chars, const int32_t* positions) {
             MapSourcePos(first + int(i), positions[i]);
         }
     }
-    CachedMinWidth = 0;
-    CachedMaxWidth = 0;
+    ForgetWidths();
 }
 
 namespace {
@@ -312,7 +311,7 @@ void TSection::AppendChars(std::string_view text, const int32_t* sourcePositions
     if (text[0] == ph::LineBreak && endsWithSpace) {
         FontRuns.TextData()[Len() - 1] = ph::LineBreak;
         RemapLastChar(sourcePositions[0]);
-        CachedMinWidth = 0;
+        ForgetWidths();
         return;
     }
     if (!noBreak) {

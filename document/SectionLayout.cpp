@@ -139,8 +139,8 @@ int TSection::FitCount(Canvas& canvas, IndentManager& floats, int start, std::ve
             return maxCount + (hasBreak ? 1 : 0);
         }
         // The whole text in one line, as measured for its widths.
-        if (!hasBreak && CachedMinWidth > 0 && CachedReach <= avail &&
-            CachedReachFonts == FontsFingerprint(FontRuns)) {
+        if (!hasBreak && cachedMinWidth_ != kNoWidth && cachedReach_ != kNoWidth && cachedReach_ <= avail &&
+            cachedReachFonts_ == FontsFingerprint(FontRuns)) {
             return maxCount;
         }
     }
@@ -433,9 +433,9 @@ int TSection::Arrange(Canvas& canvas, int x, int y, int, int, int width, int, In
 }
 
 void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (CachedMinWidth > 0 && Images().empty()) {
-        minWidth = CachedMinWidth;
-        maxWidth = CachedMaxWidth;
+    if (cachedMinWidth_ != kNoWidth && Images().empty()) {
+        minWidth = cachedMinWidth_;
+        maxWidth = cachedMaxWidth_;
         return;
     }
     int64_t floatSum = 0;
@@ -510,10 +510,19 @@ void TSection::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
     widestStretch = std::max(widestStretch, trimmed);
     maxWidth = ClampWidth(floatSum + widestStretch);
     minWidth = ClampWidth(std::max<int64_t>({floatSum, widestObject, widestWord}));
-    CachedMinWidth = minWidth;
-    CachedMaxWidth = maxWidth;
-    CachedReach = ClampWidth(reach);
-    CachedReachFonts = FontsFingerprint(FontRuns);
+    KeepWidths(minWidth, maxWidth, ClampWidth(reach), FontsFingerprint(FontRuns));
+}
+
+void TSection::KeepWidths(int minWidth, int maxWidth, int reach, uint32_t fonts) {
+    // A width of 0 leaves nothing worth keeping: the section is measured again, as it always was.
+    if (minWidth <= 0 || Short(minWidth) == kNoWidth || Short(maxWidth) == kNoWidth) {
+        ForgetWidths();
+        return;
+    }
+    cachedMinWidth_ = uint16_t(minWidth);
+    cachedMaxWidth_ = uint16_t(maxWidth);
+    cachedReach_ = Short(reach);
+    cachedReachFonts_ = fonts;
 }
 
 int TPreFormated::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
@@ -534,10 +543,12 @@ int TPreFormated::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int 
 }
 
 void TPreFormated::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (CachedMaxWidth <= 0 || !Images().empty()) {
-        CachedMaxWidth = TextWidth(canvas, 0, Len(), false);
+    int width = CachedMaxWidth();
+    if (width <= 0 || !Images().empty()) {
+        width = TextWidth(canvas, 0, Len(), false);
+        cachedMaxWidth_ = Short(width);
     }
-    maxWidth = CachedMaxWidth;
+    maxWidth = width;
     minWidth = std::min(2000, maxWidth);
 }
 

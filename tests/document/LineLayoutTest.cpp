@@ -211,7 +211,7 @@ TEST_F(LineLayoutTest, MinimumAndMaximumWidths) {
     TSection& t = f.Add("ab cdef\xA0gh ij");
     t.MeasureWidths(f.canvas, minWidth, maxWidth);
     EXPECT_EQ(minWidth, 7 * 8); // the no-break space joins the words
-    EXPECT_EQ(t.CachedMinWidth, 7 * 8);
+    EXPECT_EQ(t.CachedMinWidth(), 7 * 8);
 }
 
 TEST_F(LineLayoutTest, Utf8CharactersAreNeverSplit) {
