@@ -232,25 +232,50 @@ TMarginArray& TBlockBox::MakeOwn() {
     return own->values;
 }
 
+int32_t TBlockBox::Margin(int prop) const {
+    const int16_t code = margins_[Side(prop)];
+    if (code == kAutoMargin) {
+        return AutoResult;
+    }
+    return code == kWideMargin ? Owned()->wideMargins[Side(prop)] : code;
+}
+
+void TBlockBox::SetMargin(int prop, int32_t value) {
+    int16_t& code = margins_[Side(prop)];
+    if (value == AutoResult) {
+        code = kAutoMargin;
+    } else if (value > kWideMargin && value <= INT16_MAX) {
+        code = int16_t(value);
+    } else {
+        MakeOwn();
+        Owned()->wideMargins[Side(prop)] = value;
+        code = kWideMargin;
+    }
+}
+
 void TBlockBox::Set(int prop, int32_t value) {
-    if (prop >= piMarginTop && prop <= piMarginLeft) {
-        Margin(prop) = value;
+    if (IsMargin(prop)) {
+        SetMargin(prop, value);
         return;
     }
     MakeOwn()[prop] = value;
 }
 
 void TBlockBox::Take(int width, int height) {
-    if (!Style().Fixed) {
-        MakeOwn() = Style().Compute(width, height);
+    const TBoxStyle& style = Style();
+    if (!style.Fixed) {
+        MakeOwn() = style.Compute(width, height);
+    } else if (HasWideMargin(piMarginTop) || HasWideMargin(piMarginBottom)) {
+        MakeOwn() = style.FixedBox; // the record keeps the wide margins settled at creation
     } else if (Own* own = Owned()) {
         word_ = reinterpret_cast<uintptr_t>(own->style.release()) | kTaken;
         delete own;
     } else {
         word_ |= kTaken;
     }
-    Margin(piMarginLeft) = (*Values())[piMarginLeft];
-    Margin(piMarginRight) = (*Values())[piMarginRight];
+    const TMarginArray& values = *Values();
+    SetMargin(piMarginLeft, values[piMarginLeft]);
+    SetMargin(piMarginRight, values[piMarginRight]);
 }
 
 // ---- creation ----
@@ -303,10 +328,10 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
     }
     bool topIsDefault = false;
     bool bottomIsDefault = false;
-    Box.Margin(piMarginTop) =
-        SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault);
-    Box.Margin(piMarginBottom) =
-        SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, bottomIsDefault);
+    Box.SetMargin(piMarginTop,
+                  SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault));
+    Box.SetMargin(piMarginBottom,
+                  SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, bottomIsDefault));
     BottomIsDefault = bottomIsDefault;
     if (collapse) {
         CollapseTopMargin(ownerList, topIsDefault);
@@ -409,10 +434,9 @@ std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
 }
 
 void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
-    int& marginTop = Box.Margin(piMarginTop);
     if (Positioning == Absolute) {
         if (topIsDefault) {
-            marginTop = 0;
+            Box.SetMargin(piMarginTop, 0);
         }
         return;
     }
@@ -431,7 +455,7 @@ void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
         // document or the body keeps it.
         const std::string_view tag = ownerList->OwnerTag;
         if ((topIsDefault && tag == "li") || (tag != "default" && tag != "body")) {
-            marginTop = 0;
+            Box.SetMargin(piMarginTop, 0);
         }
         return;
     }
@@ -441,17 +465,17 @@ void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
     }
     if (block->IsTableBlock() && block->Floating != NoFloat) {
         if (topIsDefault) {
-            marginTop = 0;
+            Box.SetMargin(piMarginTop, 0);
         }
         return;
     }
-    marginTop = CollapsedMargin(marginTop, block->MarginBottom());
-    block->Box.Margin(piMarginBottom) = 0;
+    Box.SetMargin(piMarginTop, CollapsedMargin(MarginTop(), block->MarginBottom()));
+    block->Box.SetMargin(piMarginBottom, 0);
 }
 
 void TBlock::TrimDefaultBottomMargin() {
     if (BottomIsDefault) {
-        Box.Margin(piMarginBottom) = 0;
+        Box.SetMargin(piMarginBottom, 0);
     }
 }
 
@@ -471,6 +495,14 @@ int TBlock::HorizontalExtras(bool withMargins) const {
     return extras;
 }
 
+void TBlock::ZeroAutoSides() {
+    for (int side : {piMarginLeft, piMarginRight}) {
+        if (Box[side] == AutoResult) {
+            Box.SetMargin(side, 0);
+        }
+    }
+}
+
 int TBlock::WidthFromRest(int width, int extras, int maxContent, int minContent) const {
     int rest = width - extras - Box[piMarginLeft] - Box[piMarginRight];
     if (Positioning == Absolute) {
@@ -484,8 +516,8 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
     int maxContent = 0;
     Content.MeasureWidths(canvas, minContent, maxContent);
     const int extras = HorizontalExtras(false);
-    int& left = Box.Margin(piMarginLeft);
-    int& right = Box.Margin(piMarginRight);
+    const int left = Box[piMarginLeft];
+    const int right = Box[piMarginRight];
     const int boxWidth = Box[piWidth];
     const bool autoWidth = boxWidth == AutoResult;
     switch (autoCount) {
@@ -497,24 +529,27 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
         } else {
             const int w = std::max(boxWidth, minContent);
             if (right != AutoResult) {
-                left = std::max(0, width - extras - right - w);
+                Box.SetMargin(piMarginLeft, std::max(0, width - extras - right - w));
             } else {
-                right = Floating != NoFloat ? 0 : std::max(0, width - extras - left - w);
+                Box.SetMargin(piMarginRight,
+                              Floating != NoFloat ? 0 : std::max(0, width - extras - left - w));
             }
             return w;
         }
     case 2:
         if (autoWidth) {
-            left = left == AutoResult ? 0 : left;
-            right = right == AutoResult ? 0 : right;
+            ZeroAutoSides();
             return WidthFromRest(width, extras, maxContent, minContent);
         } else {
             const int w = std::max(boxWidth, minContent);
-            left = right = std::max(0, width - w - extras) / 2;
+            const int side = std::max(0, width - w - extras) / 2;
+            Box.SetMargin(piMarginLeft, side);
+            Box.SetMargin(piMarginRight, side);
             return w;
         }
     default:
-        left = right = 0;
+        Box.SetMargin(piMarginLeft, 0);
+        Box.SetMargin(piMarginRight, 0);
         return WidthFromRest(width, extras, maxContent, minContent);
     }
 }
@@ -876,9 +911,7 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     FirstPos = counter;
     SetPlacement(0, 0, 0);
     ResolveBox(width, availHeight);
-    for (int side : {piMarginLeft, piMarginRight}) {
-        Box.Margin(side) = Box[side] == AutoResult ? 0 : Box[side];
-    }
+    ZeroAutoSides();
     ContentWidth = std::max(0, floats.Width - HorizontalExtras(true));
     PaintTop = Coord(int64_t(y) + Box[piMarginTop]);
     const int contentOffset = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];

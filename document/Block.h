@@ -5,6 +5,7 @@
 #include "reader/Properties.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -81,7 +82,8 @@ struct TBoxStyle : RefCounted {
 // box is read from the style; every block keeps its four margins, which layout settles per block,
 // and a box of its own only when it depends on the room or layout changes another value. The top
 // and bottom margins are settled when the block is made; taking a box from the style changes only
-// the sides.
+// the sides. Margins are kept in 16 bits; one beyond that (only absurd styles give one) is kept in
+// the box of the block's own.
 class TBlockBox {
 public:
     explicit TBlockBox(SharedRef<const TBoxStyle> style);
@@ -90,16 +92,12 @@ public:
     ~TBlockBox();
 
     const TBoxStyle& Style() const { return Owned() ? *Owned()->style : *StyleOnly(); }
-    int32_t operator[](int prop) const {
-        if (prop >= piMarginTop && prop <= piMarginLeft) {
-            return margins_[size_t(prop - piMarginTop)];
-        }
-        return Values() ? (*Values())[prop] : 0;
-    }
+    int32_t operator[](int prop) const { return IsMargin(prop) ? Margin(prop) : Value(prop); }
     int AutoCount() const { return Values() ? Values()->autoCount : 0; }
-    // The margin on one side (piMarginTop .. piMarginLeft), for layout to settle.
-    int32_t& Margin(int prop) { return margins_[size_t(prop - piMarginTop)]; }
-    // Sets any value; the block takes a box of its own first.
+    // The margin on one side (piMarginTop .. piMarginLeft), as layout settled it.
+    int32_t Margin(int prop) const;
+    void SetMargin(int prop, int32_t value);
+    // Sets any value; the block takes a box of its own first, unless it is a margin that fits.
     void Set(int prop, int32_t value);
     // Takes the style's box resolved for a containing width and height: read from the style
     // when it is fixed.
@@ -109,7 +107,11 @@ private:
     struct Own {
         SharedRef<const TBoxStyle> style;
         TMarginArray values;
+        std::array<int32_t, 4> wideMargins{}; // the sides coded kWideMargin
     };
+    // Codes of a margin beside its value in -32766 .. 32767.
+    static constexpr int16_t kAutoMargin = INT16_MIN; // AutoResult
+    static constexpr int16_t kWideMargin = INT16_MIN + 1;
     // The style and the values in one word: the style (its count held here), whose fixed box is
     // the values once taken (kTaken), or (kOwned) a record of the style and values of the block's
     // own.
@@ -127,9 +129,13 @@ private:
         return word_ & kTaken ? &StyleOnly()->FixedBox : nullptr;
     }
     TMarginArray& MakeOwn();
+    static bool IsMargin(int prop) { return prop >= piMarginTop && prop <= piMarginLeft; }
+    static size_t Side(int prop) { return size_t(prop - piMarginTop); }
+    int32_t Value(int prop) const { return Values() ? (*Values())[prop] : 0; }
+    bool HasWideMargin(int prop) const { return margins_[Side(prop)] == kWideMargin; }
 
     uintptr_t word_;
-    std::array<int32_t, 4> margins_{};
+    std::array<int16_t, 4> margins_{};
 };
 
 // What few blocks have: a background picture, a painting order by layer, a marker picture.
@@ -268,6 +274,8 @@ protected:
     TContentExtent ArrangeContent(Canvas& canvas, int x, int contentY, int xRef, int yRef,
                                   IndentManager& floats, int& counter, int& contentMax);
     void BuildPaintOrder();
+    // The side margins left auto become 0.
+    void ZeroAutoSides();
     // The width left for the content when the margins take what they take.
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
 
@@ -327,7 +335,7 @@ private:
     void PaintMarker(Canvas& canvas, int x);
 };
 // A listing holds an item per entry: the marker and the tag are shared, the rest is its own.
-static_assert(sizeof(TBlockLI) <= 104);
+static_assert(sizeof(TBlockLI) <= 96);
 
 // A horizontal rule as a section: a line of Thickness pixels across the room it is given.
 class THorzLine : public TSectionBase {
