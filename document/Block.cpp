@@ -207,7 +207,8 @@ TBlockBox::TBlockBox(SharedRef<const TBoxStyle> style) : word_(reinterpret_cast<
 
 TBlockBox::TBlockBox(const TBlockBox& other) : margins_(other.margins_) {
     if (const Own* own = other.Owned()) {
-        word_ = reinterpret_cast<uintptr_t>(new Own(*own)) | kOwned;
+        word_ =
+            reinterpret_cast<uintptr_t>(new Own{own->style, own->values, own->wideMargins, nullptr}) | kOwned;
     } else {
         SharedRef<const TBoxStyle> style(other.StyleOnly());
         word_ = reinterpret_cast<uintptr_t>(style.release()) | (other.word_ & kTaken);
@@ -227,7 +228,8 @@ TMarginArray& TBlockBox::MakeOwn() {
         return own->values;
     }
     const TMarginArray* shared = Values();
-    auto* own = new Own{SharedRef<const TBoxStyle>::Adopt(StyleOnly()), shared ? *shared : TMarginArray{}};
+    auto* own = new Own{
+        SharedRef<const TBoxStyle>::Adopt(StyleOnly()), shared ? *shared : TMarginArray{}, {}, nullptr};
     word_ = reinterpret_cast<uintptr_t>(own) | kOwned;
     return own->values;
 }
@@ -265,8 +267,8 @@ void TBlockBox::Take(int width, int height) {
     const TBoxStyle& style = Style();
     if (!style.Fixed) {
         MakeOwn() = style.Compute(width, height);
-    } else if (HasWideMargin(piMarginTop) || HasWideMargin(piMarginBottom)) {
-        MakeOwn() = style.FixedBox; // the record keeps the wide margins settled at creation
+    } else if (Extras() || HasWideMargin(piMarginTop) || HasWideMargin(piMarginBottom)) {
+        MakeOwn() = style.FixedBox; // the record keeps what it holds beside the values
     } else if (Own* own = Owned()) {
         word_ = reinterpret_cast<uintptr_t>(own->style.release()) | kTaken;
         delete own;
@@ -276,6 +278,15 @@ void TBlockBox::Take(int width, int height) {
     const TMarginArray& values = *Values();
     SetMargin(piMarginLeft, values[piMarginLeft]);
     SetMargin(piMarginRight, values[piMarginRight]);
+}
+
+TBlockExtras& TBlockBox::MakeExtras() {
+    MakeOwn();
+    std::unique_ptr<TBlockExtras>& extras = Owned()->extras;
+    if (!extras) {
+        extras = std::make_unique<TBlockExtras>();
+    }
+    return *extras;
 }
 
 // ---- creation ----
@@ -345,29 +356,23 @@ TBlock::TBlock(TSectionList* document, const TBlock& source)
     // The pictures are the copy's own; the print copy decides at painting whether backgrounds
     // are printed. The painting order is made again by the copy's layout.
     SetLayer(source.Layer());
-    if (source.Extras && document) {
+    const TBlockExtras* from = source.Extras();
+    if (from && document) {
         TBlockExtras& extras = MakeExtras();
-        if (source.Extras->BackgroundImage) {
-            extras.BackgroundImage = source.Extras->BackgroundImage->CloneFor(*document);
+        if (from->BackgroundImage) {
+            extras.BackgroundImage = from->BackgroundImage->CloneFor(*document);
         }
-        extras.BackgroundPosition = source.Extras->BackgroundPosition;
-        if (source.Extras->MarkerImage) {
-            extras.MarkerImage = source.Extras->MarkerImage->CloneFor(*document);
+        extras.BackgroundPosition = from->BackgroundPosition;
+        if (from->MarkerImage) {
+            extras.MarkerImage = from->MarkerImage->CloneFor(*document);
         }
     }
 }
 
 TBlock::~TBlock() = default;
 
-TBlockExtras& TBlock::MakeExtras() {
-    if (!Extras) {
-        Extras = std::make_unique<TBlockExtras>();
-    }
-    return *Extras;
-}
-
 void TBlock::SetLayer(int layer) {
-    if (layer != 0 || Extras) {
+    if (layer != 0 || Extras()) {
         MakeExtras().Layer = layer;
     }
 }
@@ -381,23 +386,23 @@ int TBlock::FlowBottom() const {
 }
 
 int TBlock::ContentOffset() const {
-    if (Extras && Extras->ContentOffset) {
-        return *Extras->ContentOffset;
+    if (Extras() && Extras()->ContentOffset) {
+        return *Extras()->ContentOffset;
     }
     return Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
 }
 
 int TBlock::ContentY() const {
-    if (Extras && Extras->ContentY) {
-        return *Extras->ContentY;
+    if (Extras() && Extras()->ContentY) {
+        return *Extras()->ContentY;
     }
     const int top = Coord(int64_t(ArrangeY) + ClearAddon());
     return Coord(int64_t(top) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
 }
 
 int TBlock::ContentBottomY() const {
-    if (Extras && Extras->ContentBottomY) {
-        return *Extras->ContentBottomY;
+    if (Extras() && Extras()->ContentBottomY) {
+        return *Extras()->ContentBottomY;
     }
     // The flow continues below the bottom padding, border and margin.
     return Coord(int64_t(ArrangeY) + FlowHeight - Box[piPaddingBottom] - Box[piBorderBottomWidth] -
@@ -405,15 +410,15 @@ int TBlock::ContentBottomY() const {
 }
 
 int TBlock::PaintHeight() const {
-    return Extras && Extras->PaintHeight ? *Extras->PaintHeight : FlowHeight;
+    return Extras() && Extras()->PaintHeight ? *Extras()->PaintHeight : FlowHeight;
 }
 
 void TBlock::KeepResults(int contentOffset, int contentY, int contentBottomY, int paintHeight) {
-    if (Extras) {
-        Extras->ContentOffset.reset();
-        Extras->ContentY.reset();
-        Extras->ContentBottomY.reset();
-        Extras->PaintHeight.reset();
+    if (TBlockExtras* extras = Extras()) {
+        extras->ContentOffset.reset();
+        extras->ContentY.reset();
+        extras->ContentBottomY.reset();
+        extras->PaintHeight.reset();
     }
     if (contentOffset != ContentOffset()) {
         MakeExtras().ContentOffset = contentOffset;
@@ -564,9 +569,9 @@ bool TBlock::HoldsMoreThanText() const {
 }
 
 void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (Extras && Extras->MeasuredPass == gLayoutPass) {
-        minWidth = Extras->MeasuredMin;
-        maxWidth = Extras->MeasuredMax;
+    if (Extras() && Extras()->MeasuredPass == gLayoutPass) {
+        minWidth = Extras()->MeasuredMin;
+        maxWidth = Extras()->MeasuredMax;
         return;
     }
     int minContent = 0;
@@ -619,7 +624,7 @@ TContentExtent TBlock::ArrangeContent(Canvas& canvas, int x, int contentY, int x
 }
 
 void TBlock::SetPlacement(int clearAddon, int posTop, int posLeft) {
-    if (!Extras && clearAddon == 0 && posTop == 0 && posLeft == 0) {
+    if (!Extras() && clearAddon == 0 && posTop == 0 && posLeft == 0) {
         return;
     }
     TBlockExtras& extras = MakeExtras();
@@ -629,11 +634,11 @@ void TBlock::SetPlacement(int clearAddon, int posTop, int posLeft) {
 }
 
 void TBlock::BuildPaintOrder() {
-    if (Extras && Extras->PaintOrder.size() == size_t(Content.Count()) && !Extras->PaintOrder.empty()) {
+    if (Extras() && Extras()->PaintOrder.size() == size_t(Content.Count()) && !Extras()->PaintOrder.empty()) {
         return;
     }
-    if (Extras) {
-        Extras->PaintOrder.clear();
+    if (Extras()) {
+        Extras()->PaintOrder.clear();
     }
     bool layered = false;
     for (int i = 0; i < Content.Count(); ++i) {
@@ -715,7 +720,7 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     const int flowBottom = Coord(contentBottomY + closing + Box[piMarginBottom]);
     PaintBottom = Coord(std::max(contentBottomY, content.PaintBottom) + closing);
     if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
-        Extras->BackgroundImage.reset();
+        Extras()->BackgroundImage.reset();
     }
     FlowHeight = flowBottom - y;
     owner.Close();
@@ -799,7 +804,7 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
     if (!picture || picture->isEmpty()) {
         return;
     }
-    PaintTiledPicture(canvas, *picture, boxes.padding, area, Extras->BackgroundPosition);
+    PaintTiledPicture(canvas, *picture, boxes.padding, area, Extras()->BackgroundPosition);
 }
 
 void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
@@ -824,10 +829,10 @@ void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& float
                           int yRef) {
     const BandOwner saved = floats.CurrentOwner;
     floats.CurrentOwner = this;
-    if (!Extras || Extras->PaintOrder.empty() || Extras->PaintOrder.size() != size_t(Content.Count())) {
+    if (!Extras() || Extras()->PaintOrder.empty() || Extras()->PaintOrder.size() != size_t(Content.Count())) {
         Content.PaintSections(canvas, clip, floats, x, xRef, yRef);
     } else {
-        for (TSectionBase* section : Extras->PaintOrder) {
+        for (TSectionBase* section : Extras()->PaintOrder) {
             section->Paint(canvas, clip, floats, x, xRef, yRef);
         }
     }
@@ -893,8 +898,8 @@ void TBlock::EnlistPositions() {
 
 TBodyBlock::TBodyBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props)
     : TBlock(document, ownerList, props) {
-    if (Extras) {
-        Extras->BackgroundImage.reset(); // the document's background is the viewer's
+    if (Extras()) {
+        Extras()->BackgroundImage.reset(); // the document's background is the viewer's
     }
 }
 

@@ -153,7 +153,7 @@ void TBlockLI::TrimDefaultBottomMargin() {
 int TBlockLI::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                       IndentManager& floats, int& maxWidth, int& counter) {
     if (MarkerImage() && Document && Document->ShowImages && !MarkerImage()->Prepare(canvas)) {
-        Extras->MarkerImage.reset();
+        Extras()->MarkerImage.reset();
     }
     FirstBaseline = 0;
     BaselineSlotScope slot(Document, &FirstBaseline);

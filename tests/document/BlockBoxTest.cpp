@@ -75,6 +75,20 @@ TEST(BlockBox, MarginsOfAnyValueReadBackAsSet) {
     }
 }
 
+TEST(BlockBox, ExtrasOutliveTakingAFixedBoxAndAreNotCopied) {
+    TBlockBox box(StyleWith(piMarginLeft, std::string("10px")));
+    box.MakeExtras().Layer = 3;
+    box.Take(400, 300);
+    box.Take(400, 300);
+    ASSERT_NE(box.Extras(), nullptr);
+    EXPECT_EQ(box.Extras()->Layer, 3);
+    EXPECT_EQ(&box.MakeExtras(), box.Extras());
+    EXPECT_EQ(box[piMarginLeft], 10);
+    const TBlockBox copy = box;
+    EXPECT_EQ(copy.Extras(), nullptr) << "the copy's block makes its own";
+    EXPECT_EQ(copy[piMarginLeft], 10);
+}
+
 TEST(BlockBox, BoxesThatDependOnTheRoomOrScreenResolvePerBlock) {
     const auto percent = StyleWith(piMarginLeft, std::string("10%"));
     EXPECT_FALSE(percent->Fixed);
