@@ -207,7 +207,8 @@ TBlockBox::TBlockBox(SharedRef<const TBoxStyle> style) : word_(reinterpret_cast<
 
 TBlockBox::TBlockBox(const TBlockBox& other) : margins_(other.margins_) {
     if (const Own* own = other.Owned()) {
-        word_ = reinterpret_cast<uintptr_t>(new Own(*own)) | kOwned;
+        word_ =
+            reinterpret_cast<uintptr_t>(new Own{own->style, own->values, own->wideMargins, nullptr}) | kOwned;
     } else {
         SharedRef<const TBoxStyle> style(other.StyleOnly());
         word_ = reinterpret_cast<uintptr_t>(style.release()) | (other.word_ & kTaken);
@@ -227,30 +228,65 @@ TMarginArray& TBlockBox::MakeOwn() {
         return own->values;
     }
     const TMarginArray* shared = Values();
-    auto* own = new Own{SharedRef<const TBoxStyle>::Adopt(StyleOnly()), shared ? *shared : TMarginArray{}};
+    auto* own = new Own{
+        SharedRef<const TBoxStyle>::Adopt(StyleOnly()), shared ? *shared : TMarginArray{}, {}, nullptr};
     word_ = reinterpret_cast<uintptr_t>(own) | kOwned;
     return own->values;
 }
 
+int32_t TBlockBox::Margin(int prop) const {
+    const int16_t code = margins_[Side(prop)];
+    if (code == kAutoMargin) {
+        return AutoResult;
+    }
+    return code == kWideMargin ? Owned()->wideMargins[Side(prop)] : code;
+}
+
+void TBlockBox::SetMargin(int prop, int32_t value) {
+    int16_t& code = margins_[Side(prop)];
+    if (value == AutoResult) {
+        code = kAutoMargin;
+    } else if (value > kWideMargin && value <= INT16_MAX) {
+        code = int16_t(value);
+    } else {
+        MakeOwn();
+        Owned()->wideMargins[Side(prop)] = value;
+        code = kWideMargin;
+    }
+}
+
 void TBlockBox::Set(int prop, int32_t value) {
-    if (prop >= piMarginTop && prop <= piMarginLeft) {
-        Margin(prop) = value;
+    if (IsMargin(prop)) {
+        SetMargin(prop, value);
         return;
     }
     MakeOwn()[prop] = value;
 }
 
 void TBlockBox::Take(int width, int height) {
-    if (!Style().Fixed) {
-        MakeOwn() = Style().Compute(width, height);
+    const TBoxStyle& style = Style();
+    if (!style.Fixed) {
+        MakeOwn() = style.Compute(width, height);
+    } else if (Extras() || HasWideMargin(piMarginTop) || HasWideMargin(piMarginBottom)) {
+        MakeOwn() = style.FixedBox; // the record keeps what it holds beside the values
     } else if (Own* own = Owned()) {
         word_ = reinterpret_cast<uintptr_t>(own->style.release()) | kTaken;
         delete own;
     } else {
         word_ |= kTaken;
     }
-    Margin(piMarginLeft) = (*Values())[piMarginLeft];
-    Margin(piMarginRight) = (*Values())[piMarginRight];
+    const TMarginArray& values = *Values();
+    SetMargin(piMarginLeft, values[piMarginLeft]);
+    SetMargin(piMarginRight, values[piMarginRight]);
+}
+
+TBlockExtras& TBlockBox::MakeExtras() {
+    MakeOwn();
+    std::unique_ptr<TBlockExtras>& extras = Owned()->extras;
+    if (!extras) {
+        extras = std::make_unique<TBlockExtras>();
+    }
+    return *extras;
 }
 
 // ---- creation ----
@@ -303,10 +339,10 @@ TBlock::TBlock(TSectionList* document, TCellBasic* ownerList, const TProperties&
     }
     bool topIsDefault = false;
     bool bottomIsDefault = false;
-    Box.Margin(piMarginTop) =
-        SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault);
-    Box.Margin(piMarginBottom) =
-        SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, bottomIsDefault);
+    Box.SetMargin(piMarginTop,
+                  SettleMargin(props.Props[piMarginTop], props.EmSize, props.ExSize, topIsDefault));
+    Box.SetMargin(piMarginBottom,
+                  SettleMargin(props.Props[piMarginBottom], props.EmSize, props.ExSize, bottomIsDefault));
     BottomIsDefault = bottomIsDefault;
     if (collapse) {
         CollapseTopMargin(ownerList, topIsDefault);
@@ -320,29 +356,23 @@ TBlock::TBlock(TSectionList* document, const TBlock& source)
     // The pictures are the copy's own; the print copy decides at painting whether backgrounds
     // are printed. The painting order is made again by the copy's layout.
     SetLayer(source.Layer());
-    if (source.Extras && document) {
+    const TBlockExtras* from = source.Extras();
+    if (from && document) {
         TBlockExtras& extras = MakeExtras();
-        if (source.Extras->BackgroundImage) {
-            extras.BackgroundImage = source.Extras->BackgroundImage->CloneFor(*document);
+        if (from->BackgroundImage) {
+            extras.BackgroundImage = from->BackgroundImage->CloneFor(*document);
         }
-        extras.BackgroundPosition = source.Extras->BackgroundPosition;
-        if (source.Extras->MarkerImage) {
-            extras.MarkerImage = source.Extras->MarkerImage->CloneFor(*document);
+        extras.BackgroundPosition = from->BackgroundPosition;
+        if (from->MarkerImage) {
+            extras.MarkerImage = from->MarkerImage->CloneFor(*document);
         }
     }
 }
 
 TBlock::~TBlock() = default;
 
-TBlockExtras& TBlock::MakeExtras() {
-    if (!Extras) {
-        Extras = std::make_unique<TBlockExtras>();
-    }
-    return *Extras;
-}
-
 void TBlock::SetLayer(int layer) {
-    if (layer != 0 || Extras) {
+    if (layer != 0 || Extras()) {
         MakeExtras().Layer = layer;
     }
 }
@@ -356,23 +386,23 @@ int TBlock::FlowBottom() const {
 }
 
 int TBlock::ContentOffset() const {
-    if (Extras && Extras->ContentOffset) {
-        return *Extras->ContentOffset;
+    if (Extras() && Extras()->ContentOffset) {
+        return *Extras()->ContentOffset;
     }
     return Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];
 }
 
 int TBlock::ContentY() const {
-    if (Extras && Extras->ContentY) {
-        return *Extras->ContentY;
+    if (Extras() && Extras()->ContentY) {
+        return *Extras()->ContentY;
     }
     const int top = Coord(int64_t(ArrangeY) + ClearAddon());
     return Coord(int64_t(top) + Box[piMarginTop] + Box[piPaddingTop] + Box[piBorderTopWidth]);
 }
 
 int TBlock::ContentBottomY() const {
-    if (Extras && Extras->ContentBottomY) {
-        return *Extras->ContentBottomY;
+    if (Extras() && Extras()->ContentBottomY) {
+        return *Extras()->ContentBottomY;
     }
     // The flow continues below the bottom padding, border and margin.
     return Coord(int64_t(ArrangeY) + FlowHeight - Box[piPaddingBottom] - Box[piBorderBottomWidth] -
@@ -380,15 +410,15 @@ int TBlock::ContentBottomY() const {
 }
 
 int TBlock::PaintHeight() const {
-    return Extras && Extras->PaintHeight ? *Extras->PaintHeight : FlowHeight;
+    return Extras() && Extras()->PaintHeight ? *Extras()->PaintHeight : FlowHeight;
 }
 
 void TBlock::KeepResults(int contentOffset, int contentY, int contentBottomY, int paintHeight) {
-    if (Extras) {
-        Extras->ContentOffset.reset();
-        Extras->ContentY.reset();
-        Extras->ContentBottomY.reset();
-        Extras->PaintHeight.reset();
+    if (TBlockExtras* extras = Extras()) {
+        extras->ContentOffset.reset();
+        extras->ContentY.reset();
+        extras->ContentBottomY.reset();
+        extras->PaintHeight.reset();
     }
     if (contentOffset != ContentOffset()) {
         MakeExtras().ContentOffset = contentOffset;
@@ -409,10 +439,9 @@ std::unique_ptr<TSectionBase> TBlock::CloneFor(TSectionList& document) const {
 }
 
 void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
-    int& marginTop = Box.Margin(piMarginTop);
     if (Positioning == Absolute) {
         if (topIsDefault) {
-            marginTop = 0;
+            Box.SetMargin(piMarginTop, 0);
         }
         return;
     }
@@ -431,7 +460,7 @@ void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
         // document or the body keeps it.
         const std::string_view tag = ownerList->OwnerTag;
         if ((topIsDefault && tag == "li") || (tag != "default" && tag != "body")) {
-            marginTop = 0;
+            Box.SetMargin(piMarginTop, 0);
         }
         return;
     }
@@ -441,17 +470,17 @@ void TBlock::CollapseTopMargin(TCellBasic* ownerList, bool topIsDefault) {
     }
     if (block->IsTableBlock() && block->Floating != NoFloat) {
         if (topIsDefault) {
-            marginTop = 0;
+            Box.SetMargin(piMarginTop, 0);
         }
         return;
     }
-    marginTop = CollapsedMargin(marginTop, block->MarginBottom());
-    block->Box.Margin(piMarginBottom) = 0;
+    Box.SetMargin(piMarginTop, CollapsedMargin(MarginTop(), block->MarginBottom()));
+    block->Box.SetMargin(piMarginBottom, 0);
 }
 
 void TBlock::TrimDefaultBottomMargin() {
     if (BottomIsDefault) {
-        Box.Margin(piMarginBottom) = 0;
+        Box.SetMargin(piMarginBottom, 0);
     }
 }
 
@@ -471,6 +500,14 @@ int TBlock::HorizontalExtras(bool withMargins) const {
     return extras;
 }
 
+void TBlock::ZeroAutoSides() {
+    for (int side : {piMarginLeft, piMarginRight}) {
+        if (Box[side] == AutoResult) {
+            Box.SetMargin(side, 0);
+        }
+    }
+}
+
 int TBlock::WidthFromRest(int width, int extras, int maxContent, int minContent) const {
     int rest = width - extras - Box[piMarginLeft] - Box[piMarginRight];
     if (Positioning == Absolute) {
@@ -484,8 +521,8 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
     int maxContent = 0;
     Content.MeasureWidths(canvas, minContent, maxContent);
     const int extras = HorizontalExtras(false);
-    int& left = Box.Margin(piMarginLeft);
-    int& right = Box.Margin(piMarginRight);
+    const int left = Box[piMarginLeft];
+    const int right = Box[piMarginRight];
     const int boxWidth = Box[piWidth];
     const bool autoWidth = boxWidth == AutoResult;
     switch (autoCount) {
@@ -497,24 +534,27 @@ int TBlock::ResolveWidth(Canvas& canvas, int width, int autoCount, int availHeig
         } else {
             const int w = std::max(boxWidth, minContent);
             if (right != AutoResult) {
-                left = std::max(0, width - extras - right - w);
+                Box.SetMargin(piMarginLeft, std::max(0, width - extras - right - w));
             } else {
-                right = Floating != NoFloat ? 0 : std::max(0, width - extras - left - w);
+                Box.SetMargin(piMarginRight,
+                              Floating != NoFloat ? 0 : std::max(0, width - extras - left - w));
             }
             return w;
         }
     case 2:
         if (autoWidth) {
-            left = left == AutoResult ? 0 : left;
-            right = right == AutoResult ? 0 : right;
+            ZeroAutoSides();
             return WidthFromRest(width, extras, maxContent, minContent);
         } else {
             const int w = std::max(boxWidth, minContent);
-            left = right = std::max(0, width - w - extras) / 2;
+            const int side = std::max(0, width - w - extras) / 2;
+            Box.SetMargin(piMarginLeft, side);
+            Box.SetMargin(piMarginRight, side);
             return w;
         }
     default:
-        left = right = 0;
+        Box.SetMargin(piMarginLeft, 0);
+        Box.SetMargin(piMarginRight, 0);
         return WidthFromRest(width, extras, maxContent, minContent);
     }
 }
@@ -529,9 +569,9 @@ bool TBlock::HoldsMoreThanText() const {
 }
 
 void TBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
-    if (Extras && Extras->MeasuredPass == gLayoutPass) {
-        minWidth = Extras->MeasuredMin;
-        maxWidth = Extras->MeasuredMax;
+    if (Extras() && Extras()->MeasuredPass == gLayoutPass) {
+        minWidth = Extras()->MeasuredMin;
+        maxWidth = Extras()->MeasuredMax;
         return;
     }
     int minContent = 0;
@@ -584,7 +624,7 @@ TContentExtent TBlock::ArrangeContent(Canvas& canvas, int x, int contentY, int x
 }
 
 void TBlock::SetPlacement(int clearAddon, int posTop, int posLeft) {
-    if (!Extras && clearAddon == 0 && posTop == 0 && posLeft == 0) {
+    if (!Extras() && clearAddon == 0 && posTop == 0 && posLeft == 0) {
         return;
     }
     TBlockExtras& extras = MakeExtras();
@@ -594,11 +634,11 @@ void TBlock::SetPlacement(int clearAddon, int posTop, int posLeft) {
 }
 
 void TBlock::BuildPaintOrder() {
-    if (Extras && Extras->PaintOrder.size() == size_t(Content.Count()) && !Extras->PaintOrder.empty()) {
+    if (Extras() && Extras()->PaintOrder.size() == size_t(Content.Count()) && !Extras()->PaintOrder.empty()) {
         return;
     }
-    if (Extras) {
-        Extras->PaintOrder.clear();
+    if (Extras()) {
+        Extras()->PaintOrder.clear();
     }
     bool layered = false;
     for (int i = 0; i < Content.Count(); ++i) {
@@ -680,7 +720,7 @@ int TBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width,
     const int flowBottom = Coord(contentBottomY + closing + Box[piMarginBottom]);
     PaintBottom = Coord(std::max(contentBottomY, content.PaintBottom) + closing);
     if (BackgroundImage() && Document && Document->ShowImages && !BackgroundImage()->Prepare(canvas)) {
-        Extras->BackgroundImage.reset();
+        Extras()->BackgroundImage.reset();
     }
     FlowHeight = flowBottom - y;
     owner.Close();
@@ -764,7 +804,7 @@ void TBlock::PaintBackground(Canvas& canvas, const Rect& clip, const PaintBoxes&
     if (!picture || picture->isEmpty()) {
         return;
     }
-    PaintTiledPicture(canvas, *picture, boxes.padding, area, Extras->BackgroundPosition);
+    PaintTiledPicture(canvas, *picture, boxes.padding, area, Extras()->BackgroundPosition);
 }
 
 void TBlock::PaintBorder(Canvas& canvas, const PaintBoxes& boxes) const {
@@ -789,10 +829,10 @@ void TBlock::PaintContent(Canvas& canvas, const Rect& clip, IndentManager& float
                           int yRef) {
     const BandOwner saved = floats.CurrentOwner;
     floats.CurrentOwner = this;
-    if (!Extras || Extras->PaintOrder.empty() || Extras->PaintOrder.size() != size_t(Content.Count())) {
+    if (!Extras() || Extras()->PaintOrder.empty() || Extras()->PaintOrder.size() != size_t(Content.Count())) {
         Content.PaintSections(canvas, clip, floats, x, xRef, yRef);
     } else {
-        for (TSectionBase* section : Extras->PaintOrder) {
+        for (TSectionBase* section : Extras()->PaintOrder) {
             section->Paint(canvas, clip, floats, x, xRef, yRef);
         }
     }
@@ -858,8 +898,8 @@ void TBlock::EnlistPositions() {
 
 TBodyBlock::TBodyBlock(TSectionList* document, TCellBasic* ownerList, const TProperties& props)
     : TBlock(document, ownerList, props) {
-    if (Extras) {
-        Extras->BackgroundImage.reset(); // the document's background is the viewer's
+    if (Extras()) {
+        Extras()->BackgroundImage.reset(); // the document's background is the viewer's
     }
 }
 
@@ -876,9 +916,7 @@ int TBodyBlock::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int wi
     FirstPos = counter;
     SetPlacement(0, 0, 0);
     ResolveBox(width, availHeight);
-    for (int side : {piMarginLeft, piMarginRight}) {
-        Box.Margin(side) = Box[side] == AutoResult ? 0 : Box[side];
-    }
+    ZeroAutoSides();
     ContentWidth = std::max(0, floats.Width - HorizontalExtras(true));
     PaintTop = Coord(int64_t(y) + Box[piMarginTop]);
     const int contentOffset = Box[piMarginLeft] + Box[piPaddingLeft] + Box[piBorderLeftWidth];

@@ -5,6 +5,7 @@
 #include "reader/Properties.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -77,61 +78,6 @@ struct TBoxStyle : RefCounted {
     TListMarker Marker;
 };
 
-// The box of a block as its last layout resolved it, with the style it is resolved from. A fixed
-// box is read from the style; every block keeps its four margins, which layout settles per block,
-// and a box of its own only when it depends on the room or layout changes another value. The top
-// and bottom margins are settled when the block is made; taking a box from the style changes only
-// the sides.
-class TBlockBox {
-public:
-    explicit TBlockBox(SharedRef<const TBoxStyle> style);
-    TBlockBox(const TBlockBox& other);
-    TBlockBox& operator=(const TBlockBox&) = delete;
-    ~TBlockBox();
-
-    const TBoxStyle& Style() const { return Owned() ? *Owned()->style : *StyleOnly(); }
-    int32_t operator[](int prop) const {
-        if (prop >= piMarginTop && prop <= piMarginLeft) {
-            return margins_[size_t(prop - piMarginTop)];
-        }
-        return Values() ? (*Values())[prop] : 0;
-    }
-    int AutoCount() const { return Values() ? Values()->autoCount : 0; }
-    // The margin on one side (piMarginTop .. piMarginLeft), for layout to settle.
-    int32_t& Margin(int prop) { return margins_[size_t(prop - piMarginTop)]; }
-    // Sets any value; the block takes a box of its own first.
-    void Set(int prop, int32_t value);
-    // Takes the style's box resolved for a containing width and height: read from the style
-    // when it is fixed.
-    void Take(int width, int height);
-
-private:
-    struct Own {
-        SharedRef<const TBoxStyle> style;
-        TMarginArray values;
-    };
-    // The style and the values in one word: the style (its count held here), whose fixed box is
-    // the values once taken (kTaken), or (kOwned) a record of the style and values of the block's
-    // own.
-    static constexpr uintptr_t kOwned = 1;
-    static constexpr uintptr_t kTaken = 2;
-    static constexpr uintptr_t kFlags = kOwned | kTaken;
-    static_assert(alignof(TBoxStyle) > kFlags && alignof(Own) > kFlags);
-
-    const TBoxStyle* StyleOnly() const { return reinterpret_cast<const TBoxStyle*>(word_ & ~kFlags); }
-    Own* Owned() const { return word_ & kOwned ? reinterpret_cast<Own*>(word_ & ~kFlags) : nullptr; }
-    const TMarginArray* Values() const {
-        if (const Own* own = Owned()) {
-            return &own->values;
-        }
-        return word_ & kTaken ? &StyleOnly()->FixedBox : nullptr;
-    }
-    TMarginArray& MakeOwn();
-
-    uintptr_t word_;
-    std::array<int32_t, 4> margins_{};
-};
-
 // What few blocks have: a background picture, a painting order by layer, a marker picture.
 struct TBlockExtras {
     std::unique_ptr<TBlockPicture> BackgroundImage;
@@ -160,6 +106,70 @@ struct TBlockExtras {
     std::optional<int> PaintHeight;
 };
 
+// The box of a block as its last layout resolved it, with the style it is resolved from. A fixed
+// box is read from the style; every block keeps its four margins, which layout settles per block,
+// and a box of its own only when it depends on the room or layout changes another value. The top
+// and bottom margins are settled when the block is made; taking a box from the style changes only
+// the sides. Margins are kept in 16 bits; one beyond that (only absurd styles give one) is kept in
+// the box of the block's own, and so are the block's extras: most blocks need neither.
+class TBlockBox {
+public:
+    explicit TBlockBox(SharedRef<const TBoxStyle> style);
+    TBlockBox(const TBlockBox& other);
+    TBlockBox& operator=(const TBlockBox&) = delete;
+    ~TBlockBox();
+
+    const TBoxStyle& Style() const { return Owned() ? *Owned()->style : *StyleOnly(); }
+    int32_t operator[](int prop) const { return IsMargin(prop) ? Margin(prop) : Value(prop); }
+    int AutoCount() const { return Values() ? Values()->autoCount : 0; }
+    // The margin on one side (piMarginTop .. piMarginLeft), as layout settled it.
+    int32_t Margin(int prop) const;
+    void SetMargin(int prop, int32_t value);
+    // Sets any value; the block takes a box of its own first, unless it is a margin that fits.
+    void Set(int prop, int32_t value);
+    // Takes the style's box resolved for a containing width and height: read from the style
+    // when it is fixed.
+    void Take(int width, int height);
+    // The block's extras; a copy of the box has none.
+    TBlockExtras* Extras() const { return Owned() ? Owned()->extras.get() : nullptr; }
+    TBlockExtras& MakeExtras();
+
+private:
+    struct Own {
+        SharedRef<const TBoxStyle> style;
+        TMarginArray values;
+        std::array<int32_t, 4> wideMargins{}; // the sides coded kWideMargin
+        std::unique_ptr<TBlockExtras> extras;
+    };
+    // Codes of a margin beside its value in -32766 .. 32767.
+    static constexpr int16_t kAutoMargin = INT16_MIN; // AutoResult
+    static constexpr int16_t kWideMargin = INT16_MIN + 1;
+    // The style and the values in one word: the style (its count held here), whose fixed box is
+    // the values once taken (kTaken), or (kOwned) a record of the style and values of the block's
+    // own, with its wide margins and its extras.
+    static constexpr uintptr_t kOwned = 1;
+    static constexpr uintptr_t kTaken = 2;
+    static constexpr uintptr_t kFlags = kOwned | kTaken;
+    static_assert(alignof(TBoxStyle) > kFlags && alignof(Own) > kFlags);
+
+    const TBoxStyle* StyleOnly() const { return reinterpret_cast<const TBoxStyle*>(word_ & ~kFlags); }
+    Own* Owned() const { return word_ & kOwned ? reinterpret_cast<Own*>(word_ & ~kFlags) : nullptr; }
+    const TMarginArray* Values() const {
+        if (const Own* own = Owned()) {
+            return &own->values;
+        }
+        return word_ & kTaken ? &StyleOnly()->FixedBox : nullptr;
+    }
+    TMarginArray& MakeOwn();
+    static bool IsMargin(int prop) { return prop >= piMarginTop && prop <= piMarginLeft; }
+    static size_t Side(int prop) { return size_t(prop - piMarginTop); }
+    int32_t Value(int prop) const { return Values() ? (*Values())[prop] : 0; }
+    bool HasWideMargin(int prop) const { return margins_[Side(prop)] == kWideMargin; }
+
+    uintptr_t word_;
+    std::array<int16_t, 4> margins_{};
+};
+
 // A block box: margins, borders, padding, an optional width and height, an optional float or
 // position, a background, and a content list of its own for its text sections and nested blocks.
 class TBlock : public TSectionBase {
@@ -186,7 +196,6 @@ public:
     bool BottomIsDefault : 1 = false;
     int ContentWidth = 0;                     // of the last Arrange, filling the end of the base
     TBlockBox Box;                            // with the style, shared between blocks of equal style
-    std::unique_ptr<TBlockExtras> Extras;     // made when first needed
     [[no_unique_address]] TBlockCell Content; // the position below fills the padding at its end
     int ContentX = 0;                         // of the last Arrange
 
@@ -204,16 +213,18 @@ public:
     // The vertical margins, settled at creation and never resolved again.
     int MarginTop() const { return Box[piMarginTop]; }
     int MarginBottom() const { return Box[piMarginBottom]; }
-    int ClearAddon() const { return Extras ? Extras->ClearAddon : 0; }
-    int PosTop() const { return Extras ? Extras->PosTop : 0; }
-    int PosLeft() const { return Extras ? Extras->PosLeft : 0; }
-    int Layer() const override { return Extras ? Extras->Layer : 0; }
+    int ClearAddon() const { return Extras() ? Extras()->ClearAddon : 0; }
+    int PosTop() const { return Extras() ? Extras()->PosTop : 0; }
+    int PosLeft() const { return Extras() ? Extras()->PosLeft : 0; }
+    int Layer() const override { return Extras() ? Extras()->Layer : 0; }
     void SetLayer(int layer);
     int YPosition() const override { return ContentY(); }
     int FlowBottom() const override;
 
-    TBlockExtras& MakeExtras();
-    TBlockPicture* BackgroundImage() const { return Extras ? Extras->BackgroundImage.get() : nullptr; }
+    // Made when first needed, kept with the box.
+    TBlockExtras* Extras() const { return Box.Extras(); }
+    TBlockExtras& MakeExtras() { return Box.MakeExtras(); }
+    TBlockPicture* BackgroundImage() const { return Extras() ? Extras()->BackgroundImage.get() : nullptr; }
 
     std::unique_ptr<TSectionBase> CloneFor(TSectionList& document) const override;
     void CopySelection() override;
@@ -268,6 +279,8 @@ protected:
     TContentExtent ArrangeContent(Canvas& canvas, int x, int contentY, int xRef, int yRef,
                                   IndentManager& floats, int& counter, int& contentMax);
     void BuildPaintOrder();
+    // The side margins left auto become 0.
+    void ZeroAutoSides();
     // The width left for the content when the margins take what they take.
     int WidthFromRest(int width, int extras, int maxContent, int minContent) const;
 
@@ -311,7 +324,7 @@ public:
     uint8_t ListType() const { return BoxStyle().Marker.ListType; }
     ListStyleType MarkerStyle() const { return BoxStyle().Marker.Style; }
     const FontRef& MarkerFont() const { return BoxStyle().Marker.Font; }
-    TBlockPicture* MarkerImage() const { return Extras ? Extras->MarkerImage.get() : nullptr; }
+    TBlockPicture* MarkerImage() const { return Extras() ? Extras()->MarkerImage.get() : nullptr; }
 
     // The text of a numbered marker ("3.", "c.", "iv."); empty for the other styles and for
     // numbers below 1.
@@ -327,7 +340,7 @@ private:
     void PaintMarker(Canvas& canvas, int x);
 };
 // A listing holds an item per entry: the marker and the tag are shared, the rest is its own.
-static_assert(sizeof(TBlockLI) <= 104);
+static_assert(sizeof(TBlockLI) <= 88);
 
 // A horizontal rule as a section: a line of Thickness pixels across the room it is given.
 class THorzLine : public TSectionBase {

@@ -153,7 +153,7 @@ void TBlockLI::TrimDefaultBottomMargin() {
 int TBlockLI::Arrange(Canvas& canvas, int x, int y, int xRef, int yRef, int width, int availHeight,
                       IndentManager& floats, int& maxWidth, int& counter) {
     if (MarkerImage() && Document && Document->ShowImages && !MarkerImage()->Prepare(canvas)) {
-        Extras->MarkerImage.reset();
+        Extras()->MarkerImage.reset();
     }
     FirstBaseline = 0;
     BaselineSlotScope slot(Document, &FirstBaseline);
@@ -344,15 +344,14 @@ std::unique_ptr<TSectionBase> THRBlock::CloneFor(TSectionList& document) const {
 }
 
 int THRBlock::ResolveWidth(Canvas&, int width, int, int) {
-    for (int side : {piMarginLeft, piMarginRight}) {
-        Box.Margin(side) = Box[side] == AutoResult ? 0 : Box[side];
-    }
+    ZeroAutoSides();
     const int extras = HorizontalExtras(true);
     int w = Box[piWidth];
     w = (w == AutoResult || w == 0) ? std::max(15, width - extras) : std::min(w, width - extras);
     const int room = width - w - extras;
     if (room > 0) {
-        Box.Margin(piMarginLeft) += RuleAlign == 3 ? room : RuleAlign == 2 ? room / 2 : 0;
+        const int shift = RuleAlign == 3 ? room : RuleAlign == 2 ? room / 2 : 0;
+        Box.SetMargin(piMarginLeft, Box[piMarginLeft] + shift);
     }
     if (Rule && Document && !Document->Printing && Box[piHeight] > 0) {
         Rule->Thickness = Box[piHeight];

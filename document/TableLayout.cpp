@@ -271,18 +271,17 @@ void TTableBlock::MeasureWidths(Canvas& canvas, int& minWidth, int& maxWidth) {
 }
 
 int TTableBlock::ResolveWidth(Canvas& canvas, int width, int, int availHeight) {
-    int& left = Box.Margin(piMarginLeft);
-    int& right = Box.Margin(piMarginRight);
-    left = left == AutoResult ? 0 : left;
-    right = right == AutoResult ? 0 : right;
+    ZeroAutoSides();
     if (Floating != NoFloat) {
         for (int side : {piMarginLeft, piMarginRight}) {
-            Box.Margin(side) = Box[side] == 0 ? HSpace : Box[side];
+            Box.SetMargin(side, Box[side] == 0 ? HSpace : Box[side]);
         }
         for (int side : {piMarginTop, piMarginBottom}) {
-            Box.Margin(side) = Box[side] == 0 ? VSpace : Box[side];
+            Box.SetMargin(side, Box[side] == 0 ? VSpace : Box[side]);
         }
     }
+    const int left = Box[piMarginLeft];
+    const int right = Box[piMarginRight];
     if (HasAttrColour && Color(Box[piBackgroundColor]) == clNone) {
         Box.Set(piBackgroundColor, int32_t(AttrColour));
     }
@@ -313,9 +312,9 @@ int TTableBlock::ResolveWidth(Canvas& canvas, int width, int, int availHeight) {
     }
     if (result < width && left == 0 && right == 0) {
         if (Justify == JustifyCentre) {
-            left = (width - result) / 2;
+            Box.SetMargin(piMarginLeft, (width - result) / 2);
         } else if (Justify == JustifyRight) {
-            left = width - result;
+            Box.SetMargin(piMarginLeft, width - result);
         }
     }
     const bool styleHeight = Box[piHeight] != AutoResult && Box[piHeight] > 0;

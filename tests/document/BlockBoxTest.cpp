@@ -27,7 +27,7 @@ TEST(BlockBox, WritesToOneBlockLeaveTheOthersOfItsStyle) {
     EXPECT_EQ(written[piMarginLeft], 0) << "nothing is read from the style before layout takes it";
     written.Take(400, 300);
     other.Take(400, 300);
-    written.Margin(piMarginLeft) = 50;
+    written.SetMargin(piMarginLeft, 50);
     written.Set(piBackgroundColor, 0xFF);
     written.Set(piHeight, 7);
     EXPECT_EQ(written[piMarginLeft], 50);
@@ -49,6 +49,44 @@ TEST(BlockBox, WritesToOneBlockLeaveTheOthersOfItsStyle) {
     EXPECT_EQ(written[piHeight], 0) << "the next layout starts from the style";
     EXPECT_EQ(written[piMarginLeft], 10);
     EXPECT_EQ(&written.Style(), style.get());
+}
+
+TEST(BlockBox, MarginsOfAnyValueReadBackAsSet) {
+    const auto style = StyleWith(piMarginLeft, std::string("40000px"));
+    ASSERT_TRUE(style->Fixed);
+    TBlockBox box(style);
+    box.SetMargin(piMarginTop, 2000000);
+    box.SetMargin(piMarginBottom, -5);
+    box.Take(400, 300);
+    EXPECT_EQ(box[piMarginTop], 2000000) << "settled at creation, kept when a fixed box is taken";
+    EXPECT_EQ(box[piMarginBottom], -5);
+    EXPECT_EQ(box[piMarginLeft], 40000);
+    box.SetMargin(piMarginRight, AutoResult);
+    const TBlockBox copy = box;
+    box.SetMargin(piMarginTop, 5);
+    box.Take(400, 300);
+    EXPECT_EQ(copy[piMarginTop], 2000000);
+    EXPECT_EQ(copy[piMarginRight], AutoResult);
+    EXPECT_EQ(box[piMarginTop], 5);
+    EXPECT_EQ(box[piMarginRight], 0);
+    for (const int32_t v : {INT32_MIN, NotSet, AutoValue, -32768, -32767, -32766, 32767, 32768, INT32_MAX}) {
+        box.SetMargin(piMarginBottom, v);
+        EXPECT_EQ(box[piMarginBottom], v);
+    }
+}
+
+TEST(BlockBox, ExtrasOutliveTakingAFixedBoxAndAreNotCopied) {
+    TBlockBox box(StyleWith(piMarginLeft, std::string("10px")));
+    box.MakeExtras().Layer = 3;
+    box.Take(400, 300);
+    box.Take(400, 300);
+    ASSERT_NE(box.Extras(), nullptr);
+    EXPECT_EQ(box.Extras()->Layer, 3);
+    EXPECT_EQ(&box.MakeExtras(), box.Extras());
+    EXPECT_EQ(box[piMarginLeft], 10);
+    const TBlockBox copy = box;
+    EXPECT_EQ(copy.Extras(), nullptr) << "the copy's block makes its own";
+    EXPECT_EQ(copy[piMarginLeft], 10);
 }
 
 TEST(BlockBox, BoxesThatDependOnTheRoomOrScreenResolvePerBlock) {

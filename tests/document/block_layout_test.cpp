@@ -72,6 +72,41 @@ TEST(BlockLayout, GivenWidthWithAutoMarginsIsCentred) {
     EXPECT_EQ(narrow.BlockAt(0).ContentWidth, 72) << "never narrower than its widest word";
 }
 
+TEST(BlockLayout, HugeAndNegativeMarginsKeepTheirExactValues) {
+    Page page(
+        "<DIV STYLE=\"margin-left:100000px; width:50px\">a</DIV>"
+        "<DIV STYLE=\"margin-left:-40000px\">b</DIV>"
+        "<P STYLE=\"margin-top:50000px; margin-bottom:-70000px\">c</P><P STYLE=\"margin-top:30000px\">d");
+    const TBlock& wide = page.BlockAt(0);
+    EXPECT_EQ(wide.Box[piMarginLeft], 100000);
+    EXPECT_EQ(wide.Box[piMarginRight], 0);
+    EXPECT_EQ(wide.ContentX, 100000);
+    EXPECT_EQ(wide.ContentWidth, 50);
+    const TBlock& negative = page.BlockAt(1);
+    EXPECT_EQ(negative.Box[piMarginLeft], -40000);
+    EXPECT_EQ(negative.ContentX, -40000);
+    EXPECT_EQ(negative.ContentWidth, 40600);
+    EXPECT_EQ(page.BlockAt(2).MarginTop(), 50000);
+    EXPECT_EQ(page.BlockAt(2).ContentY(), 50032);
+    EXPECT_EQ(page.BlockAt(3).MarginTop(), -40000) << "collapsed with the previous bottom margin";
+    EXPECT_EQ(page.BlockAt(3).ContentY(), 10048);
+    EXPECT_EQ(page.BlockAt(3).PaintTop, 10048);
+    EXPECT_EQ(page.height, 50048);
+
+    // Margins that layout works out, on a very wide page.
+    Page vast(
+        "<DIV STYLE=\"width:100px; margin:0 auto\">x</DIV><TABLE ALIGN=CENTER WIDTH=100><TR><TD>t</TABLE>"
+        "<HR WIDTH=100 ALIGN=RIGHT>",
+        100000);
+    EXPECT_EQ(vast.BlockAt(0).Box[piMarginLeft], 49950);
+    EXPECT_EQ(vast.BlockAt(0).Box[piMarginRight], 49950);
+    EXPECT_EQ(vast.BlockAt(0).ContentX, 49950);
+    EXPECT_EQ(vast.BlockAt(1).Box[piMarginLeft], 49950);
+    EXPECT_EQ(vast.BlockAt(1).ContentX, 49950);
+    EXPECT_EQ(vast.BlockAt(2).Box[piMarginLeft], 99900);
+    EXPECT_EQ(vast.BlockAt(2).ContentX, 99900);
+}
+
 TEST(BlockLayout, FloatsNarrowTheLinesBesideThemAndClearGoesBelow) {
     Page left("<DIV STYLE=\"float:left; width:100px; height:50px\"></DIV>beside"
               "<DIV STYLE=\"clear:both\">below</DIV>");
